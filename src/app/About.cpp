@@ -1,0 +1,28 @@
+#include "app/About.h"
+
+#include <QEvent>
+#include <QPixmap>
+
+#include "app/window_placement.h"
+#include "ui_About.h"
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutBox) {
+  ui->setupUi(this);
+  FixClientSize(this, width(), height());
+  ui->ProgramIcon->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
+  connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TAboutBox::~TAboutBox() { delete ui; }
+
+QString TAboutBox::VersionText() const { return ui->Version->text(); }
+
+bool TAboutBox::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) FormActivate();
+  return QDialog::event(event);
+}
+
+void TAboutBox::FormActivate() {
+  setWindowTitle(QStringLiteral("About Veltrix"));
+  ui->Version->setText(QString::fromLatin1(kSoftwareVersionText));
+}

@@ -1,0 +1,40 @@
+#include "app/graph_canvas.h"
+
+#include <QPainter>
+
+GraphCanvas::GraphCanvas(QWidget* parent) : QFrame(parent) {}
+
+void GraphCanvas::EnsureSurface() {
+  if (surface_.size() == size()) return;
+  QImage fresh(size(), QImage::Format_RGB32);
+  fresh.fill(palette().color(QPalette::Button));
+  if (!surface_.isNull()) {
+    QPainter painter(&fresh);
+    painter.drawImage(0, 0, surface_);
+  }
+  surface_ = fresh;
+}
+
+void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos) {
+  EnsureSurface();
+  {
+    QPainter painter(&surface_);
+    painter.drawImage(windowPos - pos(), image);
+  }
+  update();
+}
+
+void GraphCanvas::paintEvent(QPaintEvent* event) {
+  EnsureSurface();
+  {
+    QPainter painter(this);
+    painter.drawImage(0, 0, surface_);
+  }
+  // The raised frame is drawn over the surface's edge.
+  QFrame::paintEvent(event);
+}
+
+void GraphCanvas::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  EnsureSurface();
+}

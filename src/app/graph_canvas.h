@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+#include <QPoint>
+
+// The surface of the graph and table area. Graphs have no widget of their
+// own: a finished graph bitmap is copied onto this surface at a position
+// given in main-window client coordinates, and stays there until something
+// else is copied over it. Grids and panels of the display area lie above it.
+class GraphCanvas : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit GraphCanvas(QWidget* parent = nullptr);
+
+  // Copies the image unscaled with its top-left corner at windowPos.
+  void CopyImage(const QImage& image, QPoint windowPos);
+  // What the surface shows now, in its own coordinates (for tests and prints).
+  const QImage& Surface() const { return surface_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void EnsureSurface();
+
+  QImage surface_;
+};

@@ -1,0 +1,113 @@
+#include "app/qt_operator_dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+
+namespace {
+
+// "Text Files|*.TXT" pairs become Qt's "Text Files (*.TXT)" filters.
+QString QtFilter(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+QString Caption() { return QApplication::applicationDisplayName(); }
+
+void Box(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, Caption(), text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void PrepareFileDialog(QFileDialog& dialog, const OperatorDialogs::FileDialogOptions& options) {
+  if (!options.title.isEmpty()) dialog.setWindowTitle(options.title);
+  dialog.setNameFilter(QtFilter(options.filter));
+  QString extension = options.defaultExtension;
+  extension.remove(QStringLiteral("*.")).remove('.');
+  dialog.setDefaultSuffix(extension);
+  if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+}
+
+}  // namespace
+
+QtOperatorDialogs::QtOperatorDialogs() : printer_(QPrinter::HighResolution) {}
+
+void QtOperatorDialogs::ShowMessage(const QString& text) { Box(parent_, QMessageBox::NoIcon, text); }
+
+void QtOperatorDialogs::ShowWarning(const QString& text) { Box(parent_, QMessageBox::Warning, text); }
+
+void QtOperatorDialogs::ShowInformation(const QString& text) {
+  Box(parent_, QMessageBox::Information, text);
+}
+
+bool QtOperatorDialogs::Confirm(const QString& text) {
+  QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No, parent_);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtOperatorDialogs::ShowError(const QString& text) { Box(parent_, QMessageBox::Critical, text); }
+
+std::optional<QString> QtOperatorDialogs::InputBox(const QString& caption, const QString& prompt,
+                                                   const QString& proposed) {
+  bool ok = false;
+  const QString answer =
+      QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, proposed, &ok);
+  if (!ok) return std::nullopt;
+  return answer;
+}
+
+QString QtOperatorDialogs::OpenFileName(const FileDialogOptions& options) {
+  QFileDialog dialog(parent_);
+  PrepareFileDialog(dialog, options);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+QString QtOperatorDialogs::SaveFileName(const FileDialogOptions& options) {
+  QFileDialog dialog(parent_);
+  PrepareFileDialog(dialog, options);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+bool QtOperatorDialogs::Print() {
+  QPrintDialog dialog(&printer_, parent_);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void QtOperatorDialogs::PrinterSetup() {
+  QPageSetupDialog dialog(&printer_, parent_);
+  dialog.exec();
+}
+
+std::optional<OperatorDialogs::FontChoice> QtOperatorDialogs::ChooseFont(const FontChoice& current,
+                                                                         int minPoints,
+                                                                         int maxPoints) {
+  QFontDialog dialog(current.font, parent_);
+  dialog.setOption(QFontDialog::MonospacedFonts);
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  FontChoice choice{dialog.selectedFont(), current.colour};
+  const int points = choice.font.pointSize();
+  if (points > 0) choice.font.setPointSize(qBound(minPoints, points, maxPoints));
+  const QColor colour = QColorDialog::getColor(current.colour, parent_, QStringLiteral("Font Colour"));
+  if (colour.isValid()) choice.colour = colour;
+  return choice;
+}

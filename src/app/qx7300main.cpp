@@ -1,0 +1,159 @@
+#include "app/qx7300main.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include "app/About.h"
+#include "app/splash.h"
+#include "app/test_clock.h"
+#include "app/window_placement.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+constexpr int kStartTimerMs = 2000;
+constexpr int kClockTimerMs = 30000;
+constexpr int kLinkWatchdogMs = 2000;
+
+// The settings panels' place once the window is active: two pixels below
+// where the layout puts them.
+constexpr QPoint kSettingsPanelPlace{8, 222};
+
+QFont FormFont() {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(12);
+  return font;
+}
+
+void SizeGrid(QTableWidget* grid, int columns, int rows, int rowHeight, const QList<int>& widths,
+              bool gridLines) {
+  grid->setColumnCount(columns);
+  grid->setRowCount(rows);
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->verticalHeader()->setMinimumSectionSize(1);
+  grid->horizontalHeader()->setMinimumSectionSize(1);
+  grid->setShowGrid(gridLines);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  for (int r = 0; r < rows; ++r) grid->setRowHeight(r, rowHeight);
+  for (int c = 0; c < columns && c < widths.size(); ++c) grid->setColumnWidth(c, widths[c]);
+}
+
+}  // namespace
+
+Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::Tqx7300form), dialogs_(dialogs) {
+  ui->setupUi(this);
+  ApplyDesignAppearance();
+  ConfigureDisplayGrids();
+  ConnectMenu();
+
+  starttimer_.setSingleShot(true);
+  starttimer_.setInterval(kStartTimerMs);
+  connect(&starttimer_, &QTimer::timeout, this, &Tqx7300form::starttimerTimer);
+  clocktimer_.setInterval(kClockTimerMs);
+  connect(&clocktimer_, &QTimer::timeout, this, &Tqx7300form::UpdateClock);
+  Comstimer_.setInterval(kLinkWatchdogMs);
+
+  // Both timers count from the moment the window exists.
+  starttimer_.start();
+  clocktimer_.start();
+}
+
+Tqx7300form::~Tqx7300form() { delete ui; }
+
+void Tqx7300form::ApplyDesignAppearance() {
+  setFont(FormFont());
+  QPalette face = palette();
+  face.setColor(QPalette::Window, face.color(QPalette::Button));
+  setPalette(face);
+  ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  SetMeterPanelColour(Qt::red);
+  ui->Image1->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
+  CentreOnScreen(this);
+}
+
+void Tqx7300form::ConfigureDisplayGrids() {
+  SizeGrid(ui->DrawGrid1, 17, 22, 15,
+           {15, 39, 39, 39, 35, 39, 35, 20, 2, 15, 39, 39, 39, 35, 39, 35, 20}, true);
+  QFont tableFont(QStringLiteral("Arial"));
+  tableFont.setPixelSize(11);
+  ui->DrawGrid1->setFont(tableFont);
+
+  QFont fixedPitch(QStringLiteral("Lucida Console"));
+  fixedPitch.setStyleHint(QFont::Monospace);
+  fixedPitch.setPixelSize(13);
+  SizeGrid(ui->StringGrid2, 1, 20, 18, {440}, false);
+  SizeGrid(ui->StringGrid3, 2, 23, 16, {218, 218}, false);
+  SizeGrid(ui->StringGrid1, 9, 13, 18, {25, 70, 55, 50, 4, 25, 70, 55, 50}, true);
+  for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2, ui->StringGrid3}) {
+    grid->setFont(fixedPitch);
+    grid->setFrameShape(QFrame::NoFrame);
+  }
+  ui->StringGrid1->setFrameShape(QFrame::Box);
+}
+
+void Tqx7300form::ConnectMenu() {
+  connect(ui->Exit1, &QAction::triggered, this, &QWidget::close);
+  connect(ui->About1, &QAction::triggered, this, &Tqx7300form::ShowAboutBox);
+}
+
+void Tqx7300form::SetCompanions(const Companions& companions) {
+  companions_ = companions;
+  if (companions_.splash != nullptr) {
+    connect(companions_.splash, &Tsplashform::AcceptPressed, this, &Tqx7300form::AcceptSplash);
+  }
+}
+
+void Tqx7300form::SetMeterPanelColour(const QColor& colour) {
+  QPalette meter = ui->Panel7->palette();
+  meter.setColor(QPalette::Window, colour);
+  meter.setColor(QPalette::WindowText, Qt::white);
+  ui->Panel7->setPalette(meter);
+  ui->Panel7->setAutoFillBackground(true);
+}
+
+void Tqx7300form::UpdateClock() { ui->Edit11->setText(FormatTestClock(QDateTime::currentDateTime())); }
+
+void Tqx7300form::starttimerTimer() {
+  shell_.TestStartTime = QDateTime::currentDateTime();
+  starttimer_.stop();
+  UpdateClock();
+  fields_.CurrentRangeCode = QStringLiteral("0");
+  fields_.VoltageRangeCode = QStringLiteral("0");
+  shell_.StartupComplete = true;
+  AcceptSplash();
+}
+
+void Tqx7300form::FormActivate() {
+  ui->Panel1->move(kSettingsPanelPlace);
+  ui->Panel2->move(kSettingsPanelPlace);
+  SetMeterPanelColour(Qt::red);
+}
+
+void Tqx7300form::AcceptSplash() {
+  if (companions_.splash != nullptr) companions_.splash->close();
+  shell_.LinkFaultSuppressed = false;
+}
+
+bool Tqx7300form::FormCloseQuery() { return true; }
+
+void Tqx7300form::ShowAboutBox() {
+  if (companions_.aboutBox != nullptr) companions_.aboutBox->exec();
+}
+
+bool Tqx7300form::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) FormActivate();
+  return QMainWindow::event(event);
+}
+
+void Tqx7300form::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  emit Closed();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+
+// State of the program's shell shared by several subsystems.
+struct ShellState {
+  // Set near the end of start-up; until then a change of standard does
+  // nothing and harmonics settings only reset the display choice.
+  bool StartupComplete = false;
+  // While set, the link watchdog shows no no-response dialog. Cleared when
+  // the splash is accepted; set again for good by "Use Offline".
+  bool LinkFaultSuppressed = true;
+  // The serial port opened at start-up or from the Settings dialog.
+  bool PortConnected = false;
+  // Start of the current test; printed as "Tested On" in the report.
+  QDateTime TestStartTime;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The operator's side of a test: timed-test and manual-switching counters.
+struct TestState {
+  // The manual-switching step about to run; start-up sets it to 1.
+  quint8 StepNumber = 3;
+  quint8 EventsToCollect = 0;
+  bool ManualSequenceFinished = false;
+  // The duration last sent to the analyser, in seconds.
+  quint16 TestDuration = 0;
+  // The operator locked the current range (by the lock button or stepping).
+  bool RangeLocked = false;
+};
