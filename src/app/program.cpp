@@ -27,7 +27,6 @@ std::unique_ptr<Tqx7300form> VeltrixProgram::Create<Tqx7300form>() {
 VeltrixProgram::VeltrixProgram(OperatorDialogs& dialogs) : dialogs_(dialogs) {
   splash_ = Create<Tsplashform>();
   splash_->show();
-  splash_->raise();
   main_ = Create<Tqx7300form>();
   msgform_ = Create<Tmsgform>();
   aboutBox_ = Create<TAboutBox>();
@@ -46,5 +45,4 @@ VeltrixProgram::~VeltrixProgram() = default;
 
 void VeltrixProgram::ShowMainWindow() {
   main_->show();
-  splash_->raise();
 }
