@@ -1,0 +1,214 @@
+#pragma once
+
+#include "serial/byte_ring.h"
+#include "serial/serial_types.h"
+
+#include <QtGlobal>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+class QObject;
+class TCustomSerialPort;
+class TDeliveryTicket;
+class TComThread;
+class TDispThread;
+class TOutThread;
+
+// What the event thread saw on the device.
+enum TDeviceEvent : unsigned {
+  devData = 0x1,    // bytes (or an end-of-file) to read
+  devHangup = 0x2,  // hang-up or error condition on the descriptor
+};
+
+enum class TModemLine { DTR, RTS, DSR, CTS };
+
+// Everything Init needs, taken from the port's properties.
+struct TDeviceParams {
+  std::string devicePath;
+  TLineSettings line;
+  quint16 inSize = 4096;
+  quint16 outSize = 4096;
+  bool dtr = true;
+  bool rts = true;
+  THWFlowOptions handshake;  // decides which of DTR and RTS are left to the device
+};
+
+// One dispatcher per open port: the device, the 8192-byte receive ring, the
+// output ring and three worker threads (event, dispatch, output). Bytes-
+// available notifications reach the main thread synchronously: the dispatch
+// thread posts an event to each registered receiver and waits for its handler
+// to return, at most kNotifyLimit. While a handler runs, TakeByte peeks; the
+// bytes the handler took are released only after it has returned.
+//
+// Locks: receiveLock_ guards the receive ring and the handler's byte counts;
+// outputLock_ the output ring; handlerLock_ the receiver list and the
+// in-handler flag (which is written holding both handlerLock_ and
+// receiveLock_, so either lock is enough to read it).
+class TBaseDispatcher {
+public:
+  static constexpr std::size_t kReceiveRingSize = 8192;
+  static constexpr std::chrono::milliseconds kRoundInterval{50};
+  static constexpr std::chrono::milliseconds kNotifyLimit{3000};
+  static constexpr std::chrono::milliseconds kThreadStartLimit{3000};
+
+  // Registers the dispatcher in the process-wide list; no device yet.
+  explicit TBaseDispatcher(TCustomSerialPort* owner);
+  virtual ~TBaseDispatcher();
+  TBaseDispatcher(const TBaseDispatcher&) = delete;
+  TBaseDispatcher& operator=(const TBaseDispatcher&) = delete;
+
+  int Handle() const { return handle_; }
+  // Unique for the life of the process, unlike the handle.
+  quint64 Id() const { return id_; }
+  TCustomSerialPort* Owner() const { return owner_; }
+
+  // Opens and sets up the device and starts the threads: 0, or a negated
+  // platform error number. On failure nothing stays open.
+  int Init(const TDeviceParams& params);
+
+  // The input queue size the handshake thresholds are checked against.
+  void SetInSize(quint16 inSize);
+  // 0, or -EINVAL when, with any option set, bufferFull exceeds the input
+  // size or bufferResume exceeds bufferFull.
+  int SetHandshake(const THandshake& handshake);
+  int SetLine(const TLineSettings& line);
+  // Sets a line that is not under handshake control; 0 or a negated errno.
+  int SetDTR(bool state);
+  int SetRTS(bool state);
+  void SetAvailThreshold(quint16 threshold);
+
+  void RegisterReceiver(QObject* receiver);
+  void UnregisterReceiver(QObject* receiver);
+
+  // 0 with the next unread byte, or ecBufferIsEmpty. Inside a handler the
+  // k-th call returns the k-th unread byte without consuming it.
+  int TakeByte(quint8& out);
+  // 0, ecOutputBufferTooSmall (nothing queued) or ecPutBlockFail.
+  int PutBlock(std::span<const quint8> data);
+
+  std::size_t UnreadCount() const;
+  std::size_t OutBuffUsed() const;
+  std::size_t OutBuffFree() const;
+  bool InHandler() const;
+  bool DeviceLost() const { return lost_.load(); }
+  bool Running() const { return running_; }
+
+  // Used while a handler runs on the main thread: no further bytes are taken
+  // and no further notifications made; Done follows when the handler returns.
+  void MarkForClosing();
+  bool MarkedForClosing() const { return closing_.load(); }
+
+  // Ends the threads, purges and closes the device. Must not be called from
+  // inside a notification handler of this dispatcher (see MarkForClosing).
+  void Done();
+
+protected:
+  // Platform operations. Return 0 or a negated errno unless said otherwise.
+  virtual int CreateWakeUps() = 0;
+  virtual void DestroyWakeUps() = 0;
+  virtual int OpenDevice(const std::string& path) = 0;
+  virtual void CloseDevice() = 0;  // purges, restores, unlocks, closes
+  virtual int ApplyLine(const TLineSettings& line) = 0;
+  virtual int ApplyHandshake(const THandshake& handshake) = 0;
+  virtual int SetModemLine(TModemLine line, bool state) = 0;
+  // True when the line is asserted or the device has no such line.
+  virtual bool ModemLineAsserted(TModemLine line) = 0;
+  // Bytes > 0, 0 when nothing is queued now, -1 when the device is gone.
+  virtual long ReadDevice(quint8* buffer, std::size_t size) = 0;
+  // Bytes > 0, 0 when the device takes nothing now, -1 when it is gone.
+  virtual long WriteDevice(const quint8* data, std::size_t size) = 0;
+  virtual std::size_t DeviceInputQueued() = 0;
+  // Event thread: blocks until a device event (returned as TDeviceEvent
+  // bits) or a wake-up (returns 0). The device is watched only when asked.
+  virtual unsigned WaitDeviceEvent(bool watchDevice) = 0;
+  virtual void WakeEventThread() = 0;
+  // Output thread: blocks until woken, or until the device takes bytes again
+  // when deviceBusy, or for a short re-check interval when recheckSoon.
+  virtual void WaitOutputReady(bool deviceBusy, bool recheckSoon) = 0;
+  virtual void WakeOutputThread() = 0;
+
+  // Called by derived destructors while their overrides still exist.
+  void ShutDown();
+
+private:
+  friend class TComThread;
+  friend class TDispThread;
+  friend class TOutThread;
+
+  bool Terminating() const { return terminating_.load(); }
+
+  // Event thread.
+  void EventIteration();
+  // Dispatch thread.
+  bool WaitForRound(unsigned& events);
+  void DispatchRound(unsigned events);
+  void FinishRound(unsigned events);
+  void TakeFromDevice(bool hangupSeen);
+  void ApplyInputFlow();
+  void ReportDeviceLost();
+  void CheckAvail();
+  void Deliver(quint16 count);
+  void UpdateInputWatch();
+  // Output thread.
+  void OutputRound();
+
+  void Kick();
+  void MarkLost();
+  void StopThreads();
+
+  TCustomSerialPort* const owner_;
+  const quint64 id_;
+  int handle_ = -1;
+  bool running_ = false;
+  quint16 inSize_ = 4096;
+
+  mutable std::mutex receiveLock_;
+  TByteRing receiveRing_;
+  quint64 written_ = 0;  // bytes ever put in the receive ring
+  std::size_t getCount_ = 0;
+  std::size_t largestCount_ = 0;
+
+  mutable std::mutex outputLock_;
+  TByteRing outputRing_;
+
+  mutable std::mutex handlerLock_;
+  std::vector<QObject*> receivers_;
+  bool inHandler_ = false;
+
+  // Hand-over between the event thread, the dispatch thread and the main
+  // thread's kicks.
+  std::mutex signalMutex_;
+  std::condition_variable signalCv_;
+  unsigned pendingEvents_ = 0;
+  bool kick_ = false;
+
+  std::mutex deliveryMutex_;
+  std::shared_ptr<TDeliveryTicket> currentTicket_;
+
+  // Dispatch thread only. Counting all bytes ever written, rather than the
+  // ring's write index, means a round that fills the whole ring still counts
+  // as new bytes.
+  quint64 notifiedWritten_ = 0;
+  bool lostReported_ = false;
+  std::atomic<bool> dtrFlowAsserted_{true};
+
+  std::atomic<bool> terminating_{false};
+  std::atomic<bool> closing_{false};
+  std::atomic<bool> lost_{false};
+  std::atomic<bool> watchInput_{true};
+  std::atomic<quint16> availThreshold_{1};
+  std::atomic<unsigned> hwOptions_{0};
+  std::atomic<quint16> bufferFull_{0};
+  std::atomic<quint16> bufferResume_{0};
+
+  std::unique_ptr<TComThread> comThread_;
+  std::unique_ptr<TDispThread> dispThread_;
+  std::unique_ptr<TOutThread> outThread_;
+};

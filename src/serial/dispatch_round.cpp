@@ -1,0 +1,239 @@
+// The worker threads' side of TBaseDispatcher: the event hand-over, the
+// dispatch round with its notification delivery, and the output round.
+
+#include "serial/base_dispatcher.h"
+
+#include "serial/delivery_ticket.h"
+#include "serial/notification_events.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+void TBaseDispatcher::EventIteration() {
+  const unsigned events = WaitDeviceEvent(watchInput_.load());
+  if (events == 0 || Terminating())
+    return;
+  std::unique_lock lock(signalMutex_);
+  pendingEvents_ |= events;
+  signalCv_.notify_all();
+  // The device stays quiet for us until the dispatch thread has dealt with
+  // this event, so a level-triggered condition cannot make us spin.
+  signalCv_.wait(lock, [this] { return pendingEvents_ == 0 || terminating_.load(); });
+}
+
+bool TBaseDispatcher::WaitForRound(unsigned& events) {
+  std::unique_lock lock(signalMutex_);
+  signalCv_.wait_for(lock, kRoundInterval, [this] {
+    return pendingEvents_ != 0 || kick_ || terminating_.load();
+  });
+  if (terminating_)
+    return false;
+  events = pendingEvents_;
+  kick_ = false;
+  return true;
+}
+
+void TBaseDispatcher::FinishRound(unsigned events) {
+  if (events == 0)
+    return;
+  {
+    std::lock_guard lock(signalMutex_);
+    pendingEvents_ = 0;
+  }
+  signalCv_.notify_all();
+}
+
+void TBaseDispatcher::DispatchRound(unsigned events) {
+  if (!closing_) {
+    TakeFromDevice((events & devHangup) != 0);
+    ApplyInputFlow();
+    // Bytes that came in before the device went are announced first.
+    CheckAvail();
+    ReportDeviceLost();
+  }
+  UpdateInputWatch();
+}
+
+void TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
+  if (lost_)
+    return;
+  bool tookAny = false;
+  while (true) {
+    std::span<quint8> run;
+    {
+      std::lock_guard lock(receiveLock_);
+      run = receiveRing_.WritableRun();
+    }
+    // A full ring takes nothing: the bytes wait in the device, whose queue
+    // and handshake hold the sender off.
+    if (run.empty())
+      return;
+    const long got = ReadDevice(run.data(), run.size());
+    if (got > 0) {
+      std::lock_guard lock(receiveLock_);
+      receiveRing_.CommitWrite(static_cast<std::size_t>(got));
+      written_ += static_cast<quint64>(got);
+      tookAny = true;
+      continue;
+    }
+    // A hang-up reported with nothing left to read is the end of the device.
+    if (got < 0 || (hangupSeen && !tookAny))
+      MarkLost();
+    return;
+  }
+}
+
+void TBaseDispatcher::ApplyInputFlow() {
+  if (!(hwOptions_.load() & hwfUseDTR) || lost_)
+    return;
+  std::size_t pending;
+  {
+    std::lock_guard lock(receiveLock_);
+    pending = receiveRing_.Count();
+  }
+  pending += DeviceInputQueued();
+  if (dtrFlowAsserted_ && pending > bufferFull_.load()) {
+    SetModemLine(TModemLine::DTR, false);
+    dtrFlowAsserted_ = false;
+  } else if (!dtrFlowAsserted_ && pending < bufferResume_.load()) {
+    SetModemLine(TModemLine::DTR, true);
+    dtrFlowAsserted_ = true;
+  }
+}
+
+void TBaseDispatcher::ReportDeviceLost() {
+  if (!lost_ || lostReported_)
+    return;
+  std::lock_guard lock(handlerLock_);
+  if (receivers_.empty())
+    return;
+  for (QObject* receiver : receivers_)
+    QCoreApplication::postEvent(receiver, new TDeviceLostEvent(handle_, id_));
+  lostReported_ = true;
+}
+
+void TBaseDispatcher::CheckAvail() {
+  {
+    std::lock_guard lock(handlerLock_);
+    if (receivers_.empty())
+      return;
+  }
+  std::size_t unread;
+  quint64 written;
+  {
+    std::lock_guard lock(receiveLock_);
+    unread = receiveRing_.Count();
+    written = written_;
+  }
+  const std::size_t threshold = std::max<std::size_t>(availThreshold_.load(), 1);
+  if (written == notifiedWritten_ || unread < threshold)
+    return;
+  notifiedWritten_ = written;
+  Deliver(static_cast<quint16>(unread));
+}
+
+void TBaseDispatcher::Deliver(quint16 count) {
+  std::vector<QObject*> receivers;
+  {
+    std::scoped_lock both(handlerLock_, receiveLock_);
+    receivers = receivers_;
+    inHandler_ = true;
+    getCount_ = 0;
+    largestCount_ = 0;
+  }
+  for (QObject* receiver : receivers) {
+    auto ticket = std::make_shared<TDeliveryTicket>();
+    {
+      std::lock_guard lock(handlerLock_);
+      if (closing_ || terminating_)
+        break;
+      // Unregistered meanwhile: its object may be gone.
+      if (std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
+        continue;
+      {
+        std::lock_guard receiveLock(receiveLock_);
+        getCount_ = 0;
+      }
+      {
+        std::lock_guard deliveryLock(deliveryMutex_);
+        currentTicket_ = ticket;
+        if (terminating_)
+          ticket->Cancel();
+      }
+      QCoreApplication::postEvent(receiver, new TAvailEvent(handle_, id_, count, ticket));
+    }
+    ticket->WaitFinished(kNotifyLimit);
+    {
+      std::lock_guard deliveryLock(deliveryMutex_);
+      currentTicket_.reset();
+    }
+    std::lock_guard receiveLock(receiveLock_);
+    largestCount_ = std::max(largestCount_, getCount_);
+  }
+  std::size_t released;
+  {
+    // Measured again under the same locks as the release: a read that came
+    // in after the measurement above (a handler still running past the
+    // limit) must be released with the rest, or its byte would come twice.
+    std::scoped_lock both(handlerLock_, receiveLock_);
+    largestCount_ = std::max(largestCount_, getCount_);
+    released = largestCount_;
+    receiveRing_.CommitRead(released);
+    inHandler_ = false;
+    getCount_ = 0;
+    largestCount_ = 0;
+  }
+  // Freed room may let the bytes the device holds in.
+  if (released > 0)
+    Kick();
+}
+
+void TBaseDispatcher::UpdateInputWatch() {
+  bool wanted;
+  {
+    std::lock_guard lock(receiveLock_);
+    wanted = !receiveRing_.Full();
+  }
+  wanted = wanted && !lost_ && !closing_;
+  if (!wanted) {
+    watchInput_ = false;
+  } else if (!watchInput_.exchange(true)) {
+    WakeEventThread();
+  }
+}
+
+void TBaseDispatcher::OutputRound() {
+  if (lost_) {
+    // Nowhere to send to: what was queued is dropped rather than left to
+    // fill the ring.
+    {
+      std::lock_guard lock(outputLock_);
+      outputRing_.Clear();
+    }
+    WaitOutputReady(false, false);
+    return;
+  }
+  std::span<const quint8> run;
+  {
+    std::lock_guard lock(outputLock_);
+    run = outputRing_.ReadableRun();
+  }
+  if (run.empty()) {
+    WaitOutputReady(false, false);
+    return;
+  }
+  if ((hwOptions_.load() & hwfRequireDSR) && !ModemLineAsserted(TModemLine::DSR)) {
+    WaitOutputReady(false, true);
+    return;
+  }
+  const long put = WriteDevice(run.data(), run.size());
+  if (put > 0) {
+    std::lock_guard lock(outputLock_);
+    outputRing_.CommitRead(static_cast<std::size_t>(put));
+  } else if (put == 0) {
+    WaitOutputReady(true, false);
+  } else {
+    MarkLost();
+  }
+}

@@ -1,0 +1,341 @@
+#include "pty_analyser.h"
+
+#include "serial/dispatcher_list.h"
+#include "serial/serial_errors.h"
+#include "serial/serial_port.h"
+
+#include <QtTest>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+class TestSerialReceive : public QObject {
+  Q_OBJECT
+
+private slots:
+  void init();
+  void cleanup();
+
+  void CountIsTheUnreadBytes();
+  void PartlyReadBytesAreOfferedAgain();
+  void UnreadBytesWaitForMoreBeforeANewNotification();
+  void HandlerPeeksAndBytesGoWhenItReturns();
+  void FullRingHoldsTheRestBack();
+  void BulkArrivesCompleteAndInOrder_data();
+  void BulkArrivesCompleteAndInOrder();
+  void ReadingBesideNotificationsKeepsOrder();
+  void CloseDuringHandlerIsDeferred();
+  void OpenRequestedDuringShutdownFollowsIt();
+  void ComNumberChangeInsideHandler();
+
+private:
+  std::unique_ptr<TComFolder> folder_;
+  std::unique_ptr<TPtyAnalyser> analyser_;
+  std::unique_ptr<TSerialPort> port_;
+};
+
+namespace {
+
+QByteArray RandomBytes(qsizetype size, quint32 seed) {
+  QRandomGenerator random(seed);
+  QByteArray bytes(size, Qt::Uninitialized);
+  for (qsizetype i = 0; i < size; ++i)
+    bytes[i] = char(random.bounded(256));
+  return bytes;
+}
+
+// Reads n bytes with the port's own call.
+QByteArray Take(TSerialPort& port, int n) {
+  QByteArray got;
+  for (int i = 0; i < n; ++i)
+    got.append(char(port.ReceiveChar()));
+  return got;
+}
+
+}  // namespace
+
+void TestSerialReceive::init() {
+  folder_ = std::make_unique<TComFolder>();
+  analyser_ = std::make_unique<TPtyAnalyser>();
+  QVERIFY(folder_->Valid() && analyser_->Valid());
+  QVERIFY(folder_->Link("COM1", analyser_->SlavePath()));
+  port_ = std::make_unique<TSerialPort>();
+  ConfigureLikeTheProgram(*port_, 1);
+}
+
+void TestSerialReceive::cleanup() {
+  port_.reset();
+  analyser_.reset();
+  folder_.reset();
+}
+
+void TestSerialReceive::CountIsTheUnreadBytes() {
+  TSerialPort& port = *port_;
+  QList<quint16> counts;
+  QByteArray got;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    QCOMPARE(&sender, &port);
+    QVERIFY(sender.InHandler());
+    QCOMPARE(sender.InBuffUsed(), count);
+    counts.append(count);
+    got += Take(sender, count);
+  });
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("!first record\n"));
+  QTRY_COMPARE(got, QByteArray("!first record\n"));
+  QVERIFY(analyser_->WriteAll("!second\n"));
+  QTRY_COMPARE(got, QByteArray("!first record\n!second\n"));
+  for (quint16 count : counts)
+    QVERIFY(count >= 1);
+  QTRY_VERIFY(!port.InHandler());
+  QCOMPARE(port.InBuffUsed(), quint16(0));
+}
+
+void TestSerialReceive::PartlyReadBytesAreOfferedAgain() {
+  TSerialPort& port = *port_;
+  QList<quint16> counts;
+  QByteArray got;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    counts.append(count);
+    got += Take(sender, qMin<int>(count, 2));
+  });
+  // The line may split a write; the threshold makes the first notification
+  // wait for all six bytes.
+  port.SetAvailThreshold(6);
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("abcdef"));
+  QTRY_COMPARE(got, QByteArray("ab"));
+  QCOMPARE(port.InBuffUsed(), quint16(4));
+  port.SetAvailThreshold(1);
+  // The next notification reports the four left plus the new one.
+  QVERIFY(analyser_->WriteAll("g"));
+  QTRY_COMPARE(got, QByteArray("abcd"));
+  QCOMPARE(counts, (QList<quint16>{6, 5}));
+  QCOMPARE(port.InBuffUsed(), quint16(3));
+  QCOMPARE(Take(port, 3), QByteArray("efg"));
+}
+
+void TestSerialReceive::UnreadBytesWaitForMoreBeforeANewNotification() {
+  TSerialPort& port = *port_;
+  QList<quint16> counts;
+  port.SetOnTriggerAvail([&](TSerialPort&, quint16 count) { counts.append(count); });
+  port.SetOpen(true);
+  const QByteArray sent = "!0123456789abcdefghij\n";
+  QVERIFY(analyser_->WriteAll(sent));
+  QTRY_VERIFY(!counts.isEmpty() && counts.last() == sent.size());
+  QVERIFY(analyser_->WriteAll("+"));
+  QTRY_COMPARE(counts.last(), quint16(sent.size() + 1));
+  // Nothing is read, so every notification must bring new bytes: the
+  // counts only grow, and each offers all the unread bytes again.
+  for (qsizetype i = 1; i < counts.size(); ++i)
+    QVERIFY2(counts[i] > counts[i - 1], qPrintable(QString::number(counts[i])));
+  QCOMPARE(Take(port, int(sent.size()) + 1), sent + "+");
+}
+
+void TestSerialReceive::HandlerPeeksAndBytesGoWhenItReturns() {
+  TSerialPort& port = *port_;
+  int calls = 0;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    ++calls;
+    QCOMPARE(count, quint16(5));
+    QCOMPARE(Take(sender, 3), QByteArray("vwx"));
+    QCOMPARE(sender.InBuffUsed(), quint16(2));
+    QCOMPARE(Take(sender, 2), QByteArray("yz"));
+    // Asking beyond the unread bytes fails and does not move on.
+    QVERIFY_THROWS_EXCEPTION(EBufferIsEmpty, sender.ReceiveChar());
+    QVERIFY_THROWS_EXCEPTION(EBufferIsEmpty, sender.ReceiveChar());
+    QCOMPARE(sender.InBuffUsed(), quint16(0));
+  });
+  port.SetAvailThreshold(5);
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("vwxyz"));
+  QTRY_COMPARE(calls, 1);
+  QTRY_VERIFY(!port.InHandler());
+  QCOMPARE(port.InBuffUsed(), quint16(0));
+  QVERIFY_THROWS_EXCEPTION(EBufferIsEmpty, port.ReceiveChar());
+  QVERIFY(analyser_->WriteAll("!"));
+  QTRY_COMPARE(port.InBuffUsed(), quint16(1));
+  QCOMPARE(port.ReceiveChar(), quint8('!'));
+}
+
+void TestSerialReceive::FullRingHoldsTheRestBack() {
+  TSerialPort& port = *port_;
+  QList<quint16> counts;
+  port.SetOnTriggerAvail([&](TSerialPort&, quint16 count) { counts.append(count); });
+  port.SetOpen(true);
+  const QByteArray sent = RandomBytes(20000, 7);
+  TBackgroundWriter writer(*analyser_, sent, 7);
+  QTRY_COMPARE(port.InBuffUsed(), quint16(8192));
+  QTRY_VERIFY(!counts.isEmpty() && counts.last() == 8192);
+  // The ring stays full: the rest waits in the device, none of it is lost.
+  QByteArray got = Take(port, 100);
+  QTRY_COMPARE(port.InBuffUsed(), quint16(8192));
+  QTRY_VERIFY_WITH_TIMEOUT(
+      [&] {
+        while (port.CharReady())
+          got.append(char(port.ReceiveChar()));
+        return got.size() >= sent.size();
+      }(),
+      10000);
+  QVERIFY(writer.Finished());
+  QCOMPARE(got.size(), sent.size());
+  QVERIFY(got == sent);
+  for (quint16 count : counts)
+    QVERIFY(count >= 1 && count <= 8192);
+}
+
+void TestSerialReceive::BulkArrivesCompleteAndInOrder_data() {
+  QTest::addColumn<bool>("readAll");
+  QTest::addColumn<int>("handlerDelayUs");
+  // A slow handler that reads half of each Count keeps the ring busy.
+  QTest::newRow("half of each count, slow") << false << 500;
+  // A slow handler that empties the ring lets the next round fill all of it
+  // in one go, bringing the write index round to where it was.
+  QTest::newRow("all of each count, slow") << true << 2000;
+}
+
+void TestSerialReceive::BulkArrivesCompleteAndInOrder() {
+  QFETCH(bool, readAll);
+  QFETCH(int, handlerDelayUs);
+  TSerialPort& port = *port_;
+  const QByteArray sent = RandomBytes(1 << 20, 1234);
+  QByteArray got;
+  got.reserve(sent.size() + 1);
+  bool drain = false;
+  int calls = 0;
+  quint16 largest = 0;
+  bool countsMatched = true;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    ++calls;
+    largest = qMax(largest, count);
+    countsMatched = countsMatched && sender.InBuffUsed() == count;
+    const int wanted = (readAll || drain) ? count : qMax(1, count / 2);
+    for (int i = 0; i < wanted; ++i)
+      got.append(char(sender.ReceiveChar()));
+    std::this_thread::sleep_for(std::chrono::microseconds(handlerDelayUs));
+  });
+  port.SetOpen(true);
+  {
+    TBackgroundWriter writer(*analyser_, sent, 99);
+    QTRY_VERIFY_WITH_TIMEOUT(writer.Finished(), 30000);
+  }
+  // A last byte makes one more notification, which takes everything left.
+  drain = true;
+  QVERIFY(analyser_->WriteAll("\n"));
+  QTRY_COMPARE_WITH_TIMEOUT(got.size(), sent.size() + 1, 10000);
+  QVERIFY(got.startsWith(sent));
+  QVERIFY(countsMatched);
+  QVERIFY(largest <= 8192);
+  QVERIFY(calls > 1);
+}
+
+void TestSerialReceive::ReadingBesideNotificationsKeepsOrder() {
+  // The main thread reads outside any handler while notifications keep
+  // coming and going: reads that fall between a handler's return and the
+  // release of its bytes must neither repeat nor lose a byte.
+  TSerialPort& port = *port_;
+  int calls = 0;
+  port.SetOnTriggerAvail([&](TSerialPort&, quint16) { ++calls; });
+  port.SetOpen(true);
+  const QByteArray sent = RandomBytes(64 * 1024, 4321);
+  QByteArray got;
+  {
+    TBackgroundWriter writer(*analyser_, sent, 8);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          while (port.CharReady() && got.size() <= sent.size())
+            got.append(char(port.ReceiveChar()));
+          return got.size() >= sent.size();
+        }(),
+        30000);
+  }
+  QVERIFY(calls > 1);  // notifications came and went meanwhile
+  QCOMPARE(got.size(), sent.size());
+  QVERIFY(got == sent);
+}
+
+void TestSerialReceive::CloseDuringHandlerIsDeferred() {
+  TSerialPort& port = *port_;
+  const int dispatchersOpen = TDispatcherList::ActiveCount() + 1;
+  int closed = 0;
+  int calls = 0;
+  port.SetOnPortClose([&](TSerialPort&) { ++closed; });
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    ++calls;
+    QCOMPARE(Take(sender, 1), QByteArray("a"));
+    sender.SetOpen(false);
+    QCOMPARE(sender.PortState(), TPortState::ShuttingDown);
+    QVERIFY(!sender.Open());
+    // Shutting down: reads give 0 and transmissions go nowhere.
+    QCOMPARE(count, quint16(3));
+    QCOMPARE(sender.ReceiveChar(), quint8(0));
+    sender.TransmitString("never");
+    QCOMPARE(closed, 0);
+    QCOMPARE(TDispatcherList::ActiveCount(), dispatchersOpen);
+  });
+  port.SetAvailThreshold(3);
+  port.SetOpen(true);
+  QCOMPARE(TDispatcherList::ActiveCount(), dispatchersOpen);
+  QVERIFY(analyser_->WriteAll("abc"));
+  QTRY_COMPARE(closed, 1);
+  QCOMPARE(calls, 1);
+  QCOMPARE(port.PortState(), TPortState::Closed);
+  QCOMPARE(TDispatcherList::ActiveCount(), dispatchersOpen - 1);
+  QCOMPARE(analyser_->Read(1, 100ms), QByteArray());
+
+  // Closed for good: it opens again normally.
+  port.SetOnTriggerAvail({});
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("z"));
+  QTRY_COMPARE(port.InBuffUsed(), quint16(1));
+  QCOMPARE(port.ReceiveChar(), quint8('z'));
+}
+
+void TestSerialReceive::OpenRequestedDuringShutdownFollowsIt() {
+  TSerialPort& port = *port_;
+  int opened = 0;
+  int closed = 0;
+  QByteArray got;
+  port.SetOnPortOpen([&](TSerialPort&) { ++opened; });
+  port.SetOnPortClose([&](TSerialPort&) { ++closed; });
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    got += Take(sender, count);
+    if (got == "reopen") {
+      sender.SetOpen(false);
+      sender.SetOpen(true);  // remembered until the shut-down completes
+      QCOMPARE(sender.PortState(), TPortState::ShuttingDown);
+    }
+  });
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("reopen"));
+  QTRY_COMPARE(opened, 2);
+  QCOMPARE(closed, 1);
+  QVERIFY(port.Open());
+  QVERIFY(analyser_->WriteAll("!"));
+  QTRY_COMPARE(got, QByteArray("reopen!"));
+}
+
+void TestSerialReceive::ComNumberChangeInsideHandler() {
+  TSerialPort& port = *port_;
+  TPtyAnalyser other;
+  QVERIFY(other.Valid());
+  QVERIFY(folder_->Link("COM2", other.SlavePath()));
+  QByteArray got;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    got += Take(sender, count);
+    if (got.endsWith("move"))
+      sender.SetComNumber(2);
+  });
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("move"));
+  QTRY_COMPARE(port.ComNumber(), quint16(2));
+  QTRY_VERIFY(port.Open());
+  QVERIFY(other.WriteAll("+2"));
+  QTRY_COMPARE(got, QByteArray("move+2"));
+  port.TransmitString("k");
+  QCOMPARE(other.Read(1, 2s), QByteArray("k"));
+}
+
+QTEST_GUILESS_MAIN(TestSerialReceive)
+#include "test_serial_receive.moc"
