@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qx7300emu {
+
+struct EmulatorOptions {
+    int port = 1;
+    std::string folder = ".";
+    std::string load = "smps";
+    std::string logPath;
+    std::string replayPath;
+    bool fast = false;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    EmulatorOptions options;
+    std::string error;  // empty when the command line is good
+};
+
+// The arguments after the program name; "--name value" and "--name=value".
+ParsedOptions ParseOptions(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+}  // namespace qx7300emu

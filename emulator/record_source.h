@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace qx7300emu {
+
+// Where the lines sent to the program come from: the modelled analyser or a
+// file being replayed.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    // The next complete line, line feed included, as of `now` (seconds since
+    // the emulator started).
+    virtual std::string NextRecord(double now) = 0;
+    // A command received from the program, as of `now`; false when it is not
+    // one the source understands (it is then ignored).
+    virtual bool Apply(const std::string& command, double now) = 0;
+};
+
+}  // namespace qx7300emu

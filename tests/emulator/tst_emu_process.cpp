@@ -1,0 +1,302 @@
+// The emulator as a program: started as a process, read through its COM link
+// on the slave side of its pseudo-terminal, as the operator station reads it.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+const QString Emulator = QStringLiteral(QX7300_EMULATOR);
+
+// The reading end, as a program holds it: the slave side opened through the
+// link, read without blocking.
+class SlaveReader {
+public:
+    ~SlaveReader() { Close(); }
+
+    bool Open(const QString& path)
+    {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        buffer_.clear();
+        synced_ = false;
+        return fd_ >= 0;
+    }
+
+    void Close()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    bool Write(const QByteArray& text) { return ::write(fd_, text.constData(), text.size()) == text.size(); }
+
+    // Reads what arrives within `ms`; returns the number of bytes.
+    qint64 ReadFor(int ms)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        qint64 total = 0;
+        while (timer.elapsed() < ms) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(ms - timer.elapsed())) <= 0)
+                continue;
+            char chunk[4096];
+            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+            if (n > 0) {
+                buffer_.append(chunk, static_cast<int>(n));
+                total += n;
+            }
+        }
+        return total;
+    }
+
+    // The next complete line that starts with "!"; a piece before the first
+    // "!" (the tail of a record an earlier reader left) is skipped.
+    QByteArray NextLine(int timeoutMs = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (true) {
+            if (!synced_) {
+                const int start = buffer_.indexOf('!');
+                if (start >= 0) {
+                    buffer_.remove(0, start);
+                    synced_ = true;
+                } else {
+                    buffer_.clear();
+                }
+            }
+            const int end = synced_ ? buffer_.indexOf('\n') : -1;
+            if (end >= 0) {
+                const QByteArray line = buffer_.left(end + 1);
+                buffer_.remove(0, end + 1);
+                return line;
+            }
+            if (timer.elapsed() > timeoutMs)
+                return {};
+            ReadFor(20);
+        }
+    }
+
+private:
+    int fd_ = -1;
+    QByteArray buffer_;
+    bool synced_ = false;
+};
+
+// Starts the emulator and waits for its "COM<n> -> <path>" line.
+bool StartEmulator(QProcess& process, const QStringList& arguments, QString& slavePath)
+{
+    process.start(Emulator, arguments);
+    if (!process.waitForStarted(5000))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (!process.canReadLine() && timer.elapsed() < 5000)
+        process.waitForReadyRead(100);
+    const QString line = QString::fromLatin1(process.readLine()).trimmed();
+    const QRegularExpression ready("^COM(\\d+) -> (/dev/\\S+)$");
+    const auto match = ready.match(line);
+    if (!match.hasMatch())
+        return false;
+    slavePath = match.captured(2);
+    return true;
+}
+
+void Stop(QProcess& process)
+{
+    process.terminate();
+    process.waitForFinished(5000);
+}
+
+}  // namespace
+
+class TstEmuProcess : public QObject {
+    Q_OBJECT
+
+private slots:
+    void HelpAndBadOptions();
+    void StreamsAndObeysOverTheLine();
+    void PacedAtTheLineRate();
+    void ReplaysAFile();
+    void LinkReplacedOrRefused();
+};
+
+void TstEmuProcess::HelpAndBadOptions()
+{
+    QProcess help;
+    help.start(Emulator, {"--help"});
+    QVERIFY(help.waitForFinished(5000));
+    QCOMPARE(help.exitCode(), 0);
+    const QString usage = QString::fromLatin1(help.readAllStandardOutput());
+    for (const char* option : {"--port", "--dir", "--load", "--log", "--replay", "--fast", "--help"})
+        QVERIFY2(usage.contains(option), option);
+
+    QProcess bad;
+    bad.start(Emulator, {"--port", "0"});
+    QVERIFY(bad.waitForFinished(5000));
+    QCOMPARE(bad.exitCode(), 2);
+    QVERIFY(QString::fromLatin1(bad.readAllStandardError()).contains("--port"));
+}
+
+void TstEmuProcess::StreamsAndObeysOverTheLine()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString logPath = dir.filePath("commands.log");
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process,
+                          {"--port", "7", "--dir", dir.path(), "--load", "resistive", "--log", logPath, "--fast"},
+                          slave));
+    const QString link = dir.filePath("COM7");
+    QCOMPARE(QFileInfo(link).symLinkTarget(), slave);
+
+    SlaveReader reader;
+    QVERIFY(reader.Open(link));
+    // The resistive load draws 14 A peak: range "4", type letter at 106.
+    QByteArray types;
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray line = reader.NextLine();
+        QCOMPARE(line.size(), 408);
+        QCOMPARE(line.mid(11, 3), QByteArray(",4,"));
+        types += line.at(105);
+    }
+    QVERIFY(types == "VIVI" || types == "IVIV");
+
+    // A command written in two pieces still counts.
+    QVERIFY(reader.Write("R:"));
+    QVERIFY(reader.Write("H;"));
+    QByteArray harmonics;
+    for (int i = 0; i < 200 && harmonics.isEmpty(); ++i) {
+        const QByteArray line = reader.NextLine();
+        QVERIFY(!line.isEmpty());
+        if (line.at(105) == 'L')
+            harmonics = line;
+    }
+    QCOMPARE(harmonics.size(), 1270);
+    QCOMPARE(harmonics.at(1229), 'R');  // 1232 before the two-character shift
+
+    QVERIFY(reader.Write("D:2;T:S;"));
+    QByteArray status;
+    for (int i = 0; i < 200 && !status.startsWith('T'); ++i)
+        status = reader.NextLine().mid(5, 6);
+    QCOMPARE(status, QByteArray("T    2"));
+
+    // Every command in the log, with its time.
+    QFile log(logPath);
+    QStringList lines;
+    QTRY_VERIFY_WITH_TIMEOUT((log.open(QIODevice::ReadOnly),
+                              lines = QString::fromLatin1(log.readAll()).split('\n', Qt::SkipEmptyParts),
+                              log.close(), lines.size() >= 3),
+                             5000);
+    const QRegularExpression entry("^(\\d+)\t(.*)$");
+    QStringList commands;
+    qint64 previous = -1;
+    for (const QString& line : lines) {
+        const auto match = entry.match(line);
+        QVERIFY2(match.hasMatch(), qPrintable(line));
+        QVERIFY(match.captured(1).toLongLong() >= previous);
+        previous = match.captured(1).toLongLong();
+        commands << match.captured(2);
+    }
+    QCOMPARE(commands, (QStringList{"R:H;", "D:2;", "T:S;"}));
+
+    // The reader goes away and a new one comes: the stream goes on.
+    reader.Close();
+    QVERIFY(reader.Open(link));
+    const QByteArray again = reader.NextLine();
+    QCOMPARE(again.size(), 1270);
+    QCOMPARE(process.state(), QProcess::Running);
+
+    Stop(process);
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+void TstEmuProcess::PacedAtTheLineRate()
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process, {"--port", "2", "--dir", dir.path()}, slave));
+    SlaveReader reader;
+    QVERIFY(reader.Open(dir.filePath("COM2")));
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 bytes = reader.ReadFor(1200);
+    const double seconds = timer.elapsed() / 1000.0;
+    // 11520 characters a second at most, plus one small burst.
+    QVERIFY2(bytes <= 11520.0 * seconds + 256, qPrintable(QString("%1 bytes in %2 s").arg(bytes).arg(seconds)));
+    QVERIFY2(bytes >= 2000, qPrintable(QString("%1 bytes in %2 s").arg(bytes).arg(seconds)));
+    Stop(process);
+}
+
+void TstEmuProcess::ReplaysAFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lines.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("!first,W\n!second,Q");  // the last line has no line feed of its own
+    file.close();
+
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process, {"--port", "3", "--dir", dir.path(), "--replay", path, "--fast"}, slave));
+    SlaveReader reader;
+    QVERIFY(reader.Open(dir.filePath("COM3")));
+    QByteArrayList lines;
+    for (int i = 0; i < 5; ++i)
+        lines << reader.NextLine();
+    const int offset = lines[0] == "!first,W\n" ? 0 : 1;
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(lines[i + offset], QByteArray((i % 2 == 0) ? "!first,W\n" : "!second,Q\n"));
+    Stop(process);
+
+    QProcess missing;
+    missing.start(Emulator, {"--dir", dir.path(), "--replay", dir.filePath("none.txt")});
+    QVERIFY(missing.waitForFinished(5000));
+    QCOMPARE(missing.exitCode(), 1);
+}
+
+void TstEmuProcess::LinkReplacedOrRefused()
+{
+    QTemporaryDir dir;
+    const QString stale = dir.filePath("COM5");
+    QVERIFY(QFile::link("/nonexistent/pts", stale));
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process, {"--port", "5", "--dir", dir.path()}, slave));
+    QCOMPARE(QFileInfo(stale).symLinkTarget(), slave);
+    Stop(process);
+    QVERIFY(!QFileInfo(stale).isSymLink());
+
+    const QString plain = dir.filePath("COM6");
+    QFile file(plain);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+    file.close();
+    QProcess refused;
+    refused.start(Emulator, {"--port", "6", "--dir", dir.path()});
+    QVERIFY(refused.waitForFinished(5000));
+    QCOMPARE(refused.exitCode(), 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("keep"));
+}
+
+QTEST_GUILESS_MAIN(TstEmuProcess)
+#include "tst_emu_process.moc"
