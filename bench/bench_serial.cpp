@@ -2,7 +2,7 @@
 // pseudo-terminal through the dispatcher to a handler, latency from a byte
 // written to the handler entered, and the CPU an open port costs when idle.
 
-#include "pty_analyser.h"
+#include "support/pty_analyser.h"
 
 #include "serial/serial_port.h"
 

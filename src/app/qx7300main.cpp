@@ -5,9 +5,11 @@
 #include <QTableWidget>
 
 #include "app/About.h"
+#include "app/radio_group.h"
 #include "app/splash.h"
 #include "app/test_clock.h"
 #include "app/window_placement.h"
+#include "serial/serial_port.h"
 #include "ui_qx7300main.h"
 
 namespace {
@@ -48,6 +50,12 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
   ApplyDesignAppearance();
   ConfigureDisplayGrids();
   ConnectMenu();
+  ConfigureSerialPort();
+  connect(ui->RadioGroup1, &RadioGroup::Clicked, this, &Tqx7300form::RadioGroup1Click);
+  connect(ui->RadioGroup2, &RadioGroup::Clicked, this, &Tqx7300form::RadioGroup2Click);
+  connect(ui->Button10, &QPushButton::clicked, this, &Tqx7300form::Button10Click);
+  connect(ui->Button11, &QPushButton::clicked, this, &Tqx7300form::Button11Click);
+  connect(ui->Button12, &QPushButton::clicked, this, &Tqx7300form::Button12Click);
 
   starttimer_.setSingleShot(true);
   starttimer_.setInterval(kStartTimerMs);
@@ -98,6 +106,23 @@ void Tqx7300form::ConfigureDisplayGrids() {
 void Tqx7300form::ConnectMenu() {
   connect(ui->Exit1, &QAction::triggered, this, &QWidget::close);
   connect(ui->About1, &QAction::triggered, this, &Tqx7300form::ShowAboutBox);
+}
+
+void Tqx7300form::ConfigureSerialPort() {
+  SerialPort1_ = new TSerialPort(this);
+  SerialPort1_->SetPromptForPort(false);
+  SerialPort1_->SetAutoOpen(true);
+  SerialPort1_->SetBaud(115200);
+  SerialPort1_->SetParity(pNone);
+  SerialPort1_->SetDataBits(8);
+  SerialPort1_->SetStopBits(1);
+  SerialPort1_->SetInSize(8000);
+  SerialPort1_->SetOutSize(4096);
+  SerialPort1_->SetBufferFull(6000);
+  SerialPort1_->SetBufferResume(2000);
+  SerialPort1_->SetHWFlowOptions(THWFlowOptions(hwfUseDTR | hwfUseRTS | hwfRequireDSR | hwfRequireCTS));
+  SerialPort1_->SetOnTriggerAvail(
+      [this](TSerialPort& sender, quint16 count) { SerialPort1TriggerAvail(sender, count); });
 }
 
 void Tqx7300form::SetCompanions(const Companions& companions) {

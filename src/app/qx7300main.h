@@ -1,13 +1,21 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 #include "app/shell_state.h"
 #include "control/test_state.h"
 #include "display/graph_state.h"
+#include "link/meter_extremes.h"
 #include "link/record_fields.h"
+#include "link/rx_line_framer.h"
+#include "report/report_store.h"
+#include "results/harmonics_model.h"
+#include "results/waveform_samples.h"
 
 namespace Ui {
 class Tqx7300form;
@@ -20,6 +28,7 @@ class TAboutBox;
 class TConnectform;
 class Tpreviewform;
 class Tcomfaultform;
+class TSerialPort;
 
 // The main window: owns the controls, the timers and the state of every
 // subsystem, and reacts to the operator, to received data and to its timers.
@@ -49,6 +58,13 @@ class Tqx7300form : public QMainWindow {
   Ui::Tqx7300form& Form() { return *ui; }
   ShellState& Shell() { return shell_; }
   RecordFields& Fields() { return fields_; }
+  MeterExtremes& Extremes() { return extremes_; }
+  HarmonicsModel& Harmonics() { return harmonics_; }
+  WaveformSamples& Samples() { return samples_; }
+  const RxLineFramer& Framer() const { return framer_; }
+  TSerialPort& SerialPort1() { return *SerialPort1_; }
+  ReportStore& Report() { return report_; }
+  const QImage& GraphBitmap() const { return GraphBitmap_; }
   GraphState& Graph() { return graph_; }
   TestState& Test() { return test_; }
   QTimer& starttimer() { return starttimer_; }
@@ -67,6 +83,51 @@ class Tqx7300form : public QMainWindow {
   bool FormCloseQuery();
   void ShowAboutBox();
 
+  // --- receive (qx7300main_receive.cpp) ---------------------------------
+  // Bytes-available notification: reads exactly count characters.
+  void SerialPort1TriggerAvail(TSerialPort& sender, quint16 count);
+  // The handler's work: count characters, each taken by receiveChar.
+  void ConsumeReceived(quint16 count, const std::function<quint8()>& receiveChar);
+  // One complete line; false when a bounds failure ends the notification.
+  bool ProcessLine(QByteArray line);
+  void HandleCommonSection(const QByteArray& line);
+  void UpdateMeterExtremes();
+  void ResetMeterExtremes();
+
+  // --- commands (qx7300main_commands.cpp) -------------------------------
+  // The only way commands leave the program.
+  void SendCommand(const QByteArray& text);
+  // The data request that matches the standard and the display chosen.
+  void RequestData();
+
+  // --- results (qx7300main_results.cpp) --------------------------------
+  // A harmonics record: model, report rows, and the display chosen.
+  bool HandleHarmonicsRecord(const QByteArray& line);
+
+  // --- graphs (qx7300main_graphs.cpp) -----------------------------------
+  // Each draw replaces GraphBitmap; the caller copies it to the window.
+  void DrawWaveformGraph();
+  void DrawHarmonicsHistogram();
+  void CopyGraphToWindow(QPoint windowPos);
+  // Paints over the graph area, then pauses three ticks.
+  void ClearGraphArea();
+  void Button10Click();  // "Scale Up"
+  void Button11Click();  // "Scale Down"
+  void Button12Click();  // "Auto-set Scale"
+  void ShowScaleButtons(bool visible);
+
+  // --- operations other subsystems complete -------------------------------
+  // Each is called from where it belongs already; the ones marked "pending"
+  // do nothing until their subsystem is built.
+  void HandleAssessmentFields(const QByteArray& line);  // pending: assessment summary
+  bool HandleFlickerRecord(const QByteArray& line);     // pending: flicker records
+  void RadioGroup1Click();                              // pending: display selection
+  void RadioGroup2Click();                              // pending: display selection
+  void UpdateFlickerDisplay();                          // pending: flicker displays
+  void RecordStepResult();                              // pending: manual switching results
+  void BuildReport();                                   // pending: report text
+  void SaveSettings();                                  // pending: settings file
+
  signals:
   // The window has closed for good; the program ends.
   void Closed();
@@ -80,6 +141,12 @@ class Tqx7300form : public QMainWindow {
   void ConfigureDisplayGrids();
   void ConnectMenu();
   void SetMeterPanelColour(const QColor& colour);
+  void ConfigureSerialPort();
+  void ApplyStatusCode(char status);
+  void HandleSecondsToGo();
+  void ShowOperatorPrompt(const QString& text, const QColor& colour);
+  void HideOperatorPrompt();
+  void ShowMeterReadings(const RecordFields& fields);
 
   Ui::Tqx7300form* ui;
   OperatorDialogs& dialogs_;
@@ -87,6 +154,13 @@ class Tqx7300form : public QMainWindow {
 
   ShellState shell_;
   RecordFields fields_;
+  MeterExtremes extremes_;
+  HarmonicsModel harmonics_;
+  WaveformSamples samples_;
+  RxLineFramer framer_;
+  TSerialPort* SerialPort1_ = nullptr;
+  ReportStore report_;
+  QImage GraphBitmap_;
   GraphState graph_;
   TestState test_;
 

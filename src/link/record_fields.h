@@ -9,4 +9,22 @@ struct RecordFields {
   QString StatusCode = QStringLiteral("W");
   QString CurrentRangeCode = QStringLiteral("0");
   QString VoltageRangeCode = QStringLiteral("0");
+  QString VoltsRms;
+  QString VoltsPeak;
+  QString Frequency;
+  QString PeakPhase;
+  QString AmpsRms;
+  QString AmpsPeak;
+  QString FundamentalAmps;
+  QString TotalHarmonics;
+  QString Watts;
+  QString VoltAmps;
+  // The end-of-test actions of a manual-switching test have run for the
+  // "Test Complete" records now arriving.
+  bool ResultsLatched = false;
 };
+
+// The first character of a code, or NUL for an empty one.
+inline char FirstChar(const QString& code) {
+  return code.isEmpty() ? '\0' : code.at(0).toLatin1();
+}

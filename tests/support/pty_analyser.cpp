@@ -1,4 +1,4 @@
-#include "pty_analyser.h"
+#include "support/pty_analyser.h"
 
 #include "serial/serial_port.h"
 

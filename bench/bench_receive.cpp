@@ -1,0 +1,96 @@
+// The receive-to-display path of the main window, one record at a time:
+// framing, the common section with the status and meter panels, and the
+// record bodies with their models, report rows and graphs.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include "app/qx7300main.h"
+#include "app/radio_group.h"
+#include "support/record_builder.h"
+#include "support/scripted_operator_dialogs.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+// The analyser's rate for a record of this many bytes at 115200 baud,
+// ten bits a character.
+double RecordsPerSecondOnTheLine(qsizetype bytes) { return 11520.0 / static_cast<double>(bytes); }
+
+QByteArray HarmonicsRecord() {
+  RecordBuilder record;
+  record.currentRange = "7";
+  QByteArray values;
+  for (int group = 1; group <= 4; ++group) {
+    for (int q = 1; q <= 40; ++q) values += QByteArray::number(100.0 / (q + group), 'f', 2).rightJustified(6, ' ') + ',';
+  }
+  values = values.leftJustified(1123, ' ');
+  QByteArray verdicts = "R";
+  for (int n = 2; n <= 40; ++n) verdicts += n % 7 == 0 ? '1' : '0';
+  return record.Line('L', values + verdicts);
+}
+
+QByteArray WaveformRecord() {
+  QList<quint8> samples;
+  for (int k = 0; k < 301; ++k) samples << static_cast<quint8>(144 + 90 * std::sin(k * 2 * M_PI / 300));
+  for (quint8& s : samples) {
+    if (s == 10 || s == 33) ++s;
+  }
+  return RecordBuilder().Waveform('V', samples);
+}
+
+void Feed(Tqx7300form& window, const QByteArray& line) {
+  qsizetype position = 0;
+  window.ConsumeReceived(static_cast<quint16>(line.size()),
+                         [&]() -> quint8 { return static_cast<quint8>(line[position++]); });
+}
+
+struct Window {
+  Window() : window(dialogs) {
+    window.starttimer().stop();
+    window.clocktimer().stop();
+    window.show();
+  }
+  ScriptedOperatorDialogs dialogs;
+  Tqx7300form window;
+};
+
+void Measure(benchmark::State& state, Window& w, const QByteArray& line) {
+  for (auto _ : state) Feed(w.window, line);
+  state.counters["records_per_s"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                       benchmark::Counter::kIsRate);
+  state.counters["line_rate_records_per_s"] = RecordsPerSecondOnTheLine(line.size());
+}
+
+void BM_StatusRecord(benchmark::State& state) {
+  static Window w;
+  RecordBuilder record;
+  record.status = "T  120";
+  Measure(state, w, record.Waveform('I', QList<quint8>(301, 150)));
+}
+
+void BM_WaveformRecord(benchmark::State& state) {
+  static Window w;
+  Measure(state, w, WaveformRecord());
+}
+
+void BM_HarmonicsRecordHistogram(benchmark::State& state) {
+  static Window w;
+  w.window.Form().RadioGroup1->SetItemIndex(1);
+  Measure(state, w, HarmonicsRecord());
+}
+
+}  // namespace
+
+BENCHMARK(BM_StatusRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_WaveformRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_HarmonicsRecordHistogram)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

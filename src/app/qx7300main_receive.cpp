@@ -1,0 +1,222 @@
+// The receive side of the main window: bytes into lines, lines into the
+// status panel, the meter panel and the record bodies.
+#include <QLabel>
+
+#include "app/msg.h"
+#include "app/qx7300main.h"
+#include "app/radio_group.h"
+#include "link/decimal_text.h"
+#include "link/field_rule.h"
+#include "link/status_record.h"
+#include "serial/serial_port.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+// Where the type letter of a record stands, and where the analyser's
+// shorter common section on current range "4" is padded back to it.
+constexpr qsizetype kTypeLetterIndex = 107;
+constexpr qsizetype kRangeFourPadIndex = 105;
+constexpr qsizetype kSampleStart = 108;
+constexpr qsizetype kWaveformLineLength = 409;
+
+const QColor kPromptOff(255, 0, 0);
+const QColor kPromptOn(0, 255, 0);
+
+QString Field(const QByteArray& line, quint16 n) { return QString::fromLatin1(ExtractField(line, n)); }
+
+// A field whose first character is a prefix the meter does not show.
+QString FieldAfterPrefix(const QByteArray& line, quint16 n) { return Field(line, n).mid(1); }
+
+void CopySamples(const QByteArray& line, std::array<quint8, WaveformSamples::kEntries>& samples) {
+  for (int k = 0; k < WaveformSamples::kFilled; ++k) {
+    samples[static_cast<size_t>(k)] = static_cast<quint8>(line[kSampleStart + k]);
+  }
+}
+
+}  // namespace
+
+void Tqx7300form::SerialPort1TriggerAvail(TSerialPort& sender, quint16 count) {
+  ConsumeReceived(count, [&sender] { return sender.ReceiveChar(); });
+}
+
+void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& receiveChar) {
+  // Any data at all shows the analyser is alive.
+  Comstimer_.stop();
+  QByteArray line;
+  for (quint16 i = 0; i < count; ++i) {
+    const char ch = static_cast<char>(receiveChar());
+    if (!framer_.Feed(ch, &line)) continue;
+    // A bounds failure ends the line and leaves the rest of this
+    // notification unread, for a later notification.
+    if (!ProcessLine(std::move(line))) return;
+  }
+}
+
+bool Tqx7300form::ProcessLine(QByteArray line) {
+  QString status = Field(line, 2);
+  QString currentRange = Field(line, 3);
+  QString voltageRange = Field(line, 4);
+  fields_.StatusCode = status.isEmpty() ? QStringLiteral("W") : status;
+  fields_.CurrentRangeCode = currentRange.isEmpty() ? QStringLiteral("0") : currentRange;
+  fields_.VoltageRangeCode = voltageRange.isEmpty() ? QStringLiteral("0") : voltageRange;
+
+  HandleCommonSection(line);
+
+  if (currentRange.startsWith(QLatin1Char('4'))) {
+    line.insert(qMin(kRangeFourPadIndex, line.size()), "  ");
+  }
+  const char type = line.size() > kTypeLetterIndex ? line[kTypeLetterIndex] : '\0';
+
+  UpdateMeterExtremes();
+
+  switch (type) {
+    case 'H':
+      return HandleFlickerRecord(line);
+    case 'I':
+      if (line.size() >= kWaveformLineLength) CopySamples(line, samples_.CurrentSamples);
+      return true;
+    case 'L':
+      return HandleHarmonicsRecord(line);
+    case 'V':
+      if (graph_.GraphClearPending) ClearGraphArea();
+      if (line.size() >= kWaveformLineLength) {
+        CopySamples(line, samples_.VoltageSamples);
+        DrawWaveformGraph();
+        CopyGraphToWindow(QPoint(530, 16));
+      }
+      return true;
+    default:
+      ui->Label59->setText(QStringLiteral("String Error"));
+      return true;
+  }
+}
+
+void Tqx7300form::HandleCommonSection(const QByteArray& line) {
+  const char range = FirstChar(fields_.CurrentRangeCode);
+  if (const std::optional<RangeUnits> units = UnitsForRange(range)) {
+    ui->Label27->setText(units->current);
+    ui->Label79->setText(units->current);
+    ui->Label94->setText(units->harmonics);
+    ui->Label81->setText(units->power);
+    ui->Label58->setText(units->power);
+  }
+  if (const std::optional<QString> label = CurrentRangeLabel(range)) {
+    ui->Label26->setText(*label);
+    ui->Label26->repaint();
+  }
+
+  const char status = FirstChar(fields_.StatusCode);
+  ApplyStatusCode(status);
+  if (StatusEnablesPanels(status)) {
+    ui->Panel1->setEnabled(true);
+    ui->Panel2->setEnabled(true);
+  }
+  if (status == 'T') {
+    ui->Label43->setVisible(true);
+    ui->Button5->setText(QStringLiteral("Abort Test"));
+  } else {
+    ui->Label43->setVisible(false);
+    ui->Button5->setText(ui->RadioButton2->isChecked()
+                             ? QStringLiteral("Start Step %1").arg(test_.StepNumber)
+                             : QStringLiteral("Start Timed Test"));
+  }
+
+  fields_.VoltsRms = FieldAfterPrefix(line, 5);
+  fields_.VoltsPeak = Field(line, 6);
+  fields_.Frequency = Field(line, 7);
+  fields_.PeakPhase = Field(line, 8);
+  fields_.AmpsRms = FieldAfterPrefix(line, 10);
+  fields_.AmpsPeak = Field(line, 11);
+  fields_.FundamentalAmps = Field(line, 12);
+  fields_.TotalHarmonics = Field(line, 13);
+  fields_.Watts = FieldAfterPrefix(line, 14);
+  fields_.VoltAmps = Field(line, 15);
+  HandleAssessmentFields(line);
+  // The present fundamental of the harmonic tables comes with every line.
+  harmonics_.HarmonicText[2][1] = fields_.FundamentalAmps;
+  harmonics_.HarmonicValue[2][1] = ParseSingle(fields_.FundamentalAmps).value_or(0.0f);
+
+  ShowMeterReadings(fields_);
+}
+
+void Tqx7300form::ApplyStatusCode(char status) {
+  if (const std::optional<QString> text = StatusText(status)) ui->Label59->setText(*text);
+  if (status == 'I') HideOperatorPrompt();
+  if (status == 'T') HandleSecondsToGo();
+  if (StatusClearsResultsLatched(status)) fields_.ResultsLatched = false;
+  if (status != 'Q') return;
+
+  BuildReport();
+  if (!ui->RadioButton2->isChecked()) return;
+  HideOperatorPrompt();
+  // The analyser keeps sending "Test Complete" while it holds the results;
+  // the end-of-step actions run for the first of them only.
+  if (fields_.ResultsLatched) return;
+  fields_.ResultsLatched = true;
+  SaveSettings();
+  UpdateFlickerDisplay();
+  RecordStepResult();
+}
+
+void Tqx7300form::HandleSecondsToGo() {
+  if (const std::optional<quint16> secs = SecondsToGo(fields_.StatusCode)) {
+    const bool flickerStandard = ui->ComboBox1->currentIndex() == 1;
+    if (ui->RadioButton2->isChecked() && flickerStandard) {
+      switch (PromptForStep(*secs, test_.TestDuration)) {
+        case SwitchingPrompt::SwitchOff:
+          ShowOperatorPrompt(QStringLiteral("Switch OFF Unit Under Test."), kPromptOff);
+          break;
+        case SwitchingPrompt::SwitchOn:
+          ShowOperatorPrompt(QStringLiteral("Switch ON Unit Under Test."), kPromptOn);
+          break;
+        case SwitchingPrompt::Hide:
+          HideOperatorPrompt();
+          break;
+      }
+    } else if (*secs <= 2) {
+      // The results are about to be held: show them.
+      if (flickerStandard) {
+        ui->RadioGroup2->SetItemIndex(1);
+      } else {
+        ui->RadioGroup1->SetItemIndex(2);
+      }
+    }
+  }
+  ui->Label43->setText(SecondsToGoText(fields_.StatusCode));
+}
+
+void Tqx7300form::ShowOperatorPrompt(const QString& text, const QColor& colour) {
+  if (companions_.msgform == nullptr) return;
+  companions_.msgform->PromptLabel()->setText(text);
+  companions_.msgform->SetColour(colour);
+  companions_.msgform->show();
+}
+
+void Tqx7300form::HideOperatorPrompt() {
+  if (companions_.msgform != nullptr) companions_.msgform->hide();
+}
+
+void Tqx7300form::ShowMeterReadings(const RecordFields& fields) {
+  ui->Label42->setText(fields.VoltsRms);
+  ui->Label83->setText(fields.VoltsPeak);
+  ui->Label91->setText(fields.Frequency);
+  ui->Label5->setText(fields.PeakPhase);
+  ui->Label17->setText(fields.AmpsRms);
+  ui->Label93->setText(fields.AmpsPeak);
+  ui->Label85->setText(fields.TotalHarmonics);
+  ui->Label80->setText(fields.Watts);
+  ui->Label96->setText(fields.VoltAmps);
+  // The maximum before this line's own reading is taken into the extremes.
+  ui->Label57->setText(FormatFixed(extremes_.WattsMax, 2, 6));
+  ui->Label97->setText(FormatFixed(RatioOf(fields.Watts, fields.VoltAmps), 3, 6));
+  ui->Label3->setText(FormatFixed(RatioOf(fields.VoltsPeak, fields.VoltsRms), 3, 6));
+  ui->Label78->setText(FormatFixed(RatioOf(fields.AmpsPeak, fields.AmpsRms), 3, 6));
+}
+
+void Tqx7300form::UpdateMeterExtremes() {
+  extremes_.Update(fields_.VoltsRms, fields_.VoltsPeak, fields_.Frequency, fields_.AmpsRms,
+                   fields_.AmpsPeak, fields_.Watts);
+}
+
+void Tqx7300form::ResetMeterExtremes() { extremes_.Reset(); }

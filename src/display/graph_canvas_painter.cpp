@@ -1,0 +1,76 @@
+#include "display/graph_canvas_painter.h"
+
+#include <QFontMetrics>
+
+GraphPainter::GraphPainter(QImage& image) : image_(image), painter_(&image) {
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  painter_.setBackgroundMode(Qt::TransparentMode);
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(kGraphTextSmall);
+  painter_.setFont(font);
+  SetPen(Qt::black);
+}
+
+void GraphPainter::FillRect(int x1, int y1, int x2, int y2, const QColor& colour) {
+  painter_.fillRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)).normalized(), colour);
+}
+
+void GraphPainter::Rectangle(int x1, int y1, int x2, int y2, const QBrush& brush) {
+  const QRect area = QRect(QPoint(qMin(x1, x2), qMin(y1, y2)), QPoint(qMax(x1, x2) - 1, qMax(y1, y2) - 1));
+  if (area.width() <= 0 || area.height() <= 0) return;
+  painter_.fillRect(area, brush);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+void GraphPainter::Line(int x1, int y1, int x2, int y2) {
+  // The end point itself is not drawn, as a pen moving to it would not.
+  if (x1 == x2 && y1 == y2) return;
+  if (y1 == y2) {
+    painter_.drawLine(x1, y1, x2 > x1 ? x2 - 1 : x2 + 1, y2);
+  } else if (x1 == x2) {
+    painter_.drawLine(x1, y1, x2, y2 > y1 ? y2 - 1 : y2 + 1);
+  } else {
+    painter_.drawLine(x1, y1, x2, y2);
+  }
+}
+
+void GraphPainter::Polyline(std::initializer_list<QPoint> points) {
+  painter_.drawPolyline(points.begin(), static_cast<int>(points.size()));
+}
+
+void GraphPainter::SetPixel(int x, int y, const QColor& colour) {
+  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+  image_.setPixelColor(x, y, colour);
+}
+
+void GraphPainter::SetPen(const QColor& colour, int width, Qt::PenStyle style) {
+  QPen pen(colour);
+  pen.setWidth(width);
+  if (style == Qt::DotLine) {
+    // One pixel on, one off.
+    pen.setDashPattern({1.0, 1.0});
+  } else {
+    pen.setStyle(style);
+  }
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter_.setPen(pen);
+}
+
+void GraphPainter::SetTextSize(int pixels) {
+  QFont font = painter_.font();
+  font.setPixelSize(pixels);
+  painter_.setFont(font);
+}
+
+void GraphPainter::TextOut(int x, int y, const QString& text, const QColor& background) {
+  if (text.isEmpty()) return;
+  const QFontMetrics metrics(painter_.font());
+  painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), background);
+  const QPen pen = painter_.pen();
+  painter_.setPen(Qt::black);
+  painter_.drawText(QPoint(x, y + metrics.ascent()), text);
+  painter_.setPen(pen);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "display/graph_state.h"
+
+// The figures in which the two graphs differ.
+struct GraphFrameKind {
+  int width;             // bitmap width W
+  int plotRight;         // right edge R of the plot rectangle
+  int gridSpacing;       // D
+  int gridLines;         // K
+  int titleRuleEnd;      // T
+  bool waveform;         // zero line and vertical grid lines
+};
+
+inline constexpr GraphFrameKind kWaveformFrame{400, 350, 25, 7, 400, true};
+inline constexpr GraphFrameKind kHistogramFrame{540, 530, 20, 9, 539, false};
+
+inline constexpr int kGraphHeight = 300;
+
+// A fresh bitmap with the common frame: background, white plot area, dotted
+// grid, thick frames and the title rule.
+QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind);
+
+// A bitmap of the graph area filled with the window's face colour.
+QImage ClearedGraphArea(const QColor& faceColour);

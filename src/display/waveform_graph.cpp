@@ -1,0 +1,57 @@
+#include "display/waveform_graph.h"
+
+#include "display/graph_canvas_painter.h"
+#include "display/graph_frame.h"
+#include "display/graph_scales.h"
+
+namespace {
+
+constexpr int kSamplesDrawn = 300;
+
+int SampleY(quint8 sample) { return 304 - sample; }
+
+void JoinTrace(GraphPainter& canvas, const std::array<quint8, WaveformSamples::kEntries>& samples,
+               const QColor& colour) {
+  canvas.SetPen(colour);
+  for (int n = 2; n <= kSamplesDrawn; ++n) {
+    canvas.Line(49 + n, SampleY(samples[n - 1]), 50 + n, SampleY(samples[n]));
+  }
+}
+
+}  // namespace
+
+QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& samples, bool joinDots,
+                          char currentRangeCode, char voltageRangeCode) {
+  QImage image = DrawGraphFrame(state, kWaveformFrame);
+  GraphPainter canvas(image);
+  if (joinDots) {
+    JoinTrace(canvas, samples.VoltageSamples, state.VoltageTraceColour);
+    JoinTrace(canvas, samples.CurrentSamples, state.CurrentTraceColour);
+  } else {
+    // Interleaved, so the current shows where the two coincide.
+    for (int n = 1; n <= kSamplesDrawn; ++n) {
+      canvas.SetPixel(50 + n, SampleY(samples.VoltageSamples[n]), state.VoltageTraceColour);
+      canvas.SetPixel(50 + n, SampleY(samples.CurrentSamples[n]), state.CurrentTraceColour);
+    }
+  }
+
+  const WaveformVoltageScale volts = WaveformVoltageScaleFor(voltageRangeCode);
+  const WaveformCurrentScale amps = WaveformCurrentScaleFor(currentRangeCode);
+  const QColor& back = state.GraphBackColour;
+  canvas.SetTextSize(kGraphTextSmall);
+  canvas.TextOut(2, 45, amps.top, back);
+  canvas.TextOut(35, 155, amps.middle, back);
+  canvas.TextOut(2, 255, amps.bottom, back);
+  canvas.TextOut(355, 50, volts.top, back);
+  canvas.TextOut(355, 155, volts.middle, back);
+  canvas.TextOut(355, 255, volts.bottom, back);
+  canvas.TextOut(50, 270, QStringLiteral("0"), back);
+  canvas.TextOut(140, 270, QStringLiteral("120"), back);
+  canvas.TextOut(240, 270, QStringLiteral("240"), back);
+  canvas.TextOut(270, 270, QStringLiteral("Deg"), back);
+  canvas.TextOut(340, 270, QStringLiteral("360"), back);
+  canvas.SetTextSize(kGraphTextLarge);
+  canvas.TextOut(5, 10, QStringLiteral("Waveform Graph"), back);
+  canvas.TextOut(300, 10, amps.perDivision, back);
+  return image;
+}

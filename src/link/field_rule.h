@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// Field n (counted from 1; 0 counts as 1) of a received line or of a section
+// of one. The line is taken without its leading and trailing blanks and
+// control characters and with one ";" appended; "," and ";" both separate.
+// A field beyond the last separator, or an empty one, is the empty text; the
+// field itself is not trimmed. A working text longer than 65535 characters
+// is discarded, so every field of such a line is empty.
+QByteArray ExtractField(const QByteArray& line, quint16 n);
+
+// "0".."9" give 0..9, "A".."F" give 10..15; anything else, lower-case
+// letters included, gives 0.
+int HexDigitValue(char ch);

@@ -1,0 +1,80 @@
+#include "link/status_record.h"
+
+#include "link/decimal_text.h"
+
+std::optional<RangeUnits> UnitsForRange(char code) {
+  // Ranges of character codes: the punctuation between "9" and "A" falls
+  // inside them like the real codes.
+  if (code < '0' || code > 'E') return std::nullopt;
+  RangeUnits units;
+  units.current = code <= '6' ? QStringLiteral("A") : QStringLiteral("mA");
+  units.harmonics = code <= '4' ? QStringLiteral("A") : QStringLiteral("mA");
+  units.power = code <= '2' ? QStringLiteral("kW") : QStringLiteral("W");
+  return units;
+}
+
+std::optional<QString> CurrentRangeLabel(char code) {
+  static const char* const kLabels[] = {
+      "400 A Peak",   "200 A Peak",  "100 A Peak",  "48 A Peak",   "24 A Peak",
+      "12 A Peak",    "6 A Peak",    "3000 mA Peak", "1500 mA Peak", "800 mA Peak",
+      "400 mA Peak",  "200 mA Peak", "100 mA Peak", "48 mA Peak",  "24 mA Peak"};
+  int index = -1;
+  if (code >= '0' && code <= '9') index = code - '0';
+  if (code >= 'A' && code <= 'E') index = code - 'A' + 10;
+  if (index < 0) return std::nullopt;
+  return QString::fromLatin1(kLabels[index]);
+}
+
+std::optional<QString> StatusText(char status) {
+  switch (status) {
+    case 'A': return QStringLiteral("Range NOT Locked.");
+    case 'F': return QStringLiteral("Load Power OFF");
+    case 'H': return QStringLiteral("Test on Hold");
+    case 'I': return QStringLiteral("Results Invalid. Test Aborted.");
+    case 'O': return QStringLiteral("Overload.");
+    case 'Q': return QStringLiteral("Test Complete. Results Held.");
+    case 'T': return QStringLiteral("Test Running");
+    case 'U': return QStringLiteral("Free Run.");
+    case 'W': return QStringLiteral("Ready to Start Timed Test.");
+    default: return std::nullopt;
+  }
+}
+
+bool StatusEnablesPanels(char status) {
+  return QByteArrayView("HIOQUW").contains(status) && status != '\0';
+}
+
+bool StatusClearsResultsLatched(char status) {
+  return QByteArrayView("AFHIOTUW").contains(status) && status != '\0';
+}
+
+std::optional<quint16> SecondsToGo(const QString& statusCode) {
+  QString digits = statusCode.mid(1, 5);
+  digits.remove(QLatin1Char(' '));
+  bool ok = false;
+  const uint value = digits.toUInt(&ok);
+  if (!ok || value > 0xFFFF) return std::nullopt;
+  return static_cast<quint16>(value);
+}
+
+QString SecondsToGoText(const QString& statusCode) {
+  return (statusCode.mid(1, 5) + QStringLiteral(" Seconds to Go.")).trimmed();
+}
+
+SwitchingPrompt PromptForStep(quint16 secondsToGo, int testDuration) {
+  const int elapsed = testDuration - static_cast<int>(secondsToGo);
+  if (secondsToGo <= 5) return SwitchingPrompt::SwitchOff;
+  if (elapsed >= 5 && elapsed <= 15) return SwitchingPrompt::SwitchOn;
+  return SwitchingPrompt::Hide;
+}
+
+QString FormatFixed(float value, int decimals, int width) {
+  return QString::asprintf("%*.*f", width, decimals, static_cast<double>(value));
+}
+
+float RatioOf(const QString& a, const QString& b) {
+  const std::optional<float> top = ParseSingle(a);
+  const std::optional<float> bottom = ParseSingle(b);
+  if (!top || !bottom || *bottom == 0.0f) return 0.0f;
+  return *top / *bottom;
+}

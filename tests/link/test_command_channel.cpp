@@ -1,0 +1,146 @@
+// The command channel and the receive path over a real pseudo-terminal: the
+// test plays the analyser on the master side.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QtTest>
+
+#include "app/qx7300main.h"
+#include "app/radio_group.h"
+#include "link/command_vocabulary.h"
+#include "serial/serial_errors.h"
+#include "serial/serial_port.h"
+#include "support/pty_analyser.h"
+#include "support/record_builder.h"
+#include "support/scripted_operator_dialogs.h"
+#include "ui_qx7300main.h"
+
+using namespace std::chrono_literals;
+
+class TestCommandChannel : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void commandsLeaveInOrderATickApart();
+  void noPortNumberSendsNothing();
+  void missingDeviceRaisesIntoTheReaction();
+  void requestDataFollowsTheDisplayChoice();
+  void recordsReachThePanel();
+
+ private:
+  QByteArray Drain() { return analyser_->Read(1 << 16, 200ms); }
+
+  TComFolder* folder_ = nullptr;
+  TPtyAnalyser* analyser_ = nullptr;
+  ScriptedOperatorDialogs* dialogs_ = nullptr;
+  Tqx7300form* window_ = nullptr;
+};
+
+void TestCommandChannel::init() {
+  folder_ = new TComFolder;
+  analyser_ = new TPtyAnalyser;
+  QVERIFY(folder_->Valid());
+  QVERIFY(analyser_->Valid());
+  QVERIFY(folder_->Link(QStringLiteral("COM5"), analyser_->SlavePath()));
+  dialogs_ = new ScriptedOperatorDialogs;
+  window_ = new Tqx7300form(*dialogs_);
+  window_->starttimer().stop();
+}
+
+void TestCommandChannel::cleanup() {
+  delete window_;
+  delete dialogs_;
+  delete analyser_;
+  delete folder_;
+}
+
+void TestCommandChannel::commandsLeaveInOrderATickApart() {
+  window_->SerialPort1().SetComNumber(5);
+  window_->SerialPort1().SetOpen(true);
+  const QList<QByteArray> commands = {Command::HarmonicMethod(0), Command::ClassC("16.0", "0.75"),
+                                      Command::Professional(false), Command::NoLimitsBelow("75"),
+                                      Command::RequestHarmonics()};
+  QElapsedTimer clock;
+  clock.start();
+  QList<qint64> returned;
+  for (const QByteArray& command : commands) {
+    window_->SendCommand(command);
+    returned << clock.elapsed();
+  }
+  // Each command waits more than one 55 ms tick before the next may leave.
+  for (int i = 0; i < returned.size(); ++i) {
+    const qint64 since = i == 0 ? 0 : returned[i - 1];
+    QVERIFY2(returned[i] - since > 55, qPrintable(QString::number(returned[i] - since)));
+  }
+  QCOMPARE(Drain(), commands.join());
+
+  // The watchdog was armed by the first command and not restarted since.
+  QVERIFY(window_->Comstimer().isActive());
+  QVERIFY(window_->Comstimer().remainingTime() <= 2000 - 4 * 55);
+}
+
+void TestCommandChannel::noPortNumberSendsNothing() {
+  QElapsedTimer clock;
+  clock.start();
+  window_->SendCommand(Command::FreeRun());
+  QVERIFY(clock.elapsed() < 55);
+  QVERIFY(!window_->Comstimer().isActive());
+  QVERIFY(!window_->SerialPort1().Open());
+  QVERIFY(Drain().isEmpty());
+}
+
+void TestCommandChannel::missingDeviceRaisesIntoTheReaction() {
+  window_->SerialPort1().SetComNumber(6);  // no COM6 here, and no /dev/ttyS5 to speak of
+  QVERIFY(folder_->Link(QStringLiteral("COM6"), folder_->Path() + QStringLiteral("/nothing-here")));
+  QVERIFY_THROWS_EXCEPTION(EBadId, window_->SendCommand(Command::FreeRun()));
+  // The watchdog was armed before the port was tried.
+  QVERIFY(window_->Comstimer().isActive());
+
+  // Once the device is there, the next command opens the port by itself.
+  QVERIFY(folder_->Link(QStringLiteral("COM6"), analyser_->SlavePath()));
+  window_->SendCommand(Command::FreeRun());
+  QVERIFY(window_->SerialPort1().Open());
+  QCOMPARE(Drain(), QByteArray("T:F;"));
+}
+
+void TestCommandChannel::requestDataFollowsTheDisplayChoice() {
+  window_->SerialPort1().SetComNumber(5);
+  Ui::Tqx7300form& ui = window_->Form();
+  QByteArray sent;
+  for (int standard = 0; standard < 2; ++standard) {
+    ui.ComboBox1->setCurrentIndex(standard);
+    RadioGroup* group = standard == 0 ? ui.RadioGroup1 : ui.RadioGroup2;
+    for (int item = 0; item < group->Items().size(); ++item) {
+      group->SetItemIndex(item);
+      window_->RequestData();
+    }
+  }
+  // No choice at all sends nothing.
+  ui.RadioGroup2->SetItemIndex(-1);
+  window_->RequestData();
+  sent = Drain();
+  QCOMPARE(sent, QByteArray("R:W;R:H;R:H;R:W;R:F;R:F;R:F;"));
+}
+
+void TestCommandChannel::recordsReachThePanel() {
+  window_->SerialPort1().SetComNumber(5);
+  window_->SerialPort1().SetOpen(true);
+  window_->Comstimer().start();
+  RecordBuilder record;
+  record.status = "T   42";
+  record.currentRange = "7";
+  record.voltsRms = "V231.7";
+  // Two records and the start of a third, written in one go.
+  QVERIFY(analyser_->WriteAll(record.Line('I', QByteArray(301, 'x')) + record.Line('H') + "!partial"));
+  QTRY_COMPARE(window_->Form().Label42->text(), QStringLiteral("231.7"));
+  QCOMPARE(window_->Form().Label26->text(), QStringLiteral("3000 mA Peak"));
+  QCOMPARE(window_->Form().Label43->text(), QStringLiteral("42 Seconds to Go."));
+  QCOMPARE(window_->Form().Button5->text(), QStringLiteral("Abort Test"));
+  // Any data stops the link watchdog.
+  QVERIFY(!window_->Comstimer().isActive());
+  QTRY_COMPARE(window_->Framer().RxLine(), QByteArray("!partial"));
+}
+
+QTEST_MAIN(TestCommandChannel)
+#include "test_command_channel.moc"

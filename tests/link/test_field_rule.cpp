@@ -1,0 +1,93 @@
+// Field extraction and hexadecimal digits, by the analyser's field rule.
+#include <QtTest>
+
+#include "link/decimal_text.h"
+#include "link/field_rule.h"
+
+class TestFieldRule : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void fields_data();
+  void fields();
+  void lengthLimit();
+  void hexDigits();
+  void decimalText_data();
+  void decimalText();
+};
+
+void TestFieldRule::fields_data() {
+  QTest::addColumn<QByteArray>("line");
+  QTest::addColumn<int>("n");
+  QTest::addColumn<QByteArray>("expected");
+  QTest::newRow("semicolon separates like a comma") << QByteArray("A,B;C") << 3 << QByteArray("C");
+  QTest::newRow("second of three") << QByteArray("A,B;C") << 2 << QByteArray("B");
+  QTest::newRow("first") << QByteArray("A,B;C") << 1 << QByteArray("A");
+  QTest::newRow("zero counts as one") << QByteArray("A,B;C") << 0 << QByteArray("A");
+  QTest::newRow("two commas give an empty field") << QByteArray("A,,C") << 2 << QByteArray();
+  QTest::newRow("beyond the last field") << QByteArray("A,B;C") << 4 << QByteArray();
+  QTest::newRow("far beyond") << QByteArray("A,B") << 65535 << QByteArray();
+  QTest::newRow("trailing separator") << QByteArray("A,B,") << 3 << QByteArray();
+  QTest::newRow("line trimmed, field not") << QByteArray("  \t!x, B ,C \r\n") << 2 << QByteArray(" B ");
+  QTest::newRow("line feed and return dropped") << QByteArray("!,W,0\r\n") << 3 << QByteArray("0");
+  QTest::newRow("lone line feed") << QByteArray("\n") << 2 << QByteArray();
+  QTest::newRow("NUL inside a field stays") << QByteArray("A,B\0C,D", 7) << 2 << QByteArray("B\0C", 3);
+  QTest::newRow("high bytes are not blanks") << QByteArray("\xE9,\xFF") << 2 << QByteArray("\xFF");
+}
+
+void TestFieldRule::fields() {
+  QFETCH(QByteArray, line);
+  QFETCH(int, n);
+  QFETCH(QByteArray, expected);
+  QCOMPARE(ExtractField(line, static_cast<quint16>(n)), expected);
+}
+
+void TestFieldRule::lengthLimit() {
+  // With the appended ";" the working text may be 65535 characters long.
+  QByteArray fits = "A,B," + QByteArray(65534 - 4, 'x');
+  QCOMPARE(fits.size(), 65534);
+  QCOMPARE(ExtractField(fits, 2), QByteArray("B"));
+  QByteArray tooLong = fits + 'x';
+  QCOMPARE(ExtractField(tooLong, 1), QByteArray());
+  QCOMPARE(ExtractField(tooLong, 2), QByteArray());
+  // Trimmed blanks do not count.
+  QCOMPARE(ExtractField(fits + "   \r\n", 2), QByteArray("B"));
+}
+
+void TestFieldRule::hexDigits() {
+  const QByteArray digits = "0123456789ABCDEF";
+  for (int i = 0; i < digits.size(); ++i) QCOMPARE(HexDigitValue(digits[i]), i);
+  for (char other : QByteArray("abcdefGZ g/:@`\x7f\xff")) QCOMPARE(HexDigitValue(other), 0);
+}
+
+void TestFieldRule::decimalText_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("isNumber");
+  QTest::addColumn<double>("value");
+  QTest::newRow("plain") << "230.1" << true << 230.1;
+  QTest::newRow("signed exponent") << "-1.5e2" << true << -150.0;
+  QTest::newRow("surrounding blanks") << "  16 " << true << 16.0;
+  QTest::newRow("point first") << ".75" << true << 0.75;
+  QTest::newRow("empty") << "" << false << 0.0;
+  QTest::newRow("blanks only") << "   " << false << 0.0;
+  QTest::newRow("trailing text") << "16A" << false << 0.0;
+  QTest::newRow("decimal comma") << "3,3" << false << 0.0;
+  QTest::newRow("infinity") << "inf" << false << 0.0;
+  QTest::newRow("not a number") << "nan" << false << 0.0;
+  QTest::newRow("hexadecimal") << "0x10" << false << 0.0;
+  QTest::newRow("dash alone") << "-" << false << 0.0;
+}
+
+void TestFieldRule::decimalText() {
+  QFETCH(QString, text);
+  QFETCH(bool, isNumber);
+  QFETCH(double, value);
+  const std::optional<double> parsed = ParseDecimal(text);
+  QCOMPARE(parsed.has_value(), isNumber);
+  if (isNumber) QCOMPARE(*parsed, value);
+  // Out of single-precision range is no number for a single.
+  QVERIFY(!ParseSingle(QStringLiteral("1e300")).has_value());
+}
+
+QTEST_APPLESS_MAIN(TestFieldRule)
+#include "test_field_rule.moc"
