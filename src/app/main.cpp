@@ -1,6 +1,7 @@
 #include "app/program.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
+#include "app/termination_signals.h"
 #include "app/veltrix_application.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
 
   VeltrixProgram program(dialogs);
   dialogs.SetParentWindow(&program.MainWindow());
+  CloseOnTerminationSignals(&program.MainWindow());
   program.ShowMainWindow();
   return application.exec();
 }

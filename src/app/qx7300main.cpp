@@ -142,16 +142,6 @@ void Tqx7300form::SetMeterPanelColour(const QColor& colour) {
 
 void Tqx7300form::UpdateClock() { ui->Edit11->setText(FormatTestClock(QDateTime::currentDateTime())); }
 
-void Tqx7300form::starttimerTimer() {
-  shell_.TestStartTime = QDateTime::currentDateTime();
-  starttimer_.stop();
-  UpdateClock();
-  fields_.CurrentRangeCode = QStringLiteral("0");
-  fields_.VoltageRangeCode = QStringLiteral("0");
-  shell_.StartupComplete = true;
-  AcceptSplash();
-}
-
 void Tqx7300form::FormActivate() {
   ui->Panel1->move(kSettingsPanelPlace);
   ui->Panel2->move(kSettingsPanelPlace);
@@ -162,8 +152,6 @@ void Tqx7300form::AcceptSplash() {
   if (companions_.splash != nullptr) companions_.splash->close();
   shell_.LinkFaultSuppressed = false;
 }
-
-bool Tqx7300form::FormCloseQuery() { return true; }
 
 void Tqx7300form::ShowAboutBox() {
   if (companions_.aboutBox != nullptr) companions_.aboutBox->exec();

@@ -79,8 +79,11 @@ class Tqx7300form : public QMainWindow {
   void FormActivate();
   // Closes the splash and lets the link watchdog speak.
   void AcceptSplash();
-  // Asked before the window closes; returns whether it may close.
+  // Asked before the window closes: returns the analyser to free run and
+  // closes the port; always lets the window close.
   bool FormCloseQuery();
+  // Empties the result model and starts a new manual sequence.
+  void ClearResults();
   void ShowAboutBox();
 
   // --- receive (qx7300main_receive.cpp) ---------------------------------

@@ -14,4 +14,6 @@ struct ShellState {
   bool PortConnected = false;
   // Start of the current test; printed as "Tested On" in the report.
   QDateTime TestStartTime;
+  // The port number kept in the settings file; the serial port follows it.
+  quint8 ComPortNumber = 0;
 };

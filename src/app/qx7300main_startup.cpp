@@ -1,0 +1,65 @@
+// Bringing the program up two seconds after the window appears, the
+// re-initialisation it shares with other operations, and the shut-down.
+#include "app/operator_dialogs.h"
+#include "app/qx7300main.h"
+#include "link/command_vocabulary.h"
+#include "persist/settings_file.h"
+#include "persist/working_folder.h"
+#include "serial/serial_port.h"
+#include "serial/wait_ticks.h"
+#include "ui_qx7300main.h"
+
+#include <exception>
+
+void Tqx7300form::starttimerTimer() {
+  shell_.TestStartTime = QDateTime::currentDateTime();
+  starttimer_.stop();
+  ClearResults();
+  repaint();
+
+  // The port line of the settings file.
+  if (const std::optional<int> port = ReadSettingsPort(WorkingFolderPath(QString::fromLatin1(kSettingsFileName)))) {
+    shell_.ComPortNumber = static_cast<quint8>(*port);
+    if (*port != 0) SerialPort1_->SetComNumber(static_cast<quint16>(*port));
+  }
+
+  try {
+    SerialPort1_->SetOpen(true);
+    shell_.PortConnected = true;
+  } catch (const std::exception&) {
+    dialogs_.ShowWarning(QStringLiteral("Invalid Com Port"));
+    shell_.PortConnected = false;
+  }
+
+  UpdateClock();
+  fields_.CurrentRangeCode = QStringLiteral("0");
+  fields_.VoltageRangeCode = QStringLiteral("0");
+  DrawWaveformGraph();
+  CopyGraphToWindow(QPoint(530, 16));
+  Comstimer_.start();
+  shell_.StartupComplete = true;
+  AcceptSplash();
+}
+
+void Tqx7300form::ClearResults() {
+  harmonics_.Clear();
+  samples_.Clear();
+  report_.ClearLines();
+}
+
+bool Tqx7300form::FormCloseQuery() {
+  SaveSettings();
+  if (shell_.PortConnected) {
+    // The window closes whatever the line does: a port that cannot be
+    // reached any more is reported, and the close goes on.
+    try {
+      SendCommand(Command::FreeRun());
+      SendCommand(Command::LinkClosing());
+      WaitTicks(5, true);
+      SerialPort1_->SetOpen(false);
+    } catch (const std::exception& error) {
+      dialogs_.ShowError(QString::fromLocal8Bit(error.what()));
+    }
+  }
+  return true;
+}

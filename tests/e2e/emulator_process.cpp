@@ -1,0 +1,56 @@
+#include "emulator_process.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+
+EmulatorProcess::EmulatorProcess(const QString& folder, int port, const QStringList& extraArguments)
+    : logPath_(folder + QStringLiteral("/emulator-commands.log")) {
+  process_.setProcessChannelMode(QProcess::MergedChannels);
+  process_.start(QStringLiteral(QX7300_EMULATOR),
+                 QStringList{QStringLiteral("--port"), QString::number(port), QStringLiteral("--dir"), folder,
+                             QStringLiteral("--log"), logPath_} +
+                     extraArguments);
+  if (!process_.waitForStarted(5000)) return;
+  const QByteArray marker = "COM" + QByteArray::number(port) + " -> ";
+  QByteArray output;
+  const QDeadlineTimer deadline(10000);
+  while (!deadline.hasExpired() && !output.contains('\n')) {
+    process_.waitForReadyRead(100);
+    output += process_.readAll();
+  }
+  const qsizetype at = output.indexOf(marker);
+  if (at < 0) return;
+  slavePath_ = QString::fromLatin1(output.mid(at + marker.size()).split('\n').first().trimmed());
+  ready_ = true;
+}
+
+EmulatorProcess::~EmulatorProcess() {
+  process_.terminate();
+  if (!process_.waitForFinished(5000)) process_.kill();
+}
+
+QStringList EmulatorProcess::Commands() const {
+  QFile log(logPath_);
+  QStringList commands;
+  if (!log.open(QIODevice::ReadOnly)) return commands;
+  for (const QByteArray& line : log.readAll().split('\n')) {
+    const qsizetype tab = line.indexOf('\t');
+    if (tab >= 0) commands << QString::fromLatin1(line.mid(tab + 1));
+  }
+  return commands;
+}
+
+void WriteSettingsFile(const QString& folder, int port) {
+  QFile file(folder + QStringLiteral("/QX7300.ini"));
+  if (!file.open(QIODevice::WriteOnly)) return;
+  file.write("1.14 2nd September 2007;    Software Version\r\n\r\n"
+             "08 December 2026 09:00;    Date & Time Saved\r\n" +
+             QByteArray::number(port) + ";    Com Port\r\n8\r\n0\r\nCourier\r\n0\r\n");
+}
+
+void CopyMarkBitmaps(const QString& folder) {
+  const QString resources = qEnvironmentVariable("QX7300_SOURCE_DIR") + QStringLiteral("/resources/");
+  for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp"}) {
+    QFile::copy(resources + QLatin1String(name), folder + QLatin1Char('/') + QLatin1String(name));
+  }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The analyser emulator as a child process publishing COM<port> in a folder
+// and logging the commands it receives.
+class EmulatorProcess {
+ public:
+  EmulatorProcess(const QString& folder, int port, const QStringList& extraArguments = {});
+  ~EmulatorProcess();
+
+  // Started and its link published.
+  bool Ready() const { return ready_; }
+  QString SlavePath() const { return slavePath_; }
+  // The commands received so far, in order.
+  QStringList Commands() const;
+
+ private:
+  QProcess process_;
+  QString logPath_;
+  QString slavePath_;
+  bool ready_ = false;
+};
+
+// Writes a settings file naming the port, as the operator's last run would
+// have left it.
+void WriteSettingsFile(const QString& folder, int port);
+// Copies the harmonics table's mark bitmaps into the folder.
+void CopyMarkBitmaps(const QString& folder);

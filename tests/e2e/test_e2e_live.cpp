@@ -1,0 +1,142 @@
+// The program against the analyser emulator: readings reach the meter panel,
+// commands reach the analyser in order, and closing returns it to free run.
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "app/program.h"
+#include "app/qx7300main.h"
+#include "emulator_process.h"
+#include "link/command_vocabulary.h"
+#include "link/decimal_text.h"
+#include "serial/serial_port.h"
+#include "support/scripted_operator_dialogs.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+// Another program holds the device (the program locks the port it opens).
+bool DeviceHeld(const QString& path) {
+  const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+  if (!held) ::flock(fd, LOCK_UN);
+  ::close(fd);
+  return held;
+}
+
+}  // namespace
+
+class TestE2eLive : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void liveReadingsCommandsAndShutDown();
+  void programProcessClosesTheLinkInOrder();
+  void noAnalyserAtStartUp();
+
+ private:
+  QTemporaryDir* folder_ = nullptr;
+  QString previous_;
+};
+
+void TestE2eLive::init() {
+  folder_ = new QTemporaryDir;
+  QVERIFY(folder_->isValid());
+  previous_ = QDir::currentPath();
+  QDir::setCurrent(folder_->path());
+  CopyMarkBitmaps(folder_->path());
+}
+
+void TestE2eLive::cleanup() {
+  QDir::setCurrent(previous_);
+  delete folder_;
+}
+
+void TestE2eLive::liveReadingsCommandsAndShutDown() {
+  EmulatorProcess emulator(folder_->path(), 1, {QStringLiteral("--load"), QStringLiteral("resistive")});
+  QVERIFY(emulator.Ready());
+  WriteSettingsFile(folder_->path(), 1);
+
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program(dialogs);
+  program.ShowMainWindow();
+  Tqx7300form& window = program.MainWindow();
+  QTRY_VERIFY_WITH_TIMEOUT(window.Shell().StartupComplete, 5000);
+  QVERIFY(window.Shell().PortConnected);
+  QVERIFY(dialogs.Texts(QStringLiteral("warning")).isEmpty());
+
+  // The emulator's supply is a nominal 230 V, 50 Hz.
+  QTRY_VERIFY_WITH_TIMEOUT(!window.Form().Label42->text().isEmpty(), 5000);
+  const float volts = ParseSingle(window.Form().Label42->text()).value_or(0);
+  QVERIFY2(volts > 200 && volts < 260, qPrintable(window.Form().Label42->text()));
+  const float hertz = ParseSingle(window.Form().Label91->text()).value_or(0);
+  QVERIFY2(hertz > 49 && hertz < 51, qPrintable(window.Form().Label91->text()));
+  QVERIFY(window.Form().Label26->text().endsWith(QStringLiteral("Peak")));
+  QTRY_VERIFY_WITH_TIMEOUT(window.Samples().VoltageSamples[75] > 150, 5000);
+
+  // Commands go out in order; the harmonics request brings harmonics
+  // records with the limits of class B.
+  const QList<QByteArray> commands = {Command::HarmonicMethod(0), Command::ClassB(), Command::Professional(false),
+                                      Command::NoLimitsBelow(QStringLiteral("75")), Command::RequestHarmonics()};
+  for (const QByteArray& command : commands) window.SendCommand(command);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Harmonics().HarmonicValue[1][3] > 0.0f, 5000);
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(0, commands.size()),
+                            QStringList({"M:H,3;", "K:B;", "E:S;", "N:75;", "R:H;"}), 5000);
+
+  // Closing returns the analyser to free run, then says goodbye.
+  window.close();
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(commands.size()), QStringList({"T:F;", "M:L;"}), 5000);
+  QVERIFY(!window.SerialPort1().Open());
+}
+
+void TestE2eLive::programProcessClosesTheLinkInOrder() {
+  EmulatorProcess emulator(folder_->path(), 1);
+  QVERIFY(emulator.Ready());
+  WriteSettingsFile(folder_->path(), 1);
+
+  QProcess veltrix;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  veltrix.setProcessEnvironment(environment);
+  veltrix.setWorkingDirectory(folder_->path());
+  veltrix.start(QStringLiteral(QX7300_VELTRIX), {});
+  QVERIFY(veltrix.waitForStarted(5000));
+  // Start-up opens the port two seconds after the window appears.
+  QTRY_VERIFY_WITH_TIMEOUT(DeviceHeld(emulator.SlavePath()), 10000);
+  QVERIFY(emulator.Commands().isEmpty());
+
+  veltrix.terminate();
+  QVERIFY(veltrix.waitForFinished(10000));
+  QCOMPARE(veltrix.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(veltrix.exitCode(), 0);
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), QStringList({"T:F;", "M:L;"}), 5000);
+  QVERIFY(!DeviceHeld(emulator.SlavePath()));
+}
+
+void TestE2eLive::noAnalyserAtStartUp() {
+  // No settings file and no port: start-up warns and completes offline;
+  // closing sends nothing and closes at once.
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program(dialogs);
+  program.ShowMainWindow();
+  Tqx7300form& window = program.MainWindow();
+  QTRY_VERIFY_WITH_TIMEOUT(window.Shell().StartupComplete, 5000);
+  QCOMPARE(dialogs.Texts(QStringLiteral("warning")), QStringList{QStringLiteral("Invalid Com Port")});
+  QVERIFY(!window.Shell().PortConnected);
+  QElapsedTimer clock;
+  clock.start();
+  window.close();
+  QVERIFY(clock.elapsed() < 200);
+}
+
+QTEST_MAIN(TestE2eLive)
+#include "test_e2e_live.moc"
