@@ -42,6 +42,7 @@ class TestE2eLive : public QObject {
   void liveReadingsCommandsAndShutDown();
   void programProcessClosesTheLinkInOrder();
   void noAnalyserAtStartUp();
+  void graphsFromEmulatorData();
 
  private:
   QTemporaryDir* folder_ = nullptr;
@@ -136,6 +137,34 @@ void TestE2eLive::noAnalyserAtStartUp() {
   clock.start();
   window.close();
   QVERIFY(clock.elapsed() < 200);
+}
+
+void TestE2eLive::graphsFromEmulatorData() {
+  // The graphs as the operator sees them, kept as pictures in the build's
+  // test-output folder for a look.
+  EmulatorProcess emulator(folder_->path(), 1, {QStringLiteral("--load"), QStringLiteral("smps")});
+  QVERIFY(emulator.Ready());
+  WriteSettingsFile(folder_->path(), 1);
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program(dialogs);
+  program.ShowMainWindow();
+  Tqx7300form& window = program.MainWindow();
+  window.starttimerTimer();
+  QVERIFY(window.Shell().PortConnected);
+  window.Form().CheckBox7->setChecked(true);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Samples().CurrentSamples[75] != 0 && window.Samples().VoltageSamples[75] != 0, 5000);
+  const QImage before = window.GraphBitmap();
+  QTRY_VERIFY_WITH_TIMEOUT(window.GraphBitmap() != before, 5000);
+  const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
+  QDir().mkpath(output);
+  QVERIFY(window.GraphBitmap().save(output + QStringLiteral("/waveform.png")));
+
+  window.Form().RadioGroup1->SetItemIndex(1);
+  window.SendCommand(Command::RequestHarmonics());
+  QTRY_COMPARE_WITH_TIMEOUT(window.GraphBitmap().width(), 540, 5000);
+  QVERIFY(window.Harmonics().HarmonicValue[2][3] > 0.0f);
+  QVERIFY(window.GraphBitmap().save(output + QStringLiteral("/histogram.png")));
+  QVERIFY(window.grab().save(output + QStringLiteral("/main-window-histogram.png")));
 }
 
 QTEST_MAIN(TestE2eLive)

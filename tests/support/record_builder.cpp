@@ -22,3 +22,11 @@ QByteArray RecordBuilder::Waveform(char type, const QList<quint8>& samples) cons
   for (quint8 sample : samples) body += static_cast<char>(sample);
   return Line(type, body);
 }
+
+QByteArray HarmonicsBody(const QList<QByteArray>& values, const QByteArray& verdicts) {
+  QByteArray section;
+  for (const QByteArray& value : values) section += value + ',';
+  // The type letter is the section's first character.
+  section = section.leftJustified(1123, ' ', true);
+  return verdicts.isEmpty() ? section : section + 'R' + verdicts;
+}

@@ -34,3 +34,9 @@ struct RecordBuilder {
   // caller's business).
   QByteArray Waveform(char type, const QList<quint8>& samples) const;
 };
+
+// The body of a harmonics record after its type letter: the 160 values
+// (limit, present, average, maximum; each harmonics 2..40 then "21 - 39")
+// joined by "," and padded to the section's 1124 characters, then "R" and
+// the verdicts when there are any.
+QByteArray HarmonicsBody(const QList<QByteArray>& values, const QByteArray& verdicts = QByteArray());
