@@ -84,11 +84,16 @@ void Tqx7300form::ApplyDesignAppearance() {
 }
 
 void Tqx7300form::ConfigureDisplayGrids() {
-  SizeGrid(ui->DrawGrid1, 17, 22, 15,
-           {15, 39, 39, 39, 35, 39, 35, 20, 2, 15, 39, 39, 39, 35, 39, 35, 20}, true);
+  ui->DrawGrid1->SetCells(QList<int>(kHarmonicsTableWidths.begin(), kHarmonicsTableWidths.end()),
+                          kHarmonicsTableRows, kHarmonicsTableRowHeight);
+  ui->DrawGrid1->setFrameStyle(QFrame::Box | QFrame::Plain);
+  ui->DrawGrid1->setLineWidth(1);
   QFont tableFont(QStringLiteral("Arial"));
   tableFont.setPixelSize(11);
   ui->DrawGrid1->setFont(tableFont);
+  ui->DrawGrid1->SetDrawCell([this](QPainter& painter, int column, int row, const QRect& cell) {
+    DrawGrid1DrawCell(painter, column, row, cell);
+  });
 
   QFont fixedPitch(QStringLiteral("Lucida Console"));
   fixedPitch.setStyleHint(QFont::Monospace);

@@ -10,6 +10,7 @@
 #include "app/shell_state.h"
 #include "control/test_state.h"
 #include "display/graph_state.h"
+#include "display/harmonics_table.h"
 #include "link/meter_extremes.h"
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
@@ -107,6 +108,14 @@ class Tqx7300form : public QMainWindow {
   // A harmonics record: model, report rows, and the display chosen.
   bool HandleHarmonicsRecord(const QByteArray& line);
 
+  // The harmonics summary panel from the assessment fields of a line.
+  void HandleAssessmentFields(const QByteArray& line);
+  // The harmonics table's cell drawing.
+  void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell);
+  // The harmonics table's marks, loaded at start-up from the working folder.
+  HarmonicsTableMarks& Marks() { return marks_; }
+  void LoadMarkBitmaps();
+
   // --- graphs (qx7300main_graphs.cpp) -----------------------------------
   // Each draw replaces GraphBitmap; the caller copies it to the window.
   void DrawWaveformGraph();
@@ -122,7 +131,6 @@ class Tqx7300form : public QMainWindow {
   // --- operations other subsystems complete -------------------------------
   // Each is called from where it belongs already; the ones marked "pending"
   // do nothing until their subsystem is built.
-  void HandleAssessmentFields(const QByteArray& line);  // pending: assessment summary
   bool HandleFlickerRecord(const QByteArray& line);     // pending: flicker records
   void RadioGroup1Click();                              // pending: display selection
   void RadioGroup2Click();                              // pending: display selection
@@ -164,6 +172,7 @@ class Tqx7300form : public QMainWindow {
   TSerialPort* SerialPort1_ = nullptr;
   ReportStore report_;
   QImage GraphBitmap_;
+  HarmonicsTableMarks marks_;
   GraphState graph_;
   TestState test_;
 

@@ -3,8 +3,6 @@
 // reports a line as handled.
 #include "app/qx7300main.h"
 
-void Tqx7300form::HandleAssessmentFields(const QByteArray& line) { Q_UNUSED(line); }
-
 bool Tqx7300form::HandleFlickerRecord(const QByteArray& line) {
   Q_UNUSED(line);
   return true;

@@ -1,10 +1,39 @@
 // Result records from the analyser: the harmonic tables and their report
-// rows.
+// rows, the harmonics summary panel and the harmonics table.
+#include <QPainter>
+
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
+#include "link/field_rule.h"
+#include "results/assessment_summary.h"
 #include "results/harmonic_report_rows.h"
 #include "results/harmonics_record.h"
 #include "ui_qx7300main.h"
+
+void Tqx7300form::HandleAssessmentFields(const QByteArray& line) {
+  const QByteArray classCode = ExtractField(line, 17);
+  const AssessmentSummary summary = SummariseAssessment(ExtractField(line, 9), ExtractField(line, 16), classCode,
+                                                        ExtractField(line, 18), ExtractField(line, 19));
+  fields_.SupplyCheckFlags = summary.SupplyCheckFlags;
+  fields_.HarmonicsVerdict = QString::fromLatin1(ExtractField(line, 16));
+  fields_.ClassCode = QString::fromLatin1(classCode);
+
+  ui->Label2->setText(summary.verdict);
+  // The memo is refilled in one update.
+  ui->Memo1->setPlainText(summary.memo.join(QLatin1Char('\n')));
+  ui->Label22->setText(summary.value1);
+  ui->Label34->setText(summary.value2);
+  if (!summary.classified) return;
+  if (summary.caption1) ui->Label28->setText(*summary.caption1);
+  if (summary.caption2) ui->Label29->setText(*summary.caption2);
+  ui->Label19->clear();
+  if (summary.line1) ui->Label35->setText(*summary.line1);
+  ui->Label19->setText(summary.line2);
+}
+
+void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {
+  DrawHarmonicsTableCell(painter, cell, HarmonicsTableCellAt(harmonics_, column, row), marks_);
+}
 
 bool Tqx7300form::HandleHarmonicsRecord(const QByteArray& line) {
   // A cut-short record ends the line here; its report rows wait for a

@@ -10,6 +10,8 @@
 #include "ui_qx7300main.h"
 
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 void Tqx7300form::starttimerTimer() {
   shell_.TestStartTime = QDateTime::currentDateTime();
@@ -32,6 +34,7 @@ void Tqx7300form::starttimerTimer() {
   }
 
   UpdateClock();
+  LoadMarkBitmaps();
   fields_.CurrentRangeCode = QStringLiteral("0");
   fields_.VoltageRangeCode = QStringLiteral("0");
   DrawWaveformGraph();
@@ -39,6 +42,18 @@ void Tqx7300form::starttimerTimer() {
   Comstimer_.start();
   shell_.StartupComplete = true;
   AcceptSplash();
+}
+
+void Tqx7300form::LoadMarkBitmaps() {
+  const auto load = [](const char* name) {
+    QImage picture(WorkingFolderPath(QString::fromLatin1(name)));
+    // As a file the program cannot open: start-up stops here and says so.
+    if (picture.isNull()) throw std::runtime_error(std::string("Cannot open file ") + name);
+    return picture;
+  };
+  marks_.tick = load("tick.bmp");
+  marks_.cross = load("cross.bmp");
+  marks_.fill = load("fill.bmp");
 }
 
 void Tqx7300form::ClearResults() {

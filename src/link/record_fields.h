@@ -19,6 +19,10 @@ struct RecordFields {
   QString TotalHarmonics;
   QString Watts;
   QString VoltAmps;
+  // The assessment fields of the harmonics summary.
+  int SupplyCheckFlags = 0;
+  QString HarmonicsVerdict;
+  QString ClassCode;
   // The end-of-test actions of a manual-switching test have run for the
   // "Test Complete" records now arriving.
   bool ResultsLatched = false;

@@ -12,6 +12,7 @@
 #include "app/splash.h"
 #include "app/test_clock.h"
 #include "support/scripted_operator_dialogs.h"
+#include "support/test_working_folder.h"
 #include "ui_qx7300main.h"
 
 class TestAppShell : public QObject {
@@ -26,6 +27,7 @@ class TestAppShell : public QObject {
   void activationPutsSettingsPanelsBack();
   void splashAcceptBeforeStartUp();
   void startTimerRunsOnceAndClosesTheSplash();
+  void startUpStopsAtAMissingBitmap();
   void aboutBoxActivationTexts();
   void exitClosesTheMainWindow();
   void operatorPromptWindow();
@@ -161,6 +163,7 @@ void TestAppShell::splashAcceptBeforeStartUp() {
 }
 
 void TestAppShell::startTimerRunsOnceAndClosesTheSplash() {
+  TestWorkingFolder folder;
   ScriptedOperatorDialogs dialogs;
   VeltrixProgram program(dialogs);
   program.ShowMainWindow();
@@ -173,6 +176,28 @@ void TestAppShell::startTimerRunsOnceAndClosesTheSplash() {
   QVERIFY(!window.Form().Edit11->text().isEmpty());
   QVERIFY(!program.Splash().isVisible());
   QVERIFY(!window.Shell().LinkFaultSuppressed);
+  QVERIFY(!window.Marks().tick.isNull() && !window.Marks().fill.isNull());
+  // No port in this folder.
+  QCOMPARE(dialogs.Texts(QStringLiteral("warning")), QStringList{QStringLiteral("Invalid Com Port")});
+}
+
+void TestAppShell::startUpStopsAtAMissingBitmap() {
+  // A mark bitmap that cannot be opened ends start-up at that step with the
+  // file error; the splash stays until the operator accepts it.
+  TestWorkingFolder folder;
+  QVERIFY(QFile::remove(folder.FilePath(QStringLiteral("cross.bmp"))));
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program(dialogs);
+  Tqx7300form& window = program.MainWindow();
+  QVERIFY_THROWS_EXCEPTION(std::runtime_error, window.starttimerTimer());
+  QVERIFY(!window.Shell().StartupComplete);
+  QVERIFY(window.Shell().LinkFaultSuppressed);
+  QVERIFY(program.Splash().isVisible());
+  try {
+    window.starttimerTimer();
+  } catch (const std::exception& error) {
+    QCOMPARE(QString::fromLatin1(error.what()), QStringLiteral("Cannot open file cross.bmp"));
+  }
 }
 
 void TestAppShell::aboutBoxActivationTexts() {

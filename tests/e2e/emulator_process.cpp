@@ -47,10 +47,3 @@ void WriteSettingsFile(const QString& folder, int port) {
              "08 December 2026 09:00;    Date & Time Saved\r\n" +
              QByteArray::number(port) + ";    Com Port\r\n8\r\n0\r\nCourier\r\n0\r\n");
 }
-
-void CopyMarkBitmaps(const QString& folder) {
-  const QString resources = qEnvironmentVariable("QX7300_SOURCE_DIR") + QStringLiteral("/resources/");
-  for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp"}) {
-    QFile::copy(resources + QLatin1String(name), folder + QLatin1Char('/') + QLatin1String(name));
-  }
-}

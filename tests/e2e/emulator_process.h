@@ -27,5 +27,3 @@ class EmulatorProcess {
 // Writes a settings file naming the port, as the operator's last run would
 // have left it.
 void WriteSettingsFile(const QString& folder, int port);
-// Copies the harmonics table's mark bitmaps into the folder.
-void CopyMarkBitmaps(const QString& folder);

@@ -17,6 +17,7 @@
 #include "link/decimal_text.h"
 #include "serial/serial_port.h"
 #include "support/scripted_operator_dialogs.h"
+#include "support/test_working_folder.h"
 #include "ui_qx7300main.h"
 
 namespace {
@@ -45,27 +46,20 @@ class TestE2eLive : public QObject {
   void graphsFromEmulatorData();
 
  private:
-  QTemporaryDir* folder_ = nullptr;
-  QString previous_;
+  TestWorkingFolder* folder_ = nullptr;
 };
 
 void TestE2eLive::init() {
-  folder_ = new QTemporaryDir;
-  QVERIFY(folder_->isValid());
-  previous_ = QDir::currentPath();
-  QDir::setCurrent(folder_->path());
-  CopyMarkBitmaps(folder_->path());
+  folder_ = new TestWorkingFolder;
+  QVERIFY(folder_->Valid());
 }
 
-void TestE2eLive::cleanup() {
-  QDir::setCurrent(previous_);
-  delete folder_;
-}
+void TestE2eLive::cleanup() { delete folder_; }
 
 void TestE2eLive::liveReadingsCommandsAndShutDown() {
-  EmulatorProcess emulator(folder_->path(), 1, {QStringLiteral("--load"), QStringLiteral("resistive")});
+  EmulatorProcess emulator(folder_->Path(), 1, {QStringLiteral("--load"), QStringLiteral("resistive")});
   QVERIFY(emulator.Ready());
-  WriteSettingsFile(folder_->path(), 1);
+  WriteSettingsFile(folder_->Path(), 1);
 
   ScriptedOperatorDialogs dialogs;
   VeltrixProgram program(dialogs);
@@ -100,15 +94,15 @@ void TestE2eLive::liveReadingsCommandsAndShutDown() {
 }
 
 void TestE2eLive::programProcessClosesTheLinkInOrder() {
-  EmulatorProcess emulator(folder_->path(), 1);
+  EmulatorProcess emulator(folder_->Path(), 1);
   QVERIFY(emulator.Ready());
-  WriteSettingsFile(folder_->path(), 1);
+  WriteSettingsFile(folder_->Path(), 1);
 
   QProcess veltrix;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   veltrix.setProcessEnvironment(environment);
-  veltrix.setWorkingDirectory(folder_->path());
+  veltrix.setWorkingDirectory(folder_->Path());
   veltrix.start(QStringLiteral(QX7300_VELTRIX), {});
   QVERIFY(veltrix.waitForStarted(5000));
   // Start-up opens the port two seconds after the window appears.
@@ -142,9 +136,9 @@ void TestE2eLive::noAnalyserAtStartUp() {
 void TestE2eLive::graphsFromEmulatorData() {
   // The graphs as the operator sees them, kept as pictures in the build's
   // test-output folder for a look.
-  EmulatorProcess emulator(folder_->path(), 1, {QStringLiteral("--load"), QStringLiteral("smps")});
+  EmulatorProcess emulator(folder_->Path(), 1, {QStringLiteral("--load"), QStringLiteral("smps")});
   QVERIFY(emulator.Ready());
-  WriteSettingsFile(folder_->path(), 1);
+  WriteSettingsFile(folder_->Path(), 1);
   ScriptedOperatorDialogs dialogs;
   VeltrixProgram program(dialogs);
   program.ShowMainWindow();

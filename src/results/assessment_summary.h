@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the Harmonics Summary panel shows for one line's assessment fields:
+// 9 supply checks, 16 verdict, 17 class code, 18 and 19 the summary values.
+struct AssessmentSummary {
+  int SupplyCheckFlags = 0;  // 1 harmonics, 2 voltage, 4 frequency, 8 crest factor
+  QString verdict;           // "PASS" or "FAIL"
+  QStringList memo;          // the supply check lines
+  QString value1;            // field 18 and " A"
+  QString value2;            // field 19, or emptied for classes A and B
+  bool classified = false;   // a class code came with the line
+  // Set only when the class code says what they read; otherwise the panel
+  // keeps its captions and first classification line.
+  std::optional<QString> caption1;
+  std::optional<QString> caption2;
+  std::optional<QString> line1;
+  QString line2;             // emptied for every class code
+};
+
+AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByteArray& verdict,
+                                      const QByteArray& classCode, const QByteArray& summary1,
+                                      const QByteArray& summary2);
+
+// The memo lines for a set of supply check flags.
+QStringList SupplyCheckLines(int flags);

@@ -1,0 +1,19 @@
+#include "support/test_working_folder.h"
+
+#include <QDir>
+#include <QFile>
+
+TestWorkingFolder::TestWorkingFolder(Marks marks) : previous_(QDir::currentPath()) {
+  if (!folder_.isValid()) return;
+  QDir::setCurrent(folder_.path());
+  if (marks == Marks::With) CopyMarkBitmaps(folder_.path());
+}
+
+TestWorkingFolder::~TestWorkingFolder() { QDir::setCurrent(previous_); }
+
+void CopyMarkBitmaps(const QString& folder) {
+  const QString resources = qEnvironmentVariable("QX7300_SOURCE_DIR") + QStringLiteral("/resources/");
+  for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp"}) {
+    QFile::copy(resources + QLatin1String(name), folder + QLatin1Char('/') + QLatin1String(name));
+  }
+}

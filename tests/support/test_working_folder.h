@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary working folder made the process's current folder for the
+// object's life, optionally holding the harmonics table's mark bitmaps as
+// the program's working folder does.
+class TestWorkingFolder {
+ public:
+  enum class Marks { Without, With };
+  explicit TestWorkingFolder(Marks marks = Marks::With);
+  ~TestWorkingFolder();
+  TestWorkingFolder(const TestWorkingFolder&) = delete;
+  TestWorkingFolder& operator=(const TestWorkingFolder&) = delete;
+
+  bool Valid() const { return folder_.isValid(); }
+  QString Path() const { return folder_.path(); }
+  QString FilePath(const QString& name) const { return folder_.filePath(name); }
+
+ private:
+  QTemporaryDir folder_;
+  QString previous_;
+};
+
+// Copies tick.bmp, cross.bmp and fill.bmp from the source tree's resources.
+void CopyMarkBitmaps(const QString& folder);
