@@ -45,6 +45,7 @@ int TBaseDispatcher::Init(const TDeviceParams& params) {
   notifiedWritten_ = 0;
   getCount_ = largestCount_ = 0;
   inHandler_ = false;
+  handlerTicket_.reset();
   lostReported_ = false;
   terminating_ = false;
   closing_ = false;
@@ -144,21 +145,36 @@ void TBaseDispatcher::UnregisterReceiver(QObject* receiver) {
                    receivers_.end());
 }
 
+bool TBaseDispatcher::HandlerReading() const {
+  return inHandler_ && handlerTicket_ && handlerTicket_->Running();
+}
+
+std::size_t TBaseDispatcher::TakenByHandlers() const {
+  return inHandler_ ? std::max(largestCount_, getCount_) : 0;
+}
+
 int TBaseDispatcher::TakeByte(quint8& out) {
   bool freedFullRing = false;
   {
     std::lock_guard lock(receiveLock_);
-    if (inHandler_) {
+    if (HandlerReading()) {
       if (getCount_ >= receiveRing_.Count())
         return ecBufferIsEmpty;
       out = receiveRing_.PeekAt(getCount_++);
       return ecOK;
     }
-    if (receiveRing_.Empty())
+    // Outside a handler, also while a notification is on its way or its
+    // handler has returned: the bytes the handlers have taken come first in
+    // the stream, so they go now together with this one, and any handler
+    // still to run starts after them.
+    const std::size_t taken = TakenByHandlers();
+    if (taken >= receiveRing_.Count())
       return ecBufferIsEmpty;
     freedFullRing = receiveRing_.Full();
-    out = receiveRing_.PeekAt(0);
-    receiveRing_.CommitRead(1);
+    out = receiveRing_.PeekAt(taken);
+    receiveRing_.CommitRead(taken + 1);
+    getCount_ = 0;
+    largestCount_ = 0;
   }
   // The device may be holding bytes back until the ring has room.
   if (freedFullRing)
@@ -181,7 +197,8 @@ int TBaseDispatcher::PutBlock(std::span<const quint8> data) {
 std::size_t TBaseDispatcher::UnreadCount() const {
   std::lock_guard lock(receiveLock_);
   const std::size_t held = receiveRing_.Count();
-  return inHandler_ ? held - std::min(held, getCount_) : held;
+  const std::size_t taken = HandlerReading() ? getCount_ : TakenByHandlers();
+  return held - std::min(held, taken);
 }
 
 std::size_t TBaseDispatcher::OutBuffUsed() const {
@@ -219,6 +236,7 @@ void TBaseDispatcher::Done() {
     receiveRing_.Clear();
     inHandler_ = false;
     getCount_ = largestCount_ = 0;
+    handlerTicket_.reset();
   }
   running_ = false;
 }

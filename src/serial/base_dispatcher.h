@@ -47,10 +47,19 @@ struct TDeviceParams {
 // to return, at most kNotifyLimit. While a handler runs, TakeByte peeks; the
 // bytes the handler took are released only after it has returned.
 //
-// Locks: receiveLock_ guards the receive ring and the handler's byte counts;
-// outputLock_ the output ring; handlerLock_ the receiver list and the
-// in-handler flag (which is written holding both handlerLock_ and
-// receiveLock_, so either lock is enough to read it).
+// The in-handler flag covers the whole delivery, from before the first event
+// is posted until the bytes are released. Only the reads of the handler whose
+// ticket is current and running peek; any other read on the main thread
+// meanwhile (before the handler starts, after it returns, once the limit has
+// passed, or when the event was dropped as stale) is outside a handler and
+// consumes at once, starting after the bytes the delivery's handlers have
+// taken so far.
+//
+// Locks: receiveLock_ guards the receive ring, the handler's byte counts and
+// the current ticket; outputLock_ the output ring; handlerLock_ the receiver
+// list and the in-handler flag (which is written holding both handlerLock_
+// and receiveLock_, so either lock is enough to read it). A ticket's own lock
+// is taken last, inside receiveLock_ or deliveryMutex_, never the other way.
 class TBaseDispatcher {
 public:
   static constexpr std::size_t kReceiveRingSize = 8192;
@@ -88,7 +97,8 @@ public:
   void UnregisterReceiver(QObject* receiver);
 
   // 0 with the next unread byte, or ecBufferIsEmpty. Inside a handler the
-  // k-th call returns the k-th unread byte without consuming it.
+  // k-th call returns the k-th unread byte without consuming it; outside one
+  // the byte is consumed at once.
   int TakeByte(quint8& out);
   // 0, ecOutputBufferTooSmall (nothing queued) or ecPutBlockFail.
   int PutBlock(std::span<const quint8> data);
@@ -144,6 +154,13 @@ private:
 
   bool Terminating() const { return terminating_.load(); }
 
+  // Under receiveLock_: true when the caller is the running handler of the
+  // notification being delivered, whose reads peek.
+  bool HandlerReading() const;
+  // Under receiveLock_: the bytes the delivery's handlers have taken and
+  // that are not yet released; a read outside the handler starts after them.
+  std::size_t TakenByHandlers() const;
+
   // Event thread.
   void EventIteration();
   // Dispatch thread.
@@ -174,6 +191,9 @@ private:
   quint64 written_ = 0;  // bytes ever put in the receive ring
   std::size_t getCount_ = 0;
   std::size_t largestCount_ = 0;
+  // The ticket of the receiver now being notified; reset when the bytes are
+  // released.
+  std::shared_ptr<TDeliveryTicket> handlerTicket_;
 
   mutable std::mutex outputLock_;
   TByteRing outputRing_;

@@ -17,6 +17,11 @@ void TDeliveryTicket::Finish() {
   changed_.notify_all();
 }
 
+bool TDeliveryTicket::Running() {
+  std::lock_guard lock(mutex_);
+  return state_ == TState::Running;
+}
+
 bool TDeliveryTicket::WaitFinished(std::chrono::milliseconds limit) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, limit, [this] { return state_ == TState::Finished || cancelled_; });

@@ -14,6 +14,8 @@ public:
   bool Begin();
   // Main thread, after the handler (also when it threw).
   void Finish();
+  // True from a successful Begin() until Finish(): the handler is running.
+  bool Running();
 
   // Dispatch thread: waits until Finish(), Cancel() or the limit. A ticket
   // whose handler has not started by then is abandoned. True when finished.

@@ -141,6 +141,7 @@ void TBaseDispatcher::Deliver(quint16 count) {
     inHandler_ = true;
     getCount_ = 0;
     largestCount_ = 0;
+    handlerTicket_.reset();
   }
   for (QObject* receiver : receivers) {
     auto ticket = std::make_shared<TDeliveryTicket>();
@@ -152,8 +153,14 @@ void TBaseDispatcher::Deliver(quint16 count) {
       if (std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
         continue;
       {
+        // This receiver's handler reads from the read index again. What the
+        // previous one took is kept in the largest count first: a handler
+        // still running past the limit may have read since it was measured.
+        // From here its reads are outside a handler and consume at once.
         std::lock_guard receiveLock(receiveLock_);
+        largestCount_ = std::max(largestCount_, getCount_);
         getCount_ = 0;
+        handlerTicket_ = ticket;
       }
       {
         std::lock_guard deliveryLock(deliveryMutex_);
@@ -183,6 +190,8 @@ void TBaseDispatcher::Deliver(quint16 count) {
     inHandler_ = false;
     getCount_ = 0;
     largestCount_ = 0;
+    // A handler still running past the limit now consumes its reads at once.
+    handlerTicket_.reset();
   }
   // Freed room may let the bytes the device holds in.
   if (released > 0)

@@ -96,13 +96,15 @@ public:
 
   // The next received byte. Opens the port first when needed and AutoOpen
   // is set. Inside a TriggerAvail handler the bytes are released only when
-  // the handler returns. Returns 0 while shutting down.
+  // the handler returns; anywhere else the byte is taken at once, also while
+  // a notification is on its way. Returns 0 while shutting down.
   quint8 ReceiveChar();
   // Queues all of text for sending, or nothing (EOutputBufferTooSmall when
   // it does not fit). Opens the port first like ReceiveChar. Never waits.
   void TransmitString(const QByteArray& text);
 
-  // Unread received bytes (not counting those a running handler took).
+  // Unread received bytes (not counting those the handlers of the
+  // notification in progress took).
   quint16 InBuffUsed() const;
   bool CharReady() const { return InBuffUsed() > 0; }
   quint16 OutBuffUsed() const;

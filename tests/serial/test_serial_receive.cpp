@@ -1,9 +1,13 @@
 #include "support/pty_analyser.h"
 
+#include "serial/base_dispatcher.h"
 #include "serial/dispatcher_list.h"
+#include "serial/notification_events.h"
+#include "serial/notify_receiver.h"
 #include "serial/serial_errors.h"
 #include "serial/serial_port.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <thread>
@@ -25,6 +29,7 @@ private slots:
   void BulkArrivesCompleteAndInOrder_data();
   void BulkArrivesCompleteAndInOrder();
   void ReadingBesideNotificationsKeepsOrder();
+  void ReadingWhileANotificationWaitsConsumes();
   void CloseDuringHandlerIsDeferred();
   void OpenRequestedDuringShutdownFollowsIt();
   void ComNumberChangeInsideHandler();
@@ -52,6 +57,41 @@ QByteArray Take(TSerialPort& port, int n) {
     got.append(char(port.ReceiveChar()));
   return got;
 }
+
+// The dispatcher of an open port.
+TBaseDispatcher* DispatcherOf(const TSerialPort& port) {
+  for (int handle = 0; handle < 256; ++handle) {
+    TBaseDispatcher* dispatcher = TDispatcherList::Find(handle);
+    if (dispatcher && dispatcher->Owner() == &port)
+      return dispatcher;
+  }
+  return nullptr;
+}
+
+// Reads one byte with the port's own call each time a bytes-available
+// notification reaches a watched receiver, before that receiver's handler
+// starts: the main thread reading outside any handler while the notification
+// is still waiting for it.
+class TReadBeforeHandler : public QObject {
+public:
+  TReadBeforeHandler(TSerialPort& port, QByteArray& got) : port_(port), got_(got) {}
+  int delivered = 0;
+  bool pendingSeen = true;
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == TAvailEvent::EventType()) {
+      ++delivered;
+      pendingSeen = pendingSeen && port_.InHandler();
+      got_.append(char(port_.ReceiveChar()));
+    }
+    return false;
+  }
+
+private:
+  TSerialPort& port_;
+  QByteArray& got_;
+};
 
 }  // namespace
 
@@ -253,6 +293,47 @@ void TestSerialReceive::ReadingBesideNotificationsKeepsOrder() {
   QVERIFY(calls > 1);  // notifications came and went meanwhile
   QCOMPARE(got.size(), sent.size());
   QVERIFY(got == sent);
+}
+
+void TestSerialReceive::ReadingWhileANotificationWaitsConsumes() {
+  // A read outside any handler takes its byte at once, even while a
+  // notification is on its way to the main thread; the handler that runs
+  // next starts after it, and so does a second receiver's handler of the same
+  // notification, after the bytes the first handler has taken.
+  TSerialPort& port = *port_;
+  QByteArray got;
+  QList<quint16> counts;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    counts.append(count);
+    got.append(char(sender.ReceiveChar()));
+  });
+  port.SetAvailThreshold(5);  // one notification for all five bytes
+  port.SetOpen(true);
+  TBaseDispatcher* dispatcher = DispatcherOf(port);
+  QVERIFY(dispatcher);
+  auto* own = port.findChild<TNotifyReceiver*>();
+  QVERIFY(own);
+  TNotifyReceiver second;
+  dispatcher->RegisterReceiver(&second);
+  auto unregister = qScopeGuard([&] {
+    if (TBaseDispatcher* current = DispatcherOf(port))
+      current->UnregisterReceiver(&second);
+  });
+  TReadBeforeHandler reader(port, got);
+  own->installEventFilter(&reader);
+  second.installEventFilter(&reader);
+
+  QVERIFY(analyser_->WriteAll("abcde"));
+  QTRY_COMPARE(counts.size(), 2);
+  QTRY_VERIFY(!port.InHandler());
+  QCOMPARE(reader.delivered, 2);
+  QVERIFY(reader.pendingSeen);
+  QCOMPARE(counts, (QList<quint16>{5, 5}));
+  // Outside read, first handler, outside read, second handler: each byte once.
+  QCOMPARE(got, QByteArray("abcd"));
+  QCOMPARE(port.InBuffUsed(), quint16(1));
+  QCOMPARE(port.ReceiveChar(), quint8('e'));
+  QVERIFY_THROWS_EXCEPTION(EBufferIsEmpty, port.ReceiveChar());
 }
 
 void TestSerialReceive::CloseDuringHandlerIsDeferred() {
