@@ -1,5 +1,6 @@
 #include "number_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +41,16 @@ std::string RightAligned(const std::string& text, int width)
     if (static_cast<int>(text.size()) >= width)
         return text;
     return std::string(width - text.size(), ' ') + text;
+}
+
+std::string SignificantNumber(double value, int width)
+{
+    if (!std::isfinite(value) || std::fabs(value) < 5e-5)
+        return "0";
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::max(0, 3 - magnitude);
+    std::string text = Fixed(value, std::min(decimals, 4));
+    return static_cast<int>(text.size()) <= width ? text : FitNumber(value, width);
 }
 
 }  // namespace qx7300emu

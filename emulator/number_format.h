@@ -16,4 +16,8 @@ std::string Fixed(double value, int decimals);
 // `text` preceded by blanks up to `width` characters (never cut).
 std::string RightAligned(const std::string& text, int width);
 
+// A value with four significant digits as the analyser's tables print it
+// (1025, 841.5, 0.1234, 0 for nothing), at most width characters.
+std::string SignificantNumber(double value, int width);
+
 }  // namespace qx7300emu

@@ -105,7 +105,9 @@ std::string FormatHarmonicsBody(const HarmonicsBody& body)
             text += prefix;
             --width;
         }
-        text += FitNumber(body.values[i], width);
+        // Short values padded with blanks in front, as the analyser does,
+        // keep every field at its width.
+        text += RightAligned(SignificantNumber(body.values[i], width), width);
         text += ',';
     }
     text += 'R';

@@ -127,13 +127,14 @@ class Tqx7300form : public QMainWindow {
   void Button11Click();  // "Scale Down"
   void Button12Click();  // "Auto-set Scale"
   void ShowScaleButtons(bool visible);
+  // The display choices under the graph area.
+  void RadioGroup1Click();  // "Harmonics Display Options"
+  void RadioGroup2Click();  // "Flicker Display Options"
 
   // --- operations other subsystems complete -------------------------------
   // Each is called from where it belongs already; the ones marked "pending"
   // do nothing until their subsystem is built.
   bool HandleFlickerRecord(const QByteArray& line);     // pending: flicker records
-  void RadioGroup1Click();                              // pending: display selection
-  void RadioGroup2Click();                              // pending: display selection
   void UpdateFlickerDisplay();                          // pending: flicker displays
   void RecordStepResult();                              // pending: manual switching results
   void BuildReport();                                   // pending: report text

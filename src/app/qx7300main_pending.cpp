@@ -8,10 +8,6 @@ bool Tqx7300form::HandleFlickerRecord(const QByteArray& line) {
   return true;
 }
 
-void Tqx7300form::RadioGroup1Click() {}
-
-void Tqx7300form::RadioGroup2Click() {}
-
 void Tqx7300form::UpdateFlickerDisplay() {}
 
 void Tqx7300form::RecordStepResult() {}
