@@ -83,7 +83,7 @@ class Tqx7300form : public QMainWindow {
   // Asked before the window closes: returns the analyser to free run and
   // closes the port; always lets the window close.
   bool FormCloseQuery();
-  // Empties the result model and starts a new manual sequence.
+  // Empties the result model, the waveform stores and the report lines.
   void ClearResults();
   void ShowAboutBox();
 
