@@ -3,15 +3,9 @@
 // draws a graph at once.
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
+#include "display/graph_frame.h"
 #include "link/command_vocabulary.h"
 #include "ui_qx7300main.h"
-
-namespace {
-
-constexpr QPoint kWaveformPlace{530, 16};
-constexpr QPoint kHistogramPlace{451, 16};
-
-}  // namespace
 
 void Tqx7300form::RadioGroup1Click() {
   ClearGraphArea();

@@ -9,12 +9,6 @@
 #include "serial/wait_ticks.h"
 #include "ui_qx7300main.h"
 
-namespace {
-
-constexpr QPoint kHistogramPlace{451, 16};
-
-}  // namespace
-
 void Tqx7300form::DrawWaveformGraph() {
   GraphBitmap_ = DrawWaveformBitmap(graph_, samples_, ui->CheckBox7->isChecked(),
                                     FirstChar(fields_.CurrentRangeCode), FirstChar(fields_.VoltageRangeCode));

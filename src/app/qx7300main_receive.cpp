@@ -4,6 +4,7 @@
 
 #include "app/msg.h"
 #include "app/qx7300main.h"
+#include "display/graph_frame.h"
 #include "app/radio_group.h"
 #include "link/decimal_text.h"
 #include "link/field_rule.h"
@@ -83,7 +84,7 @@ bool Tqx7300form::ProcessLine(QByteArray line) {
       if (line.size() >= kWaveformLineLength) {
         CopySamples(line, samples_.VoltageSamples);
         DrawWaveformGraph();
-        CopyGraphToWindow(QPoint(530, 16));
+        CopyGraphToWindow(kWaveformPlace);
       }
       return true;
     default:

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "app/qx7300main.h"
+#include "display/graph_frame.h"
 #include "app/radio_group.h"
 #include "link/field_rule.h"
 #include "results/assessment_summary.h"
@@ -43,7 +44,7 @@ bool Tqx7300form::HandleHarmonicsRecord(const QByteArray& line) {
   switch (ui->RadioGroup1->ItemIndex()) {
     case 1:
       DrawHarmonicsHistogram();
-      CopyGraphToWindow(QPoint(451, 16));
+      CopyGraphToWindow(kHistogramPlace);
       break;
     case 2:
       ui->DrawGrid1->viewport()->update();

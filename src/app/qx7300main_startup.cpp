@@ -2,6 +2,7 @@
 // re-initialisation it shares with other operations, and the shut-down.
 #include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
+#include "display/graph_frame.h"
 #include "link/command_vocabulary.h"
 #include "persist/settings_file.h"
 #include "persist/working_folder.h"
@@ -38,7 +39,7 @@ void Tqx7300form::starttimerTimer() {
   fields_.CurrentRangeCode = QStringLiteral("0");
   fields_.VoltageRangeCode = QStringLiteral("0");
   DrawWaveformGraph();
-  CopyGraphToWindow(QPoint(530, 16));
+  CopyGraphToWindow(kWaveformPlace);
   Comstimer_.start();
   shell_.StartupComplete = true;
   AcceptSplash();

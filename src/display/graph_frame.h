@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
 
 #include "display/graph_state.h"
@@ -19,6 +20,11 @@ inline constexpr GraphFrameKind kWaveformFrame{400, 350, 25, 7, 400, true};
 inline constexpr GraphFrameKind kHistogramFrame{540, 530, 20, 9, 539, false};
 
 inline constexpr int kGraphHeight = 300;
+
+// Where each graph's bitmap is copied onto the main window; the cleared
+// area takes the histogram's place, the wider of the two.
+inline constexpr QPoint kWaveformPlace{530, 16};
+inline constexpr QPoint kHistogramPlace{451, 16};
 
 // A fresh bitmap with the common frame: background, white plot area, dotted
 // grid, thick frames and the title rule.

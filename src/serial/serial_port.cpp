@@ -212,47 +212,19 @@ void TCustomSerialPort::ApplyLine(const TLineSettings& line) {
   line_ = line;
 }
 
-void TCustomSerialPort::SetBaud(qint32 value) {
-  TLineSettings line = line_;
-  line.baud = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetBaud(qint32 value) { ChangeLine(&TLineSettings::baud, value); }
 
-void TCustomSerialPort::SetParity(TParity value) {
-  TLineSettings line = line_;
-  line.parity = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetParity(TParity value) { ChangeLine(&TLineSettings::parity, value); }
 
-void TCustomSerialPort::SetDataBits(int value) {
-  TLineSettings line = line_;
-  line.dataBits = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetDataBits(int value) { ChangeLine(&TLineSettings::dataBits, value); }
 
-void TCustomSerialPort::SetStopBits(int value) {
-  TLineSettings line = line_;
-  line.stopBits = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetStopBits(int value) { ChangeLine(&TLineSettings::stopBits, value); }
 
-void TCustomSerialPort::SetSWFlowOptions(TSWFlowOptions value) {
-  TLineSettings line = line_;
-  line.swFlow = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetSWFlowOptions(TSWFlowOptions value) { ChangeLine(&TLineSettings::swFlow, value); }
 
-void TCustomSerialPort::SetXOnChar(quint8 value) {
-  TLineSettings line = line_;
-  line.xonChar = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetXOnChar(quint8 value) { ChangeLine(&TLineSettings::xonChar, value); }
 
-void TCustomSerialPort::SetXOffChar(quint8 value) {
-  TLineSettings line = line_;
-  line.xoffChar = value;
-  ApplyLine(line);
-}
+void TCustomSerialPort::SetXOffChar(quint8 value) { ChangeLine(&TLineSettings::xoffChar, value); }
 
 void TCustomSerialPort::SetInSize(quint16 value) {
   inSize_ = value;

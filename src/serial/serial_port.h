@@ -132,6 +132,13 @@ private:
   void RequireDispatcher();
   void ApplyHWFlow();
   void ApplyLine(const TLineSettings& line);
+  // One line setting changed, the rest kept; applied (and checked) as a whole.
+  template <typename Field, typename Value>
+  void ChangeLine(Field TLineSettings::*field, Value value) {
+    TLineSettings line = line_;
+    line.*field = value;
+    ApplyLine(line);
+  }
 
   quint16 comNumber_ = 0;
   TPortState state_ = TPortState::Closed;

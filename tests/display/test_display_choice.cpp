@@ -25,16 +25,14 @@ class TestDisplayChoice : public QObject {
   QByteArray Sent() { return analyser_->Read(1 << 12, 150ms); }
   Ui::Tqx7300form& Ui() { return window_->Form(); }
 
-  TComFolder* folder_ = nullptr;
-  TPtyAnalyser* analyser_ = nullptr;
+  TLinkedAnalyser* analyser_ = nullptr;
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   Tqx7300form* window_ = nullptr;
 };
 
 void TestDisplayChoice::init() {
-  folder_ = new TComFolder;
-  analyser_ = new TPtyAnalyser;
-  QVERIFY(folder_->Link(QStringLiteral("COM2"), analyser_->SlavePath()));
+  analyser_ = new TLinkedAnalyser(2);
+  QVERIFY(analyser_->Linked());
   dialogs_ = new ScriptedOperatorDialogs;
   window_ = new Tqx7300form(*dialogs_);
   window_->starttimer().stop();
@@ -46,7 +44,6 @@ void TestDisplayChoice::cleanup() {
   delete window_;
   delete dialogs_;
   delete analyser_;
-  delete folder_;
 }
 
 void TestDisplayChoice::harmonicsChoices() {

@@ -31,18 +31,14 @@ class TestCommandChannel : public QObject {
  private:
   QByteArray Drain() { return analyser_->Read(1 << 16, 200ms); }
 
-  TComFolder* folder_ = nullptr;
-  TPtyAnalyser* analyser_ = nullptr;
+  TLinkedAnalyser* analyser_ = nullptr;
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   Tqx7300form* window_ = nullptr;
 };
 
 void TestCommandChannel::init() {
-  folder_ = new TComFolder;
-  analyser_ = new TPtyAnalyser;
-  QVERIFY(folder_->Valid());
-  QVERIFY(analyser_->Valid());
-  QVERIFY(folder_->Link(QStringLiteral("COM5"), analyser_->SlavePath()));
+  analyser_ = new TLinkedAnalyser(5);
+  QVERIFY(analyser_->Linked());
   dialogs_ = new ScriptedOperatorDialogs;
   window_ = new Tqx7300form(*dialogs_);
   window_->starttimer().stop();
@@ -52,7 +48,6 @@ void TestCommandChannel::cleanup() {
   delete window_;
   delete dialogs_;
   delete analyser_;
-  delete folder_;
 }
 
 void TestCommandChannel::commandsLeaveInOrderATickApart() {
@@ -92,13 +87,13 @@ void TestCommandChannel::noPortNumberSendsNothing() {
 
 void TestCommandChannel::missingDeviceRaisesIntoTheReaction() {
   window_->SerialPort1().SetComNumber(6);  // no COM6 here, and no /dev/ttyS5 to speak of
-  QVERIFY(folder_->Link(QStringLiteral("COM6"), folder_->Path() + QStringLiteral("/nothing-here")));
+  QVERIFY(analyser_->Folder().Link(QStringLiteral("COM6"), analyser_->Folder().Path() + QStringLiteral("/nothing-here")));
   QVERIFY_THROWS_EXCEPTION(EBadId, window_->SendCommand(Command::FreeRun()));
   // The watchdog was armed before the port was tried.
   QVERIFY(window_->Comstimer().isActive());
 
   // Once the device is there, the next command opens the port by itself.
-  QVERIFY(folder_->Link(QStringLiteral("COM6"), analyser_->SlavePath()));
+  QVERIFY(analyser_->Folder().Link(QStringLiteral("COM6"), analyser_->SlavePath()));
   window_->SendCommand(Command::FreeRun());
   QVERIFY(window_->SerialPort1().Open());
   QCOMPARE(Drain(), QByteArray("T:F;"));

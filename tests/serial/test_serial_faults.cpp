@@ -25,8 +25,7 @@ private slots:
   void VanishedDeviceClosesThePortAndOpensAgain();
 
 private:
-  std::unique_ptr<TComFolder> folder_;
-  std::unique_ptr<TPtyAnalyser> analyser_;
+  std::unique_ptr<TLinkedAnalyser> analyser_;
   std::unique_ptr<TSerialPort> port_;
 };
 
@@ -47,10 +46,8 @@ bool BusyUntil(TCondition condition, std::chrono::milliseconds limit) {
 }  // namespace
 
 void TestSerialFaults::init() {
-  folder_ = std::make_unique<TComFolder>();
-  analyser_ = std::make_unique<TPtyAnalyser>();
-  QVERIFY(folder_->Valid() && analyser_->Valid());
-  QVERIFY(folder_->Link("COM1", analyser_->SlavePath()));
+  analyser_ = std::make_unique<TLinkedAnalyser>(1);
+  QVERIFY(analyser_->Linked());
   port_ = std::make_unique<TSerialPort>();
   ConfigureLikeTheProgram(*port_, 1);
 }
@@ -58,7 +55,6 @@ void TestSerialFaults::init() {
 void TestSerialFaults::cleanup() {
   port_.reset();
   analyser_.reset();
-  folder_.reset();
 }
 
 void TestSerialFaults::UnansweredNotificationReleasesOnlyBytesTaken() {
@@ -139,7 +135,7 @@ void TestSerialFaults::FarEndHangupClosesThePort() {
   // The analyser comes back on a new line: the next command opens it.
   TPtyAnalyser fresh;
   QVERIFY(fresh.Valid());
-  QVERIFY(folder_->Link("COM1", fresh.SlavePath()));
+  QVERIFY(analyser_->Folder().Link("COM1", fresh.SlavePath()));
   port.TransmitString("T:G;");
   QVERIFY(port.Open());
   QCOMPARE(fresh.Read(4, 2s), QByteArray("T:G;"));

@@ -77,10 +77,8 @@ void TestSerialOpen::ComNumberZeroRaisesNoPortSelected() {
 }
 
 void TestSerialOpen::PortPromptChoosesTheNumber() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM3", analyser.SlavePath()));
+  TLinkedAnalyser analyser(3);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   int asked = 0;
   port.SetSelectPort([&] { return ++asked == 1 ? quint16(0) : quint16(3); });
@@ -114,10 +112,8 @@ void TestSerialOpen::MissingDeviceRaisesBadId() {
 }
 
 void TestSerialOpen::DeviceHeldElsewhereRaisesAlreadyOpen() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM2", analyser.SlavePath()));
+  TLinkedAnalyser analyser(2);
+  QVERIFY(analyser.Linked());
   TSerialPort first;
   ConfigureLikeTheProgram(first, 2);
   first.SetOpen(true);
@@ -173,10 +169,8 @@ void TestSerialOpen::ComLinkNameIgnoresCase() {
 }
 
 void TestSerialOpen::OpenCloseAndOpenAgain() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   const int dispatchersBefore = TDispatcherList::ActiveCount();
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
@@ -265,10 +259,8 @@ void TestSerialOpen::ComNumberChangeToMissingDeviceLeavesClosed() {
 }
 
 void TestSerialOpen::TransmitSendsBytesInOrder() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
   port.SetOpen(true);
@@ -289,10 +281,8 @@ void TestSerialOpen::TransmitSendsBytesInOrder() {
 }
 
 void TestSerialOpen::TransmitLargerThanFreeSpaceQueuesNothing() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
   port.SetOutSize(64);
@@ -351,10 +341,8 @@ void TestSerialOpen::AutomaticOpeningAfterFailedOpen() {
 }
 
 void TestSerialOpen::WithoutAutoOpenAClosedPortRaisesCommNotOpen() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
   port.SetAutoOpen(false);
@@ -367,10 +355,8 @@ void TestSerialOpen::WithoutAutoOpenAClosedPortRaisesCommNotOpen() {
 }
 
 void TestSerialOpen::ReceiveCharOutsideHandlerConsumes() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
   port.SetOpen(true);
@@ -389,10 +375,8 @@ void TestSerialOpen::ReceiveCharOutsideHandlerConsumes() {
 }
 
 void TestSerialOpen::OpenRequestDuringLoadWaitsForLoaded() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   port.BeginLoad();
   port.SetOpen(true);
@@ -403,10 +387,8 @@ void TestSerialOpen::OpenRequestDuringLoadWaitsForLoaded() {
 }
 
 void TestSerialOpen::HandshakeThresholdsSettleAtOpen() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
   port.SetOpen(true);
@@ -435,10 +417,8 @@ void TestSerialOpen::HandshakeThresholdsSettleAtOpen() {
 }
 
 void TestSerialOpen::LineChangesReachTheOpenDevice() {
-  TComFolder folder;
-  TPtyAnalyser analyser;
-  QVERIFY(folder.Valid() && analyser.Valid());
-  QVERIFY(folder.Link("COM1", analyser.SlavePath()));
+  TLinkedAnalyser analyser(1);
+  QVERIFY(analyser.Linked());
   TSerialPort port;
   ConfigureLikeTheProgram(port, 1);
   QVERIFY(Raises<ESerialError>([&] { port.SetDataBits(9); }));

@@ -35,8 +35,7 @@ private slots:
   void ComNumberChangeInsideHandler();
 
 private:
-  std::unique_ptr<TComFolder> folder_;
-  std::unique_ptr<TPtyAnalyser> analyser_;
+  std::unique_ptr<TLinkedAnalyser> analyser_;
   std::unique_ptr<TSerialPort> port_;
 };
 
@@ -96,10 +95,8 @@ private:
 }  // namespace
 
 void TestSerialReceive::init() {
-  folder_ = std::make_unique<TComFolder>();
-  analyser_ = std::make_unique<TPtyAnalyser>();
-  QVERIFY(folder_->Valid() && analyser_->Valid());
-  QVERIFY(folder_->Link("COM1", analyser_->SlavePath()));
+  analyser_ = std::make_unique<TLinkedAnalyser>(1);
+  QVERIFY(analyser_->Linked());
   port_ = std::make_unique<TSerialPort>();
   ConfigureLikeTheProgram(*port_, 1);
 }
@@ -107,7 +104,6 @@ void TestSerialReceive::init() {
 void TestSerialReceive::cleanup() {
   port_.reset();
   analyser_.reset();
-  folder_.reset();
 }
 
 void TestSerialReceive::CountIsTheUnreadBytes() {
@@ -401,7 +397,7 @@ void TestSerialReceive::ComNumberChangeInsideHandler() {
   TSerialPort& port = *port_;
   TPtyAnalyser other;
   QVERIFY(other.Valid());
-  QVERIFY(folder_->Link("COM2", other.SlavePath()));
+  QVERIFY(analyser_->Folder().Link("COM2", other.SlavePath()));
   QByteArray got;
   port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
     got += Take(sender, count);

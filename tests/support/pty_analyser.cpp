@@ -131,3 +131,8 @@ void ConfigureLikeTheProgram(TSerialPort& port, quint16 comNumber) {
   port.SetBufferFull(6000);
   port.SetBufferResume(2000);
 }
+
+TLinkedAnalyser::TLinkedAnalyser(int comNumber) {
+  linked_ = Valid() && folder_.Valid() &&
+            folder_.Link(QStringLiteral("COM%1").arg(comNumber), SlavePath());
+}

@@ -70,6 +70,20 @@ private:
   bool entered_ = false;
 };
 
+// The usual rig of a port test: an analyser on a pseudo-terminal, published
+// as COM<comNumber> in a fresh working folder made current for its life.
+class TLinkedAnalyser : public TPtyAnalyser {
+public:
+  explicit TLinkedAnalyser(int comNumber);
+  // Valid, and its COM link made.
+  bool Linked() const { return linked_; }
+  TComFolder& Folder() { return folder_; }
+
+private:
+  TComFolder folder_;
+  bool linked_ = false;
+};
+
 // The settings the program gives its port: 115200 8N1, all four handshake
 // options, 8000/6000/2000 input queue and thresholds, no port prompt.
 void ConfigureLikeTheProgram(TSerialPort& port, quint16 comNumber);
