@@ -1,5 +1,7 @@
 #include "app/qt_operator_dialogs.h"
 
+#include "app/veltrix_application.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -23,7 +25,7 @@ QString QtFilter(const QString& filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
-QString Caption() { return QApplication::applicationDisplayName(); }
+QString Caption() { return QString::fromLatin1(kApplicationTitle); }
 
 void Box(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
   QMessageBox box(icon, Caption(), text, QMessageBox::Ok, parent);

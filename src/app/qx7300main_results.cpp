@@ -22,14 +22,16 @@ void Tqx7300form::HandleAssessmentFields(const QByteArray& line) {
   ui->Label2->setText(summary.verdict);
   // The memo is refilled in one update.
   ui->Memo1->setPlainText(summary.memo.join(QLatin1Char('\n')));
-  ui->Label22->setText(summary.value1);
   ui->Label34->setText(summary.value2);
-  if (!summary.classified) return;
-  if (summary.caption1) ui->Label28->setText(*summary.caption1);
-  if (summary.caption2) ui->Label29->setText(*summary.caption2);
-  ui->Label19->clear();
-  if (summary.line1) ui->Label35->setText(*summary.line1);
-  ui->Label19->setText(summary.line2);
+  if (summary.classified) {
+    if (summary.caption1) ui->Label28->setText(*summary.caption1);
+    if (summary.caption2) ui->Label29->setText(*summary.caption2);
+    ui->Label19->clear();
+    if (summary.line1) ui->Label35->setText(*summary.line1);
+    ui->Label19->setText(summary.line2);
+  }
+  // The unit follows the caption the row shows now, kept or just set.
+  ui->Label22->setText(summary.value1 + SummaryValueUnit(ui->Label28->text()));
 }
 
 void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {

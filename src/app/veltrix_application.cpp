@@ -8,8 +8,8 @@
 #include "app/operator_dialogs.h"
 
 VeltrixApplication::VeltrixApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: Qt would append it to every window's caption.
   setApplicationName(QStringLiteral("Veltrix"));
-  setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
 }
 
 bool VeltrixApplication::notify(QObject* receiver, QEvent* event) {

@@ -12,6 +12,11 @@ QStringList SupplyCheckLines(int flags) {
   return lines;
 }
 
+QString SummaryValueUnit(const QString& caption1) {
+  // Class C reads the fundamental current; every other row 1 is a power.
+  return caption1 == QLatin1String("Fundamental") ? QStringLiteral(" A") : QStringLiteral(" W");
+}
+
 AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByteArray& verdict,
                                       const QByteArray& classCode, const QByteArray& summary1,
                                       const QByteArray& summary2) {
@@ -19,7 +24,7 @@ AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByt
   summary.SupplyCheckFlags = supplyChecks.isEmpty() ? 0 : HexDigitValue(supplyChecks[0]);
   summary.verdict = verdict == "0" ? QStringLiteral("PASS") : QStringLiteral("FAIL");
   summary.memo = SupplyCheckLines(summary.SupplyCheckFlags);
-  summary.value1 = QString::fromLatin1(summary1) + QStringLiteral(" A");
+  summary.value1 = QString::fromLatin1(summary1);
   summary.value2 = QString::fromLatin1(summary2);
   if (classCode.isEmpty()) return summary;
 

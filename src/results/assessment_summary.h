@@ -12,7 +12,7 @@ struct AssessmentSummary {
   int SupplyCheckFlags = 0;  // 1 harmonics, 2 voltage, 4 frequency, 8 crest factor
   QString verdict;           // "PASS" or "FAIL"
   QStringList memo;          // the supply check lines
-  QString value1;            // field 18 and " A"
+  QString value1;            // field 18; its unit follows the row's caption
   QString value2;            // field 19, or emptied for classes A and B
   bool classified = false;   // a class code came with the line
   // Set only when the class code says what they read; otherwise the panel
@@ -26,6 +26,9 @@ struct AssessmentSummary {
 AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByteArray& verdict,
                                       const QByteArray& classCode, const QByteArray& summary1,
                                       const QByteArray& summary2);
+
+// " A" for a first row that reads "Fundamental", else " W".
+QString SummaryValueUnit(const QString& caption1);
 
 // The memo lines for a set of supply check flags.
 QStringList SupplyCheckLines(int flags);

@@ -1,5 +1,6 @@
 // The command channel and the receive path over a real pseudo-terminal: the
 // test plays the analyser on the master side.
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QtTest>
@@ -27,6 +28,7 @@ class TestCommandChannel : public QObject {
   void missingDeviceRaisesIntoTheReaction();
   void requestDataFollowsTheDisplayChoice();
   void recordsReachThePanel();
+  void shutDownWithTheDeviceGoneShowsTheErrorAndCloses();
 
  private:
   QByteArray Drain() { return analyser_->Read(1 << 16, 200ms); }
@@ -140,6 +142,25 @@ void TestCommandChannel::recordsReachThePanel() {
   // Any data stops the link watchdog.
   QVERIFY(!window_->Comstimer().isActive());
   QTRY_COMPARE(window_->Framer().RxLine(), QByteArray("!partial"));
+}
+
+
+void TestCommandChannel::shutDownWithTheDeviceGoneShowsTheErrorAndCloses() {
+  window_->SerialPort1().SetComNumber(5);
+  window_->SerialPort1().SetOpen(true);
+  window_->Shell().PortConnected = true;
+  window_->show();
+  // The adapter is pulled: the port closes itself, and its device is gone.
+  QVERIFY(analyser_->Folder().Link(QStringLiteral("COM5"), analyser_->Folder().Path() + QStringLiteral("/unplugged")));
+  analyser_->Hangup();
+  QTRY_VERIFY(!window_->SerialPort1().Open());
+
+  QSignalSpy closed(window_, &Tqx7300form::Closed);
+  QVERIFY(window_->close());
+  QCOMPARE(closed.count(), 1);
+  QVERIFY(!window_->isVisible());
+  // Reopening for the free-run command failed; the operator is told once.
+  QCOMPARE(dialogs_->Texts(QStringLiteral("error")).size(), 1);
 }
 
 QTEST_MAIN(TestCommandChannel)

@@ -7,11 +7,12 @@
 #include <QtTest>
 
 #include "receive_harness.h"
+#include "support/test_working_folder.h"
 
 namespace {
 
 QList<QByteArray> SeedCorpus() {
-  const QDir folder(qEnvironmentVariable("QX7300_SOURCE_DIR") + QStringLiteral("/fuzz/corpus/receive"));
+  const QDir folder(SourceFilePath(QStringLiteral("fuzz/corpus/receive")));
   QList<QByteArray> seeds;
   for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
     QFile file(folder.filePath(name));

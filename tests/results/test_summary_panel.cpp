@@ -46,27 +46,29 @@ void TestSummaryPanel::classification_data() {
   QTest::addColumn<QByteArray>("code");
   QTest::addColumn<QString>("caption1");
   QTest::addColumn<QString>("caption2");
+  QTest::addColumn<QString>("value1");
   QTest::addColumn<QString>("value2");
   QTest::addColumn<QString>("line1");
   QTest::addColumn<QString>("line2");
-  QTest::newRow("0") << QByteArray("0") << "Actual Power" << "Threshold" << "1000"
+  QTest::newRow("0") << QByteArray("0") << "Actual Power" << "Threshold" << "75.0 W" << "1000"
                      << "No Limits, actual power" << "over professional threshold.";
-  QTest::newRow("A") << QByteArray("A") << "Actual Power" << "" << "" << "Class A. Limits Apply." << "";
-  QTest::newRow("B") << QByteArray("B") << "Actual Power" << "" << "" << "Class B. Limits Apply." << "";
-  QTest::newRow("C") << QByteArray("C") << "Fundamental" << "Power Factor" << "1000" << "Class C." << "";
-  QTest::newRow("D") << QByteArray("D") << "Actual Power" << "Basis Power" << "1000" << "Class D." << "";
-  QTest::newRow("X") << QByteArray("X") << "Actual Power" << "Threshold" << "1000" << "Class D but A Limits Apply."
+  QTest::newRow("A") << QByteArray("A") << "Actual Power" << "" << "75.0 W" << "" << "Class A. Limits Apply." << "";
+  QTest::newRow("B") << QByteArray("B") << "Actual Power" << "" << "75.0 W" << "" << "Class B. Limits Apply." << "";
+  QTest::newRow("C") << QByteArray("C") << "Fundamental" << "Power Factor" << "75.0 A" << "1000" << "Class C." << "";
+  QTest::newRow("D") << QByteArray("D") << "Actual Power" << "Basis Power" << "75.0 W" << "1000" << "Class D." << "";
+  QTest::newRow("X") << QByteArray("X") << "Actual Power" << "Threshold" << "75.0 W" << "1000" << "Class D but A Limits Apply."
                      << "";
-  QTest::newRow("Z") << QByteArray("Z") << "Actual Power" << "Threshold" << "1000" << "No Limits, actual power"
+  QTest::newRow("Z") << QByteArray("Z") << "Actual Power" << "Threshold" << "75.0 W" << "1000" << "No Limits, actual power"
                      << "below minimum threshold.";
   // An unknown code keeps the captions and first line of the line before.
-  QTest::newRow("unknown") << QByteArray("Q") << "Fundamental" << "Power Factor" << "1000" << "Class C." << "";
+  QTest::newRow("unknown") << QByteArray("Q") << "Fundamental" << "Power Factor" << "75.0 A" << "1000" << "Class C." << "";
 }
 
 void TestSummaryPanel::classification() {
   QFETCH(QByteArray, code);
   QFETCH(QString, caption1);
   QFETCH(QString, caption2);
+  QFETCH(QString, value1);
   QFETCH(QString, value2);
   QFETCH(QString, line1);
   QFETCH(QString, line2);
@@ -82,7 +84,7 @@ void TestSummaryPanel::classification() {
   Process(record);
   QCOMPARE(Ui().Label28->text(), caption1);
   QCOMPARE(Ui().Label29->text(), caption2);
-  QCOMPARE(Ui().Label22->text(), QStringLiteral("75.0 A"));
+  QCOMPARE(Ui().Label22->text(), value1);
   QCOMPARE(Ui().Label34->text(), value2);
   QCOMPARE(Ui().Label35->text(), line1);
   QCOMPARE(Ui().Label19->text(), line2);
@@ -103,7 +105,7 @@ void TestSummaryPanel::emptyClassCodeKeepsTheCaptions() {
   QCOMPARE(Ui().Label35->text(), QStringLiteral("No Limits, actual power"));
   QCOMPARE(Ui().Label19->text(), QStringLiteral("below minimum threshold."));
   // The values and the verdict are always rewritten.
-  QCOMPARE(Ui().Label22->text(), QStringLiteral("12.5 A"));
+  QCOMPARE(Ui().Label22->text(), QStringLiteral("12.5 W"));
   QCOMPARE(Ui().Label34->text(), QStringLiteral("66"));
   QCOMPARE(Ui().Label2->text(), QStringLiteral("FAIL"));
 }

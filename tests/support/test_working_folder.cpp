@@ -11,8 +11,12 @@ TestWorkingFolder::TestWorkingFolder(Marks marks) : previous_(QDir::currentPath(
 
 TestWorkingFolder::~TestWorkingFolder() { QDir::setCurrent(previous_); }
 
+QString SourceFilePath(const QString& relative) {
+  return QStringLiteral(QX7300_SOURCE_DIR "/") + relative;
+}
+
 void CopyMarkBitmaps(const QString& folder) {
-  const QString resources = qEnvironmentVariable("QX7300_SOURCE_DIR") + QStringLiteral("/resources/");
+  const QString resources = SourceFilePath(QStringLiteral("resources/"));
   for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp"}) {
     QFile::copy(resources + QLatin1String(name), folder + QLatin1Char('/') + QLatin1String(name));
   }

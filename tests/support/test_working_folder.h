@@ -23,5 +23,9 @@ class TestWorkingFolder {
   QString previous_;
 };
 
+// A file of the source tree, found from where the tests were built, so a
+// test executable runs the same inside and outside CTest.
+QString SourceFilePath(const QString& relative);
+
 // Copies tick.bmp, cross.bmp and fill.bmp from the source tree's resources.
 void CopyMarkBitmaps(const QString& folder);
