@@ -1,7 +1,6 @@
 #include "analyser.h"
 
 #include "current_ranges.h"
-#include "flicker_curve.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,10 +16,6 @@ constexpr double FifthHarmonicShare = -0.0015;
 constexpr double SourceOhms = 0.02;
 constexpr double SourceHenries = 0.02 / (2.0 * std::numbers::pi * 50.0);
 
-// The test network voltage changes are rated across when the analyser senses
-// the voltage itself.
-const std::complex<double> NetworkImpedance{0.4, 0.25};
-
 // How far the noise lets the supply and the load wander.
 constexpr double VoltsWalkStep = 0.0003;
 constexpr double VoltsWalkBound = 0.002;
@@ -29,11 +24,15 @@ constexpr double AmpsWalkBound = 0.005;
 constexpr double HzWalkStep = 0.002;
 constexpr double HzWalkBound = 0.02;
 constexpr double LevelNoisePercent = 0.02;
-constexpr double BackgroundPst = 0.02;
 
 // Beyond this the half cycles of a long silence are not all replayed through
 // the voltage change meter; its figures only need the recent past.
 constexpr double MaxReplaySeconds = 600.0;
+
+// Nor are the envelope samples of more than a whole long-term period replayed
+// through the flickermeter: nothing older shows in its intervals. The
+// intervals then lag the clock by what was skipped.
+constexpr double MaxFlickerReplaySeconds = FlickerMeter::Intervals * FlickerMeter::IntervalSeconds;
 
 double Mean(const std::vector<double>& a, const std::vector<double>& b)
 {
@@ -108,7 +107,7 @@ const Analyser::LoadState& Analyser::LoadStateFor(int state)
     const double hz = settings_.nominalHz + deviation_.hzOffset;
     const std::vector<double> source = SourceCycle(volts);
     LoadState s;
-    s.amps = load_->CurrentFor(source, hz, state);
+    s.amps = state == SwitchedOff ? std::vector<double>(source.size(), 0.0) : load_->CurrentFor(source, hz, state);
     s.spectrum = HarmonicSpectrum(s.amps);
     for (double a : s.amps)
         s.peakAmps = std::max(s.peakAmps, std::fabs(a));
@@ -122,58 +121,64 @@ const Analyser::LoadState& Analyser::LoadStateFor(int state)
     const Spectrum sourceSpectrum = HarmonicSpectrum(source);
     const std::complex<double> v1(sourceSpectrum.rms[1], 0.0);
     const std::complex<double> i1 = std::polar(s.spectrum.rms[1], s.spectrum.phase[1] - sourceSpectrum.phase[1]);
-    const std::complex<double> z = settings_.currentSensing ? settings_.referenceImpedance : NetworkImpedance;
+    const std::complex<double> z = settings_.currentSensing ? settings_.referenceImpedance : ReferenceImpedance;
     const double level = std::abs(v1 - z * i1);
     s.levelPercent = 100.0 * (level - settings_.nominalVolts) / settings_.nominalVolts;
     return states_.emplace(state, std::move(s)).first->second;
 }
 
+int Analyser::StateNumberAt(double seconds) const
+{
+    return operator_.HoldsOff(seconds) ? SwitchedOff : load_->StateAt(seconds);
+}
+
 const Analyser::LoadState& Analyser::StateAt(double now)
 {
-    return LoadStateFor(load_->StateAt(now));
+    return LoadStateFor(StateNumberAt(now));
 }
 
-double Analyser::FluctuationPst()
+double Analyser::SupplyLevel(double seconds)
 {
-    double pst = 0.0;
-    const double rate = load_->ChangesPerMinute();
-    if (rate > 0.0) {
-        const double change = LoadStateFor(1).levelPercent - LoadStateFor(0).levelPercent;
-        pst = RectangularChangePst(change, rate);
-    }
+    double level = StateAt(seconds).levelPercent;
     if (noiseEnabled_)
-        pst = pst * (1.0 + 0.01 * noise_.Next()) + BackgroundPst * (1.0 + 0.2 * noise_.Next());
-    return pst;
+        level += LevelNoisePercent * noise_.Next();
+    return level;
 }
 
-void Analyser::Advance(double now)
+void Analyser::FeedVariation(double until)
 {
-    if (!advanced_) {
-        advanced_ = true;
-        lastAdvance_ = now;
-        nextHalfCycle_ = now;
-    }
-    if (now < lastAdvance_)
-        return;
-    const double seconds = now - lastAdvance_;
-    lastAdvance_ = now;
-
-    if (sequencer_.Advance(now))
-        HoldResults();
-
     const double halfCycle = 0.5 / settings_.nominalHz;
-    nextHalfCycle_ = std::max(nextHalfCycle_, now - MaxReplaySeconds);
-    for (; nextHalfCycle_ <= now; nextHalfCycle_ += halfCycle) {
-        double level = StateAt(nextHalfCycle_).levelPercent;
-        if (noiseEnabled_)
-            level += LevelNoisePercent * noise_.Next();
-        live_.variation.Feed(level);
+    nextHalfCycle_ = std::max(nextHalfCycle_, until - MaxReplaySeconds);
+    for (; nextHalfCycle_ <= until; nextHalfCycle_ += halfCycle)
+        live_.variation.Feed(SupplyLevel(nextHalfCycle_));
+}
+
+void Analyser::FeedFlicker(double until)
+{
+    // Sample times are counted from an origin rather than summed, so that
+    // hours of samples do not drift against the load's switching instants.
+    const double rate = FlickerMeter::SampleRate;
+    const double firstKeptSeconds = until - MaxFlickerReplaySeconds - flickerOrigin_;
+    const auto firstKept = static_cast<std::int64_t>(std::ceil(firstKeptSeconds * rate));
+    nextFlickerSample_ = std::max(nextFlickerSample_, firstKept);
+    for (;; ++nextFlickerSample_) {
+        const double t = flickerOrigin_ + static_cast<double>(nextFlickerSample_) / rate;
+        if (t > until)
+            break;
+        live_.flicker.Feed(1.0 + SupplyLevel(t) / 100.0);
     }
+}
 
-    live_.pst = FluctuationPst();
-    live_.flicker.Advance(live_.pst, seconds);
+void Analyser::MeasureUntil(double until)
+{
+    const double seconds = until - lastAdvance_;
+    if (seconds < 0.0)
+        return;
+    lastAdvance_ = until;
+    FeedVariation(until);
+    FeedFlicker(until);
 
-    const LoadState& state = StateAt(now);
+    const LoadState& state = StateAt(until);
     const double factor = (1.0 + voltsWalk_) * (1.0 + ampsWalk_);
     Spectrum spectrum = state.spectrum;
     for (double& rms : spectrum.rms)
@@ -187,6 +192,26 @@ void Analyser::Advance(double now)
 
     if (!rangeLocked_)
         currentRange_ = AutoCurrentRange(currentRange_, state.peakAmps * factor);
+}
+
+void Analyser::Advance(double now)
+{
+    if (!advanced_) {
+        advanced_ = true;
+        lastAdvance_ = now;
+        nextHalfCycle_ = now;
+        flickerOrigin_ = now;
+    }
+    if (now < lastAdvance_)
+        return;
+    // A test that ends meanwhile holds the figures of its last moment, not
+    // those of whenever it was next looked at.
+    if (sequencer_.State() == TestState::Running && sequencer_.EndTime() <= now) {
+        MeasureUntil(std::max(sequencer_.EndTime(), lastAdvance_));
+        if (sequencer_.Advance(now))
+            HoldResults();
+    }
+    MeasureUntil(now);
 }
 
 SupplyCycle Analyser::CycleAt(double now)
@@ -232,7 +257,7 @@ std::string Analyser::StatusField(double now) const
 {
     const TestState state = sequencer_.State();
     if (rangeLocked_ && (state == TestState::Ready || state == TestState::FreeRun)) {
-        const auto found = states_.find(load_->StateAt(now));
+        const auto found = states_.find(StateNumberAt(now));
         if (found != states_.end() && found->second.peakAmps > CurrentRangeFullScale(currentRange_))
             return "O     ";
     }

@@ -4,14 +4,17 @@
 #include "harmonic_limits.h"
 #include "harmonic_statistics.h"
 #include "load_model.h"
+#include "manual_operator.h"
 #include "noise.h"
 #include "record_format.h"
 #include "record_source.h"
+#include "reference_impedance.h"
 #include "test_sequencer.h"
 #include "voltage_variation_meter.h"
 #include "waveform_measurement.h"
 
 #include <complex>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -32,9 +35,12 @@ struct AnalyserSettings {
     bool smoothedHarmonics = true;  // EN61000-4-7 2002 ("M:H,3;"), raw for 1993
     bool twoHourPlt = false;
     bool currentSensing = false;
-    std::complex<double> referenceImpedance{0.4, 0.25};
+    std::complex<double> referenceImpedance = ReferenceImpedance;
     VariationLimits variation;
     RecordMode mode = RecordMode::Waveforms;
+    // Whether the last set-up received was that of the flicker test
+    // ("M:F", "Z:", "X:", "C:") rather than the harmonics test.
+    bool flickerSetUp = false;
 };
 
 // The supply feeding the equipment: it follows the nominal voltage and
@@ -62,6 +68,9 @@ public:
     // Readings stay exactly those of the model (for tests that check values).
     void SetNoiseEnabled(bool enabled) { noiseEnabled_ = enabled; }
     void SetSupplyDeviation(const SupplyDeviation& deviation);
+    // Someone switches the equipment at the prompts of manual-switching
+    // steps (off: the load runs as modelled whatever the test).
+    void SetOperatorEnabled(bool enabled) { operator_.SetEnabled(enabled); }
 
     const AnalyserSettings& Settings() const { return settings_; }
     const TestSequencer& Sequencer() const { return sequencer_; }
@@ -101,9 +110,12 @@ private:
         FlickerMeter flicker;
         double watts = 0.0;
         double powerFactor = 0.0;
-        double pst = 0.0;
     };
 
+    // The state number of the equipment while the operator has it switched off.
+    static constexpr int SwitchedOff = -1;
+
+    bool Obey(char letter, const std::vector<std::string>& p, double now);
     bool ApplyTest(const std::vector<std::string>& p, double now);
     bool ApplyMeter(const std::vector<std::string>& p);
     bool ApplyRange(const std::vector<std::string>& p);
@@ -116,16 +128,21 @@ private:
     void HoldResults();
     void SettingsChanged();
     const Results& Shown() const { return held_ ? *held_ : live_; }
+    void MeasureUntil(double until);
+    void FeedVariation(double until);
+    void FeedFlicker(double until);
+    double SupplyLevel(double seconds);
+    int StateNumberAt(double seconds) const;
     const LoadState& StateAt(double now);
     const LoadState& LoadStateFor(int state);
     std::vector<double> SourceCycle(double volts) const;
-    double FluctuationPst();
     CommonSection Common(double now, const Readings& readings);
 
     std::unique_ptr<LoadModel> load_;
     AnalyserSettings settings_;
     SupplyDeviation deviation_;
     TestSequencer sequencer_;
+    ManualOperator operator_;
     Results live_;
     std::optional<Results> held_;
     std::map<int, LoadState> states_;  // emptied whenever the supply or the impedance changes
@@ -138,6 +155,8 @@ private:
     bool rangeLocked_ = false;
     double lastAdvance_ = 0.0;
     double nextHalfCycle_ = 0.0;
+    double flickerOrigin_ = 0.0;      // time of envelope sample 0
+    std::int64_t nextFlickerSample_ = 0;
     bool advanced_ = false;
     unsigned sequence_ = 0;
     bool nextIsVoltage_ = true;

@@ -2,6 +2,7 @@
 
 #include "command.h"
 #include "current_ranges.h"
+#include "flicker_meter.h"
 
 #include <cmath>
 
@@ -27,9 +28,23 @@ bool Analyser::Apply(const std::string& text, double now)
         return false;
     // Whatever the command changes takes effect from this moment on.
     Advance(now);
-    const std::vector<std::string>& p = command->parameters;
+    if (!Obey(command->letter, command->parameters, now))
+        return false;
 
-    switch (command->letter) {
+    // The program names no test standard; the set-up it sends tells which
+    // test it is about to run.
+    const char letter = command->letter;
+    const std::vector<std::string>& p = command->parameters;
+    if (letter == 'X' || letter == 'C' || letter == 'Z' || (letter == 'M' && p[0] == "F"))
+        settings_.flickerSetUp = true;
+    else if (letter == 'K' || letter == 'E' || letter == 'N' || (letter == 'M' && p[0] == "H"))
+        settings_.flickerSetUp = false;
+    return true;
+}
+
+bool Analyser::Obey(char letter, const std::vector<std::string>& p, double now)
+{
+    switch (letter) {
     case 'R':
         return ApplyRequest(p);
     case 'T':
@@ -123,14 +138,26 @@ bool Analyser::ApplyTest(const std::vector<std::string>& p, double now)
         ResetResults();
         held_.reset();
         sequencer_.Start(now);
+        // The program tells the analyser nothing of manual switching either: a
+        // flicker test shorter than one Pst interval is what its steps look
+        // like from here (a continuous test runs whole 10-minute intervals).
+        if (settings_.flickerSetUp && sequencer_.Duration() < FlickerMeter::IntervalSeconds)
+            operator_.StepStarted(now, sequencer_.Duration());
+        else
+            operator_.Release();
     } else if (Is(p, "A")) {
         held_.reset();
+        if (sequencer_.State() == TestState::Running)
+            operator_.StepStopped(now);
         sequencer_.Abort();
     } else if (Is(p, "H")) {
         HoldResults();
+        if (sequencer_.State() == TestState::Running)
+            operator_.StepStopped(now);
         sequencer_.Hold();
     } else if (Is(p, "F")) {
         held_.reset();
+        operator_.Release();
         sequencer_.FreeRun();
     } else {
         return false;

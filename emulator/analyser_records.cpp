@@ -1,7 +1,6 @@
 #include "analyser.h"
 
 #include "current_ranges.h"
-#include "flicker_curve.h"
 #include "number_format.h"
 #include "supply_checks.h"
 
@@ -164,10 +163,11 @@ std::string Analyser::FlickerRecord(double now)
     fields[35] = Verdict(v.DcFails());
     fields[36] = Percent(v.MaxDcAny());
 
-    const ClassifierLevels classifier = ClassifierFor(std::max(f.IntervalPst(f.PresentInterval()), 0.0));
-    fields[37] = Fixed(classifier.peak, 3);
+    // The classifier of the interval being measured.
+    const std::array<double, 15> levels = f.Classifier().Levels();
+    fields[37] = Fixed(f.Classifier().Peak(), 3);
     for (int i = 0; i < 15; ++i)
-        fields[38 + i] = Fixed(classifier.levels[i], 3);
+        fields[38 + i] = Fixed(levels[i], 3);
     fields[53] = std::to_string(f.PresentInterval());
     fields[54] = std::string(1, HexDigits[f.PresentInterval() & 0xF]);
     for (int i = 1; i <= FlickerMeter::Intervals; ++i)

@@ -1,6 +1,9 @@
 #include "emulator_options.h"
 
+#include "load_model.h"
+
 #include <charconv>
+#include <cmath>
 
 namespace qx7300emu {
 namespace {
@@ -12,6 +15,20 @@ bool ParsePort(const std::string& text, int& port)
     if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 255)
         return false;
     port = value;
+    return true;
+}
+
+// Faster than this the records, paced by the line, would each skip hours.
+constexpr double MaxSpeed = 100000.0;
+
+bool ParseSpeed(const std::string& text, double& speed)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value <= 0.0 ||
+        value > MaxSpeed)
+        return false;
+    speed = value;
     return true;
 }
 
@@ -39,7 +56,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             (name == "--fast" ? o.fast : o.help) = true;
             continue;
         }
-        if (name != "--port" && name != "--dir" && name != "--load" && name != "--log" && name != "--replay") {
+        if (name != "--port" && name != "--dir" && name != "--load" && name != "--log" && name != "--replay" &&
+            name != "--speed" && name != "--operator") {
             result.error = "unknown option " + arguments[i];
             return result;
         }
@@ -56,11 +74,22 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
                 return result;
             }
         } else if (name == "--load") {
-            if (value != "resistive" && value != "smps" && value != "flicker") {
-                result.error = "--load is resistive, smps or flicker, not \"" + value + "\"";
+            if (!MakeLoad(value)) {
+                result.error = "--load is resistive, smps, flicker or rectangular:RATE:PERCENT, not \"" + value + "\"";
                 return result;
             }
             o.load = value;
+        } else if (name == "--speed") {
+            if (!ParseSpeed(value, o.speed)) {
+                result.error = "--speed needs a number above 0 and up to 100000, not \"" + value + "\"";
+                return result;
+            }
+        } else if (name == "--operator") {
+            if (value != "switch" && value != "none") {
+                result.error = "--operator is switch or none, not \"" + value + "\"";
+                return result;
+            }
+            o.operatorSwitches = value == "switch";
         } else if (value.empty()) {
             result.error = name + " needs a value";
             return result;
@@ -82,11 +111,21 @@ std::string UsageText()
            "\n"
            "  --port N        publish the line as COM<N>, 1 to 255 (default 1)\n"
            "  --dir FOLDER    folder that receives the COM<N> link (default: current folder)\n"
-           "  --load KIND     resistive, smps or flicker (default smps)\n"
-           "  --log FILE      write every command received: milliseconds since start,\n"
-           "                  a TAB, the command as received\n"
+           "  --load KIND     the equipment under test: resistive, smps, flicker, or\n"
+           "                  rectangular:RATE:PERCENT for rectangular voltage changes,\n"
+           "                  RATE a minute, PERCENT at the supply terminals (as in the\n"
+           "                  flickermeter tables of IEC 61000-4-15) (default smps)\n"
+           "  --log FILE      write every command received: milliseconds since start\n"
+           "                  on the wall clock whatever --speed, a TAB, the command\n"
+           "                  as received\n"
            "  --replay FILE   send the lines of FILE over and over instead of the model\n"
            "  --fast          send as fast as the reader takes instead of at 115200 baud\n"
+           "  --speed N       run the analyser's clock N times faster: test countdowns,\n"
+           "                  the 10-minute flicker intervals and the load's switching;\n"
+           "                  the line keeps its pace (default 1)\n"
+           "  --operator WHO  switch: an operator switches the equipment on and off at\n"
+           "                  the prompts of manual-switching steps (default);\n"
+           "                  none: the load is left as it runs\n"
            "  --help          show this text\n"
            "\n"
            "When the line is ready it prints \"COM<N> -> <pseudo-terminal>\" on standard\n"

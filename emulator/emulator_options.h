@@ -12,6 +12,8 @@ struct EmulatorOptions {
     std::string logPath;
     std::string replayPath;
     bool fast = false;
+    double speed = 1.0;          // the analyser's time runs this many times faster
+    bool operatorSwitches = true;  // someone switches the equipment at manual-switching prompts
     bool help = false;
 };
 

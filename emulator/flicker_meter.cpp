@@ -1,41 +1,42 @@
 #include "flicker_meter.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace qx7300emu {
 
-void FlickerMeter::Reset()
+FlickerMeter::FlickerMeter() : chain_(SampleRate) {}
+
+std::int64_t FlickerMeter::SamplesPerInterval() const
 {
-    present_ = 0;
-    intervalElapsed_ = 0.0;
-    sum_.fill(0.0);
-    seconds_.fill(0.0);
-    started_ = false;
-    lastPst_ = 0.0;
+    return std::llround(IntervalSeconds * SampleRate);
 }
 
-void FlickerMeter::Advance(double pst, double seconds)
+void FlickerMeter::Reset()
 {
-    started_ = true;
-    while (seconds > 0.0) {
-        // A complete interval stays the present one until time goes on, so
-        // that the twelfth can be read before the next cycle begins.
-        if (intervalElapsed_ >= IntervalSeconds) {
-            intervalElapsed_ = 0.0;
-            if (++present_ == Intervals) {
-                present_ = 0;
-                sum_.fill(0.0);
-                seconds_.fill(0.0);
-            }
+    classifier_.Reset();
+    present_ = 0;
+    intervalSamples_ = 0;
+    pst_.fill(0.0);
+    started_ = false;
+}
+
+void FlickerMeter::Feed(double envelope)
+{
+    sensation_ = chain_.Step(envelope);
+    // A complete interval stays the present one until the next sample, so
+    // that the twelfth can be read before the next cycle begins.
+    if (intervalSamples_ == SamplesPerInterval()) {
+        intervalSamples_ = 0;
+        classifier_.Reset();
+        if (++present_ == Intervals) {
+            present_ = 0;
+            pst_.fill(0.0);
         }
-        const double slice = std::min(seconds, IntervalSeconds - intervalElapsed_);
-        sum_[present_] += pst * slice;
-        seconds_[present_] += slice;
-        intervalElapsed_ += slice;
-        seconds -= slice;
     }
-    lastPst_ = pst;
+    started_ = true;
+    classifier_.Add(sensation_);
+    if (++intervalSamples_ == SamplesPerInterval())
+        pst_[present_] = ShortTermSeverity(classifier_.Levels());
 }
 
 double FlickerMeter::IntervalPst(int interval) const
@@ -45,17 +46,9 @@ double FlickerMeter::IntervalPst(int interval) const
     const int index = interval - 1;
     if (index > present_)
         return -1.0;
-    if (seconds_[index] <= 0.0)
-        return index == present_ ? lastPst_ : -1.0;  // shows the fluctuation from its first moment
-    return sum_[index] / seconds_[index];
-}
-
-double FlickerMeter::HighestPst() const
-{
-    double highest = 0.0;
-    for (int i = 1; i <= Intervals; ++i)
-        highest = std::max(highest, IntervalPst(i));
-    return highest;
+    if (index == present_ && intervalSamples_ < SamplesPerInterval())
+        return ShortTermSeverity(classifier_.Levels());
+    return pst_[index];
 }
 
 double FlickerMeter::Plt() const

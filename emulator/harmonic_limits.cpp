@@ -91,7 +91,8 @@ Classification Classify(const LimitSetup& setup, const LoadFigures& load)
         c.summary2 = ProfessionalThresholdWatts;
         return c;
     }
-    if (basisWatts < setup.minimumWatts) {
+    // No limits up to and including the threshold; "N:0;" removes the exemption.
+    if (setup.minimumWatts > 0.0 && basisWatts <= setup.minimumWatts) {
         c.code = 'Z';
         c.summary2 = setup.minimumWatts;
         return c;

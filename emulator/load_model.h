@@ -18,17 +18,15 @@ public:
     // State in force `seconds` after the start; steady loads have only state 0.
     virtual int StateAt(double seconds) const;
 
-    // Rectangular changes of state per minute (0 for a steady load).
-    virtual double ChangesPerMinute() const;
-
     // Amperes over one cycle of `volts`, sample k at 360 * k / N degrees; the
     // cycle is taken as repeating for ever.
     virtual std::vector<double> CurrentFor(const std::vector<double>& volts, double frequency,
                                            int state) const = 0;
 };
 
-// "resistive", "smps" or "flicker" with their usual parameters; nullptr for
-// any other name.
+// "resistive", "smps" or "flicker" with their usual parameters, or
+// "rectangular:RATE:PERCENT" (rectangular voltage changes, RATE a minute,
+// PERCENT at the supply terminals); nullptr for anything else.
 std::unique_ptr<LoadModel> MakeLoad(const std::string& name);
 
 }  // namespace qx7300emu

@@ -2,6 +2,7 @@
 #include "clock.h"
 #include "com_link.h"
 #include "command_log.h"
+#include "compressed_time.h"
 #include "emulator_options.h"
 #include "emulator_runner.h"
 #include "load_model.h"
@@ -81,8 +82,11 @@ int main(int argc, char** argv)
             return Fail(options.replayPath + ": " + std::strerror(errno));
         source = std::move(replay);
     } else {
-        source = std::make_unique<Analyser>(MakeLoad(options.load));
+        auto analyser = std::make_unique<Analyser>(MakeLoad(options.load));
+        analyser->SetOperatorEnabled(options.operatorSwitches);
+        source = std::move(analyser);
     }
+    CompressedTime analyserTime(*source, options.speed);
 
     int wakeReadFd = -1;
     if (!InstallStopSignals(wakeReadFd))
@@ -100,10 +104,10 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     EmulatorRunner runner(
-        terminal.MasterFd(), *source,
+        terminal.MasterFd(), analyserTime,
         [&](const std::string& command, double now) {
             log.Write(now, command);
-            source->Apply(command, now);
+            analyserTime.Apply(command, now);
         },
         clock, options.fast);
     runner.Run(wakeReadFd);

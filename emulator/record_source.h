@@ -10,7 +10,7 @@ class RecordSource {
 public:
     virtual ~RecordSource() = default;
     // The next complete line, line feed included, as of `now` (seconds since
-    // the emulator started).
+    // the emulator started, on the analyser's clock: see CompressedTime).
     virtual std::string NextRecord(double now) = 0;
     // A command received from the program, as of `now`; false when it is not
     // one the source understands (it is then ignored).

@@ -27,6 +27,8 @@ public:
     bool Advance(double now);
 
     TestState State() const { return state_; }
+    // When a running test's countdown runs out.
+    double EndTime() const { return endTime_; }
     char StatusLetter() const;
     int SecondsToGo(double now) const;
     // The status letter followed by five characters: for a running test the

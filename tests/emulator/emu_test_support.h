@@ -40,6 +40,15 @@ inline std::string Positions(const std::string& line, int first, int last)
     return line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
 }
 
+// The fields of a record's body section of `length` characters, from its
+// type letter on: position 108, or 106 on current range "4", whose common
+// section is two characters shorter.
+inline std::vector<std::string> BodyFields(const std::string& line, std::size_t length)
+{
+    const std::size_t start = Fields(line)[3] == "4" ? 105 : 107;
+    return Fields(line.substr(start, length));
+}
+
 // The rms value of one harmonic of a one-cycle record, by the textbook sum.
 inline double NaiveHarmonicRms(const std::vector<double>& x, int order)
 {

@@ -99,6 +99,8 @@ void TstEmuLimits::ClassCodes_data()
 
     QTest::newRow("A") << QChar('A') << false << 75.0 << 0.0 << 500.0 << QChar('A') << 0.0;
     QTest::newRow("A below 75 W") << QChar('A') << false << 75.0 << 0.0 << 60.0 << QChar('Z') << 75.0;
+    QTest::newRow("A at 75 W exactly") << QChar('A') << false << 75.0 << 0.0 << 75.0 << QChar('Z') << 75.0;
+    QTest::newRow("A just above 75 W") << QChar('A') << false << 75.0 << 0.0 << 75.1 << QChar('A') << 0.0;
     QTest::newRow("A at 60 W, no minimum") << QChar('A') << false << 0.0 << 0.0 << 60.0 << QChar('A') << 0.0;
     QTest::newRow("B professional 1.5 kW") << QChar('B') << true << 75.0 << 0.0 << 1500.0 << QChar('0') << 1000.0;
     QTest::newRow("A professional 900 W") << QChar('A') << true << 75.0 << 0.0 << 900.0 << QChar('A') << 0.0;

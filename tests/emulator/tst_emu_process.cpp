@@ -128,6 +128,7 @@ class TstEmuProcess : public QObject {
 
 private slots:
     void HelpAndBadOptions();
+    void SpeedCompressesTheCountdown();
     void StreamsAndObeysOverTheLine();
     void PacedAtTheLineRate();
     void ReplaysAFile();
@@ -141,14 +142,56 @@ void TstEmuProcess::HelpAndBadOptions()
     QVERIFY(help.waitForFinished(5000));
     QCOMPARE(help.exitCode(), 0);
     const QString usage = QString::fromLatin1(help.readAllStandardOutput());
-    for (const char* option : {"--port", "--dir", "--load", "--log", "--replay", "--fast", "--help"})
+    for (const char* option : {"--port", "--dir", "--load", "--log", "--replay", "--fast", "--speed", "--operator",
+                               "--help", "rectangular:RATE:PERCENT"})
         QVERIFY2(usage.contains(option), option);
 
-    QProcess bad;
-    bad.start(Emulator, {"--port", "0"});
-    QVERIFY(bad.waitForFinished(5000));
-    QCOMPARE(bad.exitCode(), 2);
-    QVERIFY(QString::fromLatin1(bad.readAllStandardError()).contains("--port"));
+    const QList<QStringList> refused = {{"--port", "0"},
+                                        {"--speed", "0"},
+                                        {"--speed=fast"},
+                                        {"--operator", "maybe"},
+                                        {"--load", "rectangular:0:1"},
+                                        {"--load", "rectangular:10"}};
+    for (const QStringList& arguments : refused) {
+        QProcess bad;
+        bad.start(Emulator, arguments);
+        QVERIFY(bad.waitForFinished(5000));
+        QCOMPARE(bad.exitCode(), 2);
+        const QString option = arguments.first().section('=', 0, 0);
+        QVERIFY2(QString::fromLatin1(bad.readAllStandardError()).contains(option), qPrintable(option));
+    }
+}
+
+void TstEmuProcess::SpeedCompressesTheCountdown()
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process, {"--port", "4", "--dir", dir.path(), "--speed", "20", "--fast"}, slave));
+    SlaveReader reader;
+    QVERIFY(reader.Open(dir.filePath("COM4")));
+    QVERIFY(reader.Write("D:40;T:S;"));
+
+    // 40 s of the analyser's countdown in about 2 s.
+    QElapsedTimer timer;
+    QList<int> countdown;
+    QByteArray status;
+    while (!status.startsWith('Q')) {
+        const QByteArray line = reader.NextLine();
+        QVERIFY(!line.isEmpty());
+        status = line.mid(5, 6);
+        if (status.startsWith('T')) {
+            if (countdown.isEmpty())
+                timer.start();
+            countdown << status.mid(1).trimmed().toInt();
+        }
+        QVERIFY2(countdown.isEmpty() || timer.elapsed() < 20000, "the countdown does not end");
+    }
+    const double seconds = timer.elapsed() / 1000.0;
+    QVERIFY(countdown.size() >= 2);
+    QVERIFY(countdown.first() <= 40 && countdown.last() <= 2);
+    QVERIFY2(seconds > 1.0 && seconds < 6.0, qPrintable(QString("%1 s").arg(seconds)));
+    Stop(process);
 }
 
 void TstEmuProcess::StreamsAndObeysOverTheLine()
