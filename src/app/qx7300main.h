@@ -131,6 +131,43 @@ class Tqx7300form : public QMainWindow {
   void RadioGroup1Click();  // "Harmonics Display Options"
   void RadioGroup2Click();  // "Flicker Display Options"
 
+  // --- test control (qx7300main_testcontrol.cpp) ---------------------------
+  // The start button: starts a timed test or a manual step, or aborts the
+  // test that runs.
+  void StartOrAbort();
+  // Checks the duration box and sends it.
+  void SendTestDuration();
+  void Button4Click();  // "New Test"
+  void Button1Click();  // "Free Run"
+  void Button2Click();  // "Hold"
+  void Button3Click();  // "Reset Meter"
+  void RadioButton1Click();  // "Continuous" selected
+  void RadioButton2Click();  // "Manual Switching" selected
+  void NewManualSequence();
+  void ClearManualGrids();
+  // Current ranging: the lock button, "Range Up" (-1) and "Range Down" (+1).
+  void ToggleLock();
+  void StepRange(int direction);
+  void SendRange();
+
+  // --- settings panels (qx7300main_settings.cpp) --------------------------
+  void StandardChanged();
+  // Prepares the window for the standard chosen in "Measurement".
+  void ReinitialiseForStandard();
+  void HarmonicsSettingChanged();
+  void ShowHarmonicsSettings();
+  void ShowFlickerSettings();
+  void SensingMethodChanged();
+  void CheckBox5Click();  // the two-hour Plt box
+  void SendHarmonicMethod();
+  void SendFlickerSetup();
+  void SendTestSetup();
+  void SendNominalSupply();
+
+  // --- report ---------------------------------------------------------------
+  // Empties the report store and builds the report afresh.
+  void ClearReport();
+
   // --- operations other subsystems complete -------------------------------
   // Each is called from where it belongs already; the ones marked "pending"
   // do nothing until their subsystem is built.
@@ -146,6 +183,7 @@ class Tqx7300form : public QMainWindow {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -159,6 +197,13 @@ class Tqx7300form : public QMainWindow {
   void ShowOperatorPrompt(const QString& text, const QColor& colour);
   void HideOperatorPrompt();
   void ShowMeterReadings(const RecordFields& fields);
+  void ConnectTestControl();
+  void ConnectSettingsPanels();
+  void SetSettingsPanelsEnabled(bool enabled);
+  // Step 5 of the flicker settings: what the sensing method allows.
+  void ApplySensingMethod();
+  bool ManualSwitching() const;
+  bool FlickerStandard() const;
 
   Ui::Tqx7300form* ui;
   OperatorDialogs& dialogs_;

@@ -38,10 +38,21 @@ void Tqx7300form::starttimerTimer() {
   LoadMarkBitmaps();
   fields_.CurrentRangeCode = QStringLiteral("0");
   fields_.VoltageRangeCode = QStringLiteral("0");
+  ui->RadioGroup1->SetItemIndex(0);
+  NewManualSequence();
+  ClearReport();
+  ui->DrawGrid1->hide();
+  ui->CheckBox7->show();
+  ShowScaleButtons(false);
+  ui->StringGrid2->hide();
+  ui->StringGrid3->hide();
+  ui->Panel8->hide();
   DrawWaveformGraph();
   CopyGraphToWindow(kWaveformPlace);
   Comstimer_.start();
   shell_.StartupComplete = true;
+  ReinitialiseForStandard();
+  BuildReport();
   AcceptSplash();
 }
 
@@ -61,6 +72,13 @@ void Tqx7300form::ClearResults() {
   harmonics_.Clear();
   samples_.Clear();
   report_.ClearLines();
+  NewManualSequence();
+}
+
+void Tqx7300form::ClearReport() {
+  report_.SetLineCount(0);
+  report_.ClearLines();
+  BuildReport();
 }
 
 bool Tqx7300form::FormCloseQuery() {

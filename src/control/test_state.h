@@ -12,4 +12,7 @@ struct TestState {
   quint16 TestDuration = 0;
   // The operator locked the current range (by the lock button or stepping).
   bool RangeLocked = false;
+  // Numbers the reports: advanced at the start of every test that is not a
+  // manual-switching step.
+  quint32 ReportCounter = 0;
 };

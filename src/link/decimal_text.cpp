@@ -35,3 +35,17 @@ std::optional<float> ParseSingle(QByteArrayView text) {
 }
 
 std::optional<float> ParseSingle(QStringView text) { return ParseSingle(text.toLatin1()); }
+
+std::optional<int> ParseWholeNumber(QStringView text) {
+  const QStringView trimmed = text.trimmed();
+  if (trimmed.isEmpty()) return std::nullopt;
+  for (qsizetype i = 0; i < trimmed.size(); ++i) {
+    const QChar ch = trimmed[i];
+    const bool sign = i == 0 && (ch == QLatin1Char('+') || ch == QLatin1Char('-'));
+    if (!sign && (ch < QLatin1Char('0') || ch > QLatin1Char('9'))) return std::nullopt;
+  }
+  bool ok = false;
+  const int value = trimmed.toInt(&ok);
+  if (!ok) return std::nullopt;
+  return value;
+}

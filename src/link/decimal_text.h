@@ -15,3 +15,7 @@ std::optional<double> ParseDecimal(QStringView text);
 // The same, as a single-precision value.
 std::optional<float> ParseSingle(QByteArrayView text);
 std::optional<float> ParseSingle(QStringView text);
+
+// A whole number: optional sign and digits, surrounding blanks allowed, in
+// the range of a 32-bit integer. "10.5", "1e3" and empty text are not.
+std::optional<int> ParseWholeNumber(QStringView text);

@@ -32,6 +32,11 @@ bool DeviceHeld(const QString& path) {
   return held;
 }
 
+// What start-up tells the analyser with the window's design set-up: the
+// harmonics method, class A, standard equipment, the 75 W threshold, and a
+// request for waveforms.
+const QStringList kStartUpCommands{"M:H,3;", "K:A;", "E:S;", "N:75;", "R:W;"};
+
 }  // namespace
 
 class TestE2eLive : public QObject {
@@ -68,6 +73,8 @@ void TestE2eLive::liveReadingsCommandsAndShutDown() {
   QTRY_VERIFY_WITH_TIMEOUT(window.Shell().StartupComplete, 5000);
   QVERIFY(window.Shell().PortConnected);
   QVERIFY(dialogs.Texts(QStringLiteral("warning")).isEmpty());
+  // Start-up gives the analyser the harmonics set-up of the window.
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), kStartUpCommands, 5000);
 
   // The emulator's supply is a nominal 230 V, 50 Hz.
   QTRY_VERIFY_WITH_TIMEOUT(!window.Form().Label42->text().isEmpty(), 5000);
@@ -84,12 +91,13 @@ void TestE2eLive::liveReadingsCommandsAndShutDown() {
                                       Command::NoLimitsBelow(QStringLiteral("75")), Command::RequestHarmonics()};
   for (const QByteArray& command : commands) window.SendCommand(command);
   QTRY_VERIFY_WITH_TIMEOUT(window.Harmonics().HarmonicValue[1][3] > 0.0f, 5000);
-  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(0, commands.size()),
+  const qsizetype before = kStartUpCommands.size();
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(before, commands.size()),
                             QStringList({"M:H,3;", "K:B;", "E:S;", "N:75;", "R:H;"}), 5000);
 
   // Closing returns the analyser to free run, then says goodbye.
   window.close();
-  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(commands.size()), QStringList({"T:F;", "M:L;"}), 5000);
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(before + commands.size()), QStringList({"T:F;", "M:L;"}), 5000);
   QVERIFY(!window.SerialPort1().Open());
 }
 
@@ -107,13 +115,13 @@ void TestE2eLive::programProcessClosesTheLinkInOrder() {
   QVERIFY(veltrix.waitForStarted(5000));
   // Start-up opens the port two seconds after the window appears.
   QTRY_VERIFY_WITH_TIMEOUT(DeviceHeld(emulator.SlavePath()), 10000);
-  QVERIFY(emulator.Commands().isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), kStartUpCommands, 5000);
 
   veltrix.terminate();
   QVERIFY(veltrix.waitForFinished(10000));
   QCOMPARE(veltrix.exitStatus(), QProcess::NormalExit);
   QCOMPARE(veltrix.exitCode(), 0);
-  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), QStringList({"T:F;", "M:L;"}), 5000);
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), kStartUpCommands + QStringList({"T:F;", "M:L;"}), 5000);
   QVERIFY(!DeviceHeld(emulator.SlavePath()));
 }
 

@@ -214,7 +214,7 @@ void TestReceivePanel::testCompleteTwiceInManualSwitching() {
   QVERIFY(window_->Fields().ResultsLatched);
   QVERIFY(prompt_->isHidden());
   QCOMPARE(Ui().Label59->text(), QStringLiteral("Test Complete. Results Held."));
-  QCOMPARE(Ui().Button5->text(), QStringLiteral("Start Step 3"));
+  QCOMPARE(Ui().Button5->text(), QStringLiteral("Start Step 1"));
   Process(record.Line('H'));
   QVERIFY(window_->Fields().ResultsLatched);
   // The next code other than "Q" re-arms the end-of-step actions; codes
