@@ -109,7 +109,9 @@ void Tqx7300form::HandleCommonSection(const QByteArray& line) {
 
   const char status = FirstChar(fields_.StatusCode);
   ApplyStatusCode(status);
-  if (StatusEnablesPanels(status)) {
+  if (status == 'T') test_.StartPending = false;
+  const bool idleBeforeStart = test_.StartPending && (status == 'U' || status == 'W');
+  if (StatusEnablesPanels(status) && !idleBeforeStart) {
     ui->Panel1->setEnabled(true);
     ui->Panel2->setEnabled(true);
   }

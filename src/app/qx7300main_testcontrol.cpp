@@ -57,6 +57,7 @@ void Tqx7300form::StartOrAbort() {
   SaveSettings();
   // The set-up stays as it is until the analyser reports the test over.
   SetSettingsPanelsEnabled(false);
+  test_.StartPending = true;
   ResetMeterExtremes();
   ClearReport();
   // A manual-switching step keeps the earlier steps' results and the
@@ -102,6 +103,7 @@ void Tqx7300form::Button4Click() {
 }
 
 void Tqx7300form::Button1Click() {
+  test_.StartPending = false;
   SetSettingsPanelsEnabled(true);
   SendCommand(Command::FreeRun());
   RequestData();

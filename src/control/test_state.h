@@ -12,6 +12,10 @@ struct TestState {
   quint16 TestDuration = 0;
   // The operator locked the current range (by the lock button or stepping).
   bool RangeLocked = false;
+  // From a start until the analyser reports the test running: records
+  // already on their way say "Free Run." or "Ready", and must not give the
+  // set-up back to the operator while the test starts.
+  bool StartPending = false;
   // Numbers the reports: advanced at the start of every test that is not a
   // manual-switching step.
   quint32 ReportCounter = 0;

@@ -8,6 +8,7 @@
 #include "app/radio_group.h"
 #include "serial/serial_port.h"
 #include "support/pty_analyser.h"
+#include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "ui_qx7300main.h"
 
@@ -120,7 +121,21 @@ void TestTestControl::startSendsTheTestAndItsSetUp() {
   QVERIFY(!Ui().Panel2->isEnabled());
   QVERIFY(dialogs_->shown.isEmpty());
 
-  // "Free Run" gives the set-up back to the operator.
+  // A record already on its way when the test started still says "Free
+  // Run."; the set-up comes back only once the test has run.
+  RecordBuilder record;
+  const QList<std::pair<QByteArray, bool>> statuses{{"U     ", false}, {"T   30", false}, {"U     ", true}};
+  for (const auto& [status, enabled] : statuses) {
+    record.status = status;
+    QVERIFY(window_->ProcessLine(record.Line('X')));
+    QCOMPARE(Ui().Panel1->isEnabled(), enabled);
+    QCOMPARE(Ui().Panel2->isEnabled(), enabled);
+  }
+
+  // "Free Run" gives the set-up back to the operator at once.
+  window_->StartOrAbort();
+  QVERIFY(!Ui().Panel1->isEnabled());
+  Drain();
   QTest::mouseClick(Ui().Button1, Qt::LeftButton);
   QVERIFY(Ui().Panel1->isEnabled() && Ui().Panel2->isEnabled());
   QVERIFY(Drain().startsWith("T:F;R:"));

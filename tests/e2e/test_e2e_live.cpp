@@ -49,6 +49,7 @@ class TestE2eLive : public QObject {
   void programProcessClosesTheLinkInOrder();
   void noAnalyserAtStartUp();
   void graphsFromEmulatorData();
+  void timedHarmonicsTestThroughTheWindow();
 
  private:
   TestWorkingFolder* folder_ = nullptr;
@@ -167,6 +168,42 @@ void TestE2eLive::graphsFromEmulatorData() {
   QVERIFY(window.Harmonics().HarmonicValue[2][3] > 0.0f);
   QVERIFY(window.GraphBitmap().save(output + QStringLiteral("/histogram.png")));
   QVERIFY(window.grab().save(output + QStringLiteral("/main-window-histogram.png")));
+}
+
+void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
+  // Ten times the analyser's pace: a 30 s test runs in about 3 s.
+  EmulatorProcess emulator(folder_->Path(), 1,
+                           {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("10")});
+  QVERIFY(emulator.Ready());
+  WriteSettingsFile(folder_->Path(), 1);
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program(dialogs);
+  program.ShowMainWindow();
+  Tqx7300form& window = program.MainWindow();
+  window.starttimerTimer();
+  QVERIFY(window.Shell().PortConnected);
+  Ui::Tqx7300form& ui = window.Form();
+  QCOMPARE(ui.Edit7->text(), QStringLiteral("150"));
+  ui.Edit7->setText(QStringLiteral("30"));
+  QTest::mouseClick(ui.Button5, Qt::LeftButton);
+
+  QTRY_COMPARE_WITH_TIMEOUT(ui.Label59->text(), QStringLiteral("Test Running"), 5000);
+  QVERIFY(!ui.Panel1->isEnabled());
+  QCOMPARE(ui.Button5->text(), QStringLiteral("Abort Test"));
+  QTRY_VERIFY_WITH_TIMEOUT(!ui.Label43->text().isEmpty(), 5000);
+  const QString early = ui.Label43->text();
+  QTRY_VERIFY_WITH_TIMEOUT(ui.Label43->text() != early, 5000);
+
+  QTRY_COMPARE_WITH_TIMEOUT(ui.Label59->text(), QStringLiteral("Test Complete. Results Held."), 10000);
+  QVERIFY(ui.Panel1->isEnabled());
+  QCOMPARE(ui.Button5->text(), QStringLiteral("Start Timed Test"));
+  QCOMPARE(ui.RadioGroup1->ItemIndex(), 2);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Harmonics().HarmonicValue[4][3] > 0.0f, 5000);
+  const QStringList sent = emulator.Commands();
+  const qsizetype start = sent.indexOf(QStringLiteral("T:S;"));
+  QVERIFY2(start >= 4, qPrintable(sent.join(' ')));
+  QCOMPARE(sent.mid(start - 4, 5), QStringList({"K:A;", "E:S;", "N:75;", "D:30;", "T:S;"}));
+  QCOMPARE(window.Test().ReportCounter, 1u);
 }
 
 QTEST_MAIN(TestE2eLive)
