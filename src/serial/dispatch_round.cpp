@@ -87,16 +87,23 @@ void TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
 void TBaseDispatcher::ApplyInputFlow() {
   if (!(hwOptions_.load() & hwfUseDTR) || lost_)
     return;
-  std::size_t pending;
+  // DTR follows the device's input queue, as on a device that does the
+  // handshake itself. This thread empties the device into the ring whenever
+  // the ring has room, so bytes pile up in the device only behind a full ring;
+  // a queue seen while the ring still has room is taken in the next round.
+  // The ring's own unread bytes do not count: they can only be read, and
+  // holding the analyser off for them would stop the bytes that bring the
+  // next notification.
+  bool ringFull;
   {
     std::lock_guard lock(receiveLock_);
-    pending = receiveRing_.Count();
+    ringFull = receiveRing_.Full();
   }
-  pending += DeviceInputQueued();
-  if (dtrFlowAsserted_ && pending > bufferFull_.load()) {
+  const std::size_t queued = DeviceInputQueued();
+  if (dtrFlowAsserted_ && ringFull && queued > bufferFull_.load()) {
     SetModemLine(TModemLine::DTR, false);
     dtrFlowAsserted_ = false;
-  } else if (!dtrFlowAsserted_ && pending < bufferResume_.load()) {
+  } else if (!dtrFlowAsserted_ && queued < bufferResume_.load()) {
     SetModemLine(TModemLine::DTR, true);
     dtrFlowAsserted_ = true;
   }
@@ -121,13 +128,22 @@ void TBaseDispatcher::CheckAvail() {
   }
   std::size_t unread;
   quint64 written;
+  bool ringFull;
   {
     std::lock_guard lock(receiveLock_);
     unread = receiveRing_.Count();
     written = written_;
+    ringFull = receiveRing_.Full();
   }
   const std::size_t threshold = std::max<std::size_t>(availThreshold_.load(), 1);
-  if (written == notifiedWritten_ || unread < threshold)
+  if (unread < threshold)
+    return;
+  // Bytes a handler left unread are offered again with the next bytes that
+  // arrive. While none can arrive (the ring is full, or the analyser is held
+  // off) they are offered again every round instead, or the link would stand
+  // still for good.
+  const bool heldOff = ringFull || ((hwOptions_.load() & hwfUseDTR) && !dtrFlowAsserted_);
+  if (written == notifiedWritten_ && !heldOff)
     return;
   notifiedWritten_ = written;
   Deliver(static_cast<quint16>(unread));

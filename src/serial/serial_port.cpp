@@ -68,7 +68,7 @@ void TCustomSerialPort::DoOpen() {
     comNumber_ = chosen;
   }
 
-  auto dispatcher = std::make_unique<TPosixDispatcher>(this);
+  std::unique_ptr<TBaseDispatcher> dispatcher = CreateDispatcher();
   TDeviceParams params;
   params.devicePath = DevicePathFor(comNumber_);
   params.line = line_;
@@ -281,6 +281,10 @@ void TCustomSerialPort::SetAvailThreshold(quint16 value) {
   availThreshold_ = value;
   if (dispatcher_)
     dispatcher_->SetAvailThreshold(value);
+}
+
+std::unique_ptr<TBaseDispatcher> TCustomSerialPort::CreateDispatcher() {
+  return std::make_unique<TPosixDispatcher>(this);
 }
 
 void TCustomSerialPort::TriggerAvail(quint16) {}

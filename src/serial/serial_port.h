@@ -115,6 +115,10 @@ public:
   std::string DeviceName() const;
 
 protected:
+  // Makes the dispatcher of a port being opened: the POSIX terminal one,
+  // unless a subclass drives the device another way.
+  virtual std::unique_ptr<TBaseDispatcher> CreateDispatcher();
+
   virtual void TriggerAvail(quint16 count);
   virtual void PortOpened();
   virtual void PortClosed();
