@@ -39,6 +39,16 @@ QByteArray WaveformRecord() {
   return RecordBuilder().Waveform('V', samples);
 }
 
+QByteArray FlickerRecord() {
+  QMap<int, QByteArray> fields{{17, "D0.12"}, {18, "0.40"}, {19, "-0.30"}, {20, "1"}, {21, "2.5"}, {22, "1.2"},
+                               {23, "-0.6"}, {24, "0.1"},  {25, "3.21"},  {26, "0"}, {27, "2.9"}, {28, "0"},
+                               {29, "0.0"},  {30, "0.1"},  {31, "0.2"},   {32, "-0.5"}, {34, "1.1"}, {35, "0"},
+                               {36, "1.3"},  {37, "1.39"}, {54, "3"},     {67, "0.68"}};
+  for (int k = 38; k <= 52; ++k) fields[k] = QByteArray::number(1.5 - k * 0.02, 'f', 3);
+  for (int k = 55; k <= 66; ++k) fields[k] = QByteArray::number(0.5 + k * 0.01, 'f', 3);
+  return RecordBuilder().Line('H', FlickerBody(fields));
+}
+
 void Feed(Tqx7300form& window, const QByteArray& line) {
   qsizetype position = 0;
   window.ConsumeReceived(static_cast<quint16>(line.size()),
@@ -80,8 +90,21 @@ void BM_HarmonicsRecordHistogram(benchmark::State& state) {
   Measure(state, w, HarmonicsRecord());
 }
 
+// A flicker record with the flicker tables shown and the two-hour test on:
+// fields, summary, report rows and the visible grid rewritten.
+void BM_FlickerRecordTables(benchmark::State& state) {
+  static Window w;
+  w.window.Shell().StartupComplete = true;
+  w.window.Form().ComboBox1->setCurrentIndex(1);
+  w.window.ReinitialiseForStandard();
+  w.window.Form().CheckBox5->setChecked(true);
+  w.window.Form().RadioGroup2->SetItemIndex(2);
+  Measure(state, w, FlickerRecord());
+}
+
 }  // namespace
 
+BENCHMARK(BM_FlickerRecordTables)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_StatusRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_WaveformRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_HarmonicsRecordHistogram)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();

@@ -7,6 +7,7 @@
 #include "app/About.h"
 #include "app/radio_group.h"
 #include "app/splash.h"
+#include "app/string_grid.h"
 #include "app/test_clock.h"
 #include "app/window_placement.h"
 #include "serial/serial_port.h"
@@ -97,7 +98,10 @@ void Tqx7300form::ConfigureDisplayGrids() {
     DrawGrid1DrawCell(painter, column, row, cell);
   });
 
-  QFont fixedPitch(QStringLiteral("Lucida Console"));
+  // Lucida Console where it is installed; Liberation Mono has the metrics
+  // the columns were laid out for everywhere else.
+  QFont fixedPitch;
+  fixedPitch.setFamilies({QStringLiteral("Lucida Console"), QStringLiteral("Liberation Mono")});
   fixedPitch.setStyleHint(QFont::Monospace);
   fixedPitch.setPixelSize(13);
   SizeGrid(ui->StringGrid2, 1, 20, 18, {440}, false);
@@ -105,9 +109,25 @@ void Tqx7300form::ConfigureDisplayGrids() {
   SizeGrid(ui->StringGrid1, 9, 13, 18, {25, 70, 55, 50, 4, 25, 70, 55, 50}, true);
   for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2, ui->StringGrid3}) {
     grid->setFont(fixedPitch);
+    // Cells clip their text as the grid draws it; no ellipsis.
+    grid->setTextElideMode(Qt::ElideNone);
+    grid->setWordWrap(false);
     grid->setFrameShape(QFrame::NoFrame);
   }
   ui->StringGrid1->setFrameShape(QFrame::Box);
+  WriteManualGridHeader();
+}
+
+void Tqx7300form::WriteManualGridHeader() {
+  // Row 0 is the fixed heading row, once for each half of the steps.
+  static const QStringList kHeadings{QStringLiteral("No."), QStringLiteral(" Time"), QStringLiteral("d(max)"),
+                                     QStringLiteral("Status")};
+  for (int half : {0, 5}) {
+    for (int c = 0; c < kHeadings.size(); ++c) {
+      SetGridCell(ui->StringGrid1, half + c, 0, kHeadings[c]);
+      ui->StringGrid1->item(0, half + c)->setBackground(palette().color(QPalette::Button));
+    }
+  }
 }
 
 void Tqx7300form::ConnectMenu() {

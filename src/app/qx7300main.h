@@ -15,7 +15,9 @@
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
 #include "report/report_store.h"
+#include "results/flicker_results.h"
 #include "results/harmonics_model.h"
+#include "results/manual_steps.h"
 #include "results/waveform_samples.h"
 
 namespace Ui {
@@ -131,6 +133,22 @@ class Tqx7300form : public QMainWindow {
   void RadioGroup1Click();  // "Harmonics Display Options"
   void RadioGroup2Click();  // "Flicker Display Options"
 
+  // --- flicker and manual switching (qx7300main_flicker.cpp) --------------
+  // A voltage-variation and flicker record: summary, report rows, and the
+  // flicker display chosen.
+  bool HandleFlickerRecord(const QByteArray& line);
+  // Refreshes the flicker display chosen from the latest results.
+  void UpdateFlickerDisplay();
+  // The step table, its marks and the combined result.
+  void ShowManualSwitchingResults();
+  // The end of a manual-switching step: its result, and after the last
+  // step the results table in the report.
+  void RecordStepResult();
+  // The fixed headings of the flicker grids.
+  void WriteFlickerGridHeadings();
+  FlickerResults& Flicker() { return flicker_; }
+  ManualSteps& ManualStepRecords() { return manualSteps_; }
+
   // --- test control (qx7300main_testcontrol.cpp) ---------------------------
   // The start button: starts a timed test or a manual step, or aborts the
   // test that runs.
@@ -171,9 +189,6 @@ class Tqx7300form : public QMainWindow {
   // --- operations other subsystems complete -------------------------------
   // Each is called from where it belongs already; the ones marked "pending"
   // do nothing until their subsystem is built.
-  bool HandleFlickerRecord(const QByteArray& line);     // pending: flicker records
-  void UpdateFlickerDisplay();                          // pending: flicker displays
-  void RecordStepResult();                              // pending: manual switching results
   void BuildReport();                                   // pending: report text
   void SaveSettings();                                  // pending: settings file
 
@@ -189,6 +204,7 @@ class Tqx7300form : public QMainWindow {
  private:
   void ApplyDesignAppearance();
   void ConfigureDisplayGrids();
+  void WriteManualGridHeader();
   void ConnectMenu();
   void SetMeterPanelColour(const QColor& colour);
   void ConfigureSerialPort();
@@ -203,6 +219,7 @@ class Tqx7300form : public QMainWindow {
   // Step 5 of the flicker settings: what the sensing method allows.
   void ApplySensingMethod();
   bool ManualSwitching() const;
+  FlickerOptions CurrentFlickerOptions() const;
   bool FlickerStandard() const;
 
   Ui::Tqx7300form* ui;
@@ -213,6 +230,8 @@ class Tqx7300form : public QMainWindow {
   RecordFields fields_;
   MeterExtremes extremes_;
   HarmonicsModel harmonics_;
+  FlickerResults flicker_;
+  ManualSteps manualSteps_;
   WaveformSamples samples_;
   RxLineFramer framer_;
   TSerialPort* SerialPort1_ = nullptr;

@@ -3,15 +3,6 @@
 // reports a line as handled.
 #include "app/qx7300main.h"
 
-bool Tqx7300form::HandleFlickerRecord(const QByteArray& line) {
-  Q_UNUSED(line);
-  return true;
-}
-
-void Tqx7300form::UpdateFlickerDisplay() {}
-
-void Tqx7300form::RecordStepResult() {}
-
 void Tqx7300form::BuildReport() {}
 
 void Tqx7300form::SaveSettings() {}

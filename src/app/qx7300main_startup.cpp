@@ -1,6 +1,8 @@
 // Bringing the program up two seconds after the window appears, the
 // re-initialisation it shares with other operations, and the shut-down.
 #include "app/operator_dialogs.h"
+#include <QTableWidget>
+
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
 #include "link/command_vocabulary.h"
@@ -34,6 +36,10 @@ void Tqx7300form::starttimerTimer() {
     shell_.PortConnected = false;
   }
 
+  WriteFlickerGridHeadings();
+  // No cell of the grids shows as selected.
+  for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2, ui->StringGrid3}) grid->setCurrentItem(nullptr);
+  ui->DrawGrid1->setCurrentIndex(QModelIndex());
   UpdateClock();
   LoadMarkBitmaps();
   fields_.CurrentRangeCode = QStringLiteral("0");
@@ -72,6 +78,7 @@ void Tqx7300form::ClearResults() {
   harmonics_.Clear();
   samples_.Clear();
   report_.ClearLines();
+  flicker_.FlickerDisplayLines.fill(QString());
   NewManualSequence();
 }
 

@@ -135,7 +135,11 @@ void Tqx7300form::NewManualSequence() {
   test_.StepNumber = 1;
   test_.ManualSequenceFinished = false;
   ui->Button5->setText(TestSequencing::StartCaption(ManualSwitching(), test_.StepNumber));
+  manualSteps_.StartSequence();
   ClearManualGrids();
+  // Results the analyser may still be holding belong to an earlier test:
+  // only a step started from here ends with a result of this sequence.
+  fields_.ResultsLatched = true;
 }
 
 void Tqx7300form::ClearManualGrids() {

@@ -14,7 +14,7 @@ void SetGridCell(QTableWidget* grid, int column, int row, const QString& text) {
   cell->setText(text);
 }
 
-QString GridCell(const QTableWidget* grid, int column, int row) {
+QString GridCellText(const QTableWidget* grid, int column, int row) {
   const QTableWidgetItem* cell = grid->item(row, column);
   return cell == nullptr ? QString() : cell->text();
 }

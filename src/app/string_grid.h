@@ -6,6 +6,6 @@ class QTableWidget;
 
 // Cells of the program's text grids, addressed as column and row.
 void SetGridCell(QTableWidget* grid, int column, int row, const QString& text);
-QString GridCell(const QTableWidget* grid, int column, int row);
+QString GridCellText(const QTableWidget* grid, int column, int row);
 // Empties rows firstRow..lastRow of one column.
 void ClearGridColumn(QTableWidget* grid, int column, int firstRow, int lastRow);

@@ -89,7 +89,7 @@ void TestMainWindowLayout::regions_data() {
   QTest::newRow("cover panel") << "Panel8" << QRect(440, 2, 562, 380);
   QTest::newRow("manual switching panel") << "Panel12" << QRect(440, 2, 562, 380);
   QTest::newRow("harmonics table") << "DrawGrid1" << QRect(450, 12, 544, 360);
-  QTest::newRow("voltage-variation grid") << "StringGrid2" << QRect(500, 12, 440, 352);
+  QTest::newRow("voltage-variation grid") << "StringGrid2" << QRect(500, 12, 440, 360);  // all 20 rows of 18 pixels
   QTest::newRow("flicker tables grid") << "StringGrid3" << QRect(500, 12, 440, 352);
   QTest::newRow("harmonics display options") << "RadioGroup1" << QRect(444, 392, 550, 36);
   QTest::newRow("flicker display options") << "RadioGroup2" << QRect(444, 392, 550, 36);

@@ -12,6 +12,8 @@
 
 #include "app/program.h"
 #include "app/qx7300main.h"
+#include "app/radio_group.h"
+#include "app/string_grid.h"
 #include "emulator_process.h"
 #include "link/command_vocabulary.h"
 #include "link/decimal_text.h"
@@ -50,6 +52,7 @@ class TestE2eLive : public QObject {
   void noAnalyserAtStartUp();
   void graphsFromEmulatorData();
   void timedHarmonicsTestThroughTheWindow();
+  void flickerTestsFillTheDisplays();
 
  private:
   TestWorkingFolder* folder_ = nullptr;
@@ -204,6 +207,66 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   QVERIFY2(start >= 4, qPrintable(sent.join(' ')));
   QCOMPARE(sent.mid(start - 4, 5), QStringList({"K:A;", "E:S;", "N:75;", "D:30;", "T:S;"}));
   QCOMPARE(window.Test().ReportCounter, 1u);
+}
+
+void TestE2eLive::flickerTestsFillTheDisplays() {
+  // An hour a second: a two-hour Plt test takes two seconds, a one-minute
+  // manual step a moment.
+  EmulatorProcess emulator(folder_->Path(), 1,
+                           {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("3600"),
+                            QStringLiteral("--load"), QStringLiteral("flicker")});
+  QVERIFY(emulator.Ready());
+  WriteSettingsFile(folder_->Path(), 1);
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program(dialogs);
+  program.ShowMainWindow();
+  Tqx7300form& window = program.MainWindow();
+  window.starttimerTimer();
+  QVERIFY(window.Shell().PortConnected);
+  Ui::Tqx7300form& ui = window.Form();
+  const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
+  QDir().mkpath(output);
+
+  ui.ComboBox1->setCurrentIndex(1);
+  window.StandardChanged();
+  ui.CheckBox5->setChecked(true);
+  QCOMPARE(ui.Edit7->text(), QStringLiteral("7200"));
+  QTest::mouseClick(ui.Button5, Qt::LeftButton);
+  QCOMPARE(ui.RadioGroup2->ItemIndex(), 1);
+  QTRY_COMPARE_WITH_TIMEOUT(ui.Label59->text(), QStringLiteral("Test Complete. Results Held."), 20000);
+  QTRY_VERIFY_WITH_TIMEOUT(GridCellText(ui.StringGrid2, 0, 19).endsWith(QStringLiteral("PASS")) ||
+                               GridCellText(ui.StringGrid2, 0, 19).endsWith(QStringLiteral("FAIL")),
+                           5000);
+  QVERIFY(GridCellText(ui.StringGrid2, 0, 18).startsWith(QStringLiteral("    Short Term Flicker Pst: ")));
+  QVERIFY(GridCellText(ui.StringGrid2, 0, 8).startsWith(QStringLiteral("                    d(max): ")));
+  QVERIFY(window.grab().save(output + QStringLiteral("/flicker-voltage-fluctuations.png")));
+
+  ui.RadioGroup2->SetItemIndex(2);
+  QTRY_VERIFY_WITH_TIMEOUT(GridCellText(ui.StringGrid3, 1, 19).startsWith(QStringLiteral("  Plt =      ")), 5000);
+  QVERIFY(GridCellText(ui.StringGrid3, 0, 3).startsWith(QStringLiteral("  0.1%       ")));
+  QVERIFY(window.grab().save(output + QStringLiteral("/flicker-tables.png")));
+  const ReportStore& report = window.Report();
+  const int b = report.BodyStart();
+  QCOMPARE(report.Text(b + 1), QStringLiteral("Voltage Variations : "));
+  QCOMPARE(report.Text(b + 21), QStringLiteral("Flicker Results : "));
+  QVERIFY(report.Text(b + 37).contains(QStringLiteral("  Plt =      ")));
+  QCOMPARE(report.LineCount(), b + 39);
+
+  // A manual sequence of five steps.
+  ui.RadioButton2->setChecked(true);
+  ui.Edit1->setText(QStringLiteral("5"));
+  for (int step = 1; step <= 5; ++step) {
+    QCOMPARE(ui.Button5->text(), QStringLiteral("Start Step %1").arg(step));
+    QTest::mouseClick(ui.Button5, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window.Test().ManualSequenceFinished || window.Test().StepNumber == step + 1, 20000);
+  }
+  QCOMPARE(dialogs.Texts(QStringLiteral("information")), QStringList{QStringLiteral("Test has Finished")});
+  ui.RadioGroup2->SetItemIndex(3);
+  window.ShowManualSwitchingResults();
+  QVERIFY(ParseDecimal(ui.Label12->text()).has_value());
+  for (int step = 1; step <= 5; ++step) QVERIFY(!GridCellText(ui.StringGrid1, 2, step).isEmpty());
+  QCOMPARE(report.Text(report.BodyStart() + 11), QStringLiteral("Combined Result : ") + ui.Label12->text());
+  QVERIFY(window.grab().save(output + QStringLiteral("/flicker-manual-switching.png")));
 }
 
 QTEST_MAIN(TestE2eLive)

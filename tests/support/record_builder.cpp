@@ -30,3 +30,9 @@ QByteArray HarmonicsBody(const QList<QByteArray>& values, const QByteArray& verd
   section = section.leftJustified(1123, ' ', true);
   return verdicts.isEmpty() ? section : section + 'R' + verdicts;
 }
+
+QByteArray FlickerBody(const QMap<int, QByteArray>& fields) {
+  QByteArray body;
+  for (int k = 2; k <= 67; ++k) body += ',' + fields.value(k);
+  return body.leftJustified(999, ' ', true);
+}

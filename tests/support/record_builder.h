@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 
 // Builds analyser record lines the way the analyser lays them out: "!", the
 // nineteen common fields separated by "," filling positions 1 to 107 (105 on
@@ -40,3 +41,8 @@ struct RecordBuilder {
 // joined by "," and padded to the section's 1124 characters, then "R" and
 // the verdicts when there are any.
 QByteArray HarmonicsBody(const QList<QByteArray>& values, const QByteArray& verdicts = QByteArray());
+
+// The body of a voltage-variation and flicker record after its type letter:
+// fields 2 to 67 of the section (field 1 is the type letter itself), those
+// not given empty, padded to the section's 1000 characters.
+QByteArray FlickerBody(const QMap<int, QByteArray>& fields);
