@@ -43,8 +43,12 @@ DrawGrid::DrawGrid(QWidget* parent) : QTableWidget(parent) {
 void DrawGrid::SetCells(const QList<int>& columnWidths, int rows, int rowHeight) {
   setColumnCount(static_cast<int>(columnWidths.size()));
   setRowCount(rows);
-  for (int c = 0; c < columnWidths.size(); ++c) setColumnWidth(c, columnWidths[c] + 1);
+  SetColumnWidths(columnWidths);
   for (int r = 0; r < rows; ++r) setRowHeight(r, rowHeight + 1);
+}
+
+void DrawGrid::SetColumnWidths(const QList<int>& columnWidths) {
+  for (int c = 0; c < columnWidths.size(); ++c) setColumnWidth(c, columnWidths[c] + 1);
 }
 
 void DrawGrid::DrawCell(QPainter& painter, int column, int row, const QRect& cell) const {

@@ -22,6 +22,8 @@ class DrawGrid : public QTableWidget {
   void SetFixedRows(int rows) { fixedRows_ = rows; }
   // Lays the grid out: cell sizes without their grid lines.
   void SetCells(const QList<int>& columnWidths, int rows, int rowHeight);
+  // The column widths alone, cells without their grid lines.
+  void SetColumnWidths(const QList<int>& columnWidths);
 
   // Runs the draw-cell handler for one cell on the given painter.
   void DrawCell(QPainter& painter, int column, int row, const QRect& cell) const;

@@ -2,7 +2,10 @@
 
 #include <QPainter>
 
-GraphCanvas::GraphCanvas(QWidget* parent) : QFrame(parent) {}
+GraphCanvas::GraphCanvas(QWidget* parent) : QFrame(parent) {
+  // The surface covers every pixel: nothing beneath needs painting first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void GraphCanvas::EnsureSurface() {
   if (surface_.size() == size()) return;
@@ -15,13 +18,13 @@ void GraphCanvas::EnsureSurface() {
   surface_ = fresh;
 }
 
-void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos) {
+void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos, Repaint repaint) {
   EnsureSurface();
   {
     QPainter painter(&surface_);
     painter.drawImage(windowPos - pos(), image);
   }
-  update();
+  if (repaint == Repaint::Schedule) update();
 }
 
 void GraphCanvas::paintEvent(QPaintEvent* event) {

@@ -14,8 +14,11 @@ class GraphCanvas : public QFrame {
  public:
   explicit GraphCanvas(QWidget* parent = nullptr);
 
-  // Copies the image unscaled with its top-left corner at windowPos.
-  void CopyImage(const QImage& image, QPoint windowPos);
+  // Copies the image unscaled with its top-left corner at windowPos. From
+  // inside a paint of the window the surface is being painted anyway, so no
+  // further repaint is scheduled.
+  enum class Repaint { Schedule, AlreadyPainting };
+  void CopyImage(const QImage& image, QPoint windowPos, Repaint repaint = Repaint::Schedule);
   // What the surface shows now, in its own coordinates (for tests and prints).
   const QImage& Surface() const { return surface_; }
 

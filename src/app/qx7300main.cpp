@@ -189,6 +189,11 @@ bool Tqx7300form::event(QEvent* event) {
   return QMainWindow::event(event);
 }
 
+void Tqx7300form::paintEvent(QPaintEvent* event) {
+  FormPaint();
+  QMainWindow::paintEvent(event);
+}
+
 void Tqx7300form::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {
     event->ignore();

@@ -15,6 +15,7 @@
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
 #include "report/report_store.h"
+#include "report/report_text.h"
 #include "results/flicker_results.h"
 #include "results/harmonics_model.h"
 #include "results/manual_steps.h"
@@ -132,6 +133,9 @@ class Tqx7300form : public QMainWindow {
   // The display choices under the graph area.
   void RadioGroup1Click();  // "Harmonics Display Options"
   void RadioGroup2Click();  // "Flicker Display Options"
+  // The window's paint: re-applies the display area's layout and copies the
+  // kept graph back; it never draws a graph, sends or waits.
+  void FormPaint();
 
   // --- flicker and manual switching (qx7300main_flicker.cpp) --------------
   // A voltage-variation and flicker record: summary, report rows, and the
@@ -182,14 +186,16 @@ class Tqx7300form : public QMainWindow {
   void SendTestSetup();
   void SendNominalSupply();
 
-  // --- report ---------------------------------------------------------------
+  // --- report (qx7300main_report.cpp) -------------------------------------
   // Empties the report store and builds the report afresh.
   void ClearReport();
+  // Rewrites the header and the body head; result rows stay.
+  void BuildReport();
+  ReportSnapshot TakeReportSnapshot() const;
 
   // --- operations other subsystems complete -------------------------------
   // Each is called from where it belongs already; the ones marked "pending"
   // do nothing until their subsystem is built.
-  void BuildReport();                                   // pending: report text
   void SaveSettings();                                  // pending: settings file
 
  signals:
@@ -199,6 +205,7 @@ class Tqx7300form : public QMainWindow {
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -3,6 +3,4 @@
 // reports a line as handled.
 #include "app/qx7300main.h"
 
-void Tqx7300form::BuildReport() {}
-
 void Tqx7300form::SaveSettings() {}

@@ -7,6 +7,7 @@
 #include "display/graph_frame.h"
 #include "link/command_vocabulary.h"
 #include "persist/settings_file.h"
+#include "report/report_text.h"
 #include "persist/working_folder.h"
 #include "serial/serial_port.h"
 #include "serial/wait_ticks.h"
@@ -82,11 +83,7 @@ void Tqx7300form::ClearResults() {
   NewManualSequence();
 }
 
-void Tqx7300form::ClearReport() {
-  report_.SetLineCount(0);
-  report_.ClearLines();
-  BuildReport();
-}
+void Tqx7300form::ClearReport() { ::ClearReport(TakeReportSnapshot(), report_); }
 
 bool Tqx7300form::FormCloseQuery() {
   SaveSettings();

@@ -1,5 +1,7 @@
 #include "report/report_text.h"
 
+#include <algorithm>
+
 #include "report/report_forms.h"
 
 namespace {
@@ -26,6 +28,15 @@ bool InRange(char c, char first, char last) { return c >= first && c <= last; }
 // harmonic values do.
 bool MilliampereLoadCurrent(char rangeCode) { return InRange(rangeCode, '7', 'E'); }
 
+// A rebuild keeps the result rows already appended below the same body
+// head in the output; after a clear, or under another body head, the count
+// starts again at the body start.
+void EndBodyHead(int bodyStart, ReportStore& report) {
+  const bool sameBody = report.BodyStart() == bodyStart;
+  report.SetBodyStart(bodyStart);
+  report.SetLineCount(sameBody ? std::max(report.LineCount(), bodyStart) : bodyStart);
+}
+
 QString LimitsLine(const ReportSnapshot& s) {
   QString line = QStringLiteral("Limits Applied       : EN61000-3-2 ") + s.ClassVerdict.trimmed();
   if (s.Professional) line += QStringLiteral("  Professional,");
@@ -40,8 +51,14 @@ QString LimitsLine(const ReportSnapshot& s) {
     case '0':
     case 'X':
     case 'Z':
-      line += QLatin1Char(' ') + s.ClassReason.trimmed() + QLatin1Char('.');
+    {
+      // The reason and the verdict text may end the sentence already; the
+      // line gets one full stop, not two.
+      const QString reason = s.ClassReason.trimmed();
+      if (!reason.isEmpty()) line += QLatin1Char(' ') + reason;
+      if (!line.endsWith(QLatin1Char('.'))) line += QLatin1Char('.');
       break;
+    }
     default:
       break;
   }
@@ -124,8 +141,7 @@ void BuildHarmonicsReportBody(const ReportSnapshot& s, ReportStore& report) {
   report.SetText(16, QStringLiteral(" Number       Current    (filtered)    Limit     (Filtered)    Limit"));
   report.SetCsv(16, QStringLiteral("Number,Current,(filtered),Limit,(Filtered),Limit"));
   WriteUnitsLine(FirstOf(s.CurrentRangeCode), report);
-  report.SetBodyStart(kHarmonicsBodyStart);
-  report.SetLineCount(kHarmonicsBodyStart);
+  EndBodyHead(kHarmonicsBodyStart, report);
 }
 
 void BuildFlickerReportBody(const ReportSnapshot& s, ReportStore& report) {
@@ -133,8 +149,7 @@ void BuildFlickerReportBody(const ReportSnapshot& s, ReportStore& report) {
   report.SetBoth(8, QString());
   report.SetBoth(9, s.ManualSwitching ? QStringLiteral("Test Method: EN61000-3-3 +A1:2001 Annex B")
                                       : QStringLiteral("Test Method: EN61000-3-3 +A1:2001"));
-  report.SetBodyStart(kFlickerBodyStart);
-  report.SetLineCount(kFlickerBodyStart);
+  EndBodyHead(kFlickerBodyStart, report);
 }
 
 QString LoadCurrentLine(const ReportSnapshot& s) {

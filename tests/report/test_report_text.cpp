@@ -128,8 +128,10 @@ class TestReportText : public QObject {
     QTest::newRow("C") << "C" << false << "Class C." << "" << "Class C.limits for 0.51 A at 0.95 PF";
     QTest::newRow("D professional") << "D" << true << "Class D." << "" << "Class D.  Professional,limits for 0.95 Watts.";
     QTest::newRow("0") << "0" << false << "No Limits, actual power" << " over professional threshold."
-                       << "No Limits, actual power over professional threshold..";
-    QTest::newRow("X") << "X" << false << "Class D but A Limits Apply." << "" << "Class D but A Limits Apply. .";
+                       << "No Limits, actual power over professional threshold.";
+    QTest::newRow("Z") << "Z" << false << "No Limits, actual power" << "below minimum threshold."
+                       << "No Limits, actual power below minimum threshold.";
+    QTest::newRow("X") << "X" << false << "Class D but A Limits Apply." << "" << "Class D but A Limits Apply.";
     QTest::newRow("no code") << "" << true << "Class C." << "x" << "Class C.  Professional,";
   }
   void limitsLine() {
@@ -200,6 +202,12 @@ class TestReportText : public QObject {
     BuildReport(Kettle(), report);
     QCOMPARE(report.Text(21), row);
     QCOMPARE(report.Text(7), text[7]);
+    // ... and still emits them.
+    QCOMPARE(report.LineCount(), 18 + 44);
+    // A clear starts the count again.
+    ClearReport(Kettle(), report);
+    QCOMPARE(report.LineCount(), 18);
+    QVERIFY(report.Text(21).isEmpty());
   }
 
   void flickerReport_data() {
