@@ -102,8 +102,18 @@ void BM_FlickerRecordTables(benchmark::State& state) {
   Measure(state, w, FlickerRecord());
 }
 
+// The window's paint with the waveform shown: layout put back and the kept
+// graph copied.
+void BM_FormPaint(benchmark::State& state) {
+  static Window w;
+  w.window.Shell().StartupComplete = true;
+  w.window.ReinitialiseForStandard();
+  for (auto _ : state) w.window.FormPaint();
+}
+
 }  // namespace
 
+BENCHMARK(BM_FormPaint)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_FlickerRecordTables)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_StatusRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_WaveformRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
