@@ -7,6 +7,10 @@ class Tcomfaultform;
 }
 
 // No-response dialog: offered when the analyser stays silent after a command.
+// "Retry" closes it with OK, "Cancel" and "Use Offline" with Cancel; the
+// main window reacts to each button through its signal, which is raised
+// after the dialog's result is set, so a reaction that fails still leaves
+// the dialog closing as its button says.
 class Tcomfaultform : public QDialog {
   Q_OBJECT
 
@@ -15,6 +19,14 @@ class Tcomfaultform : public QDialog {
   ~Tcomfaultform() override;
 
   Ui::Tcomfaultform& Form() { return *ui; }
+  // The port number the edit shows when the dialog comes up.
+  void SetComPort(quint8 port);
+  QString ComPortText() const;
+
+ signals:
+  void RetryPressed();
+  void CancelPressed();
+  void UseOfflinePressed();
 
  private:
   Ui::Tcomfaultform* ui;

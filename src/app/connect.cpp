@@ -1,11 +1,31 @@
 #include "app/connect.h"
 
+#include <QMouseEvent>
+
 #include "app/window_placement.h"
 #include "ui_connect.h"
 
 TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConnectform) {
   ui->setupUi(this);
   FixClientSize(this, width(), height());
+  connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ui->Button2, &QPushButton::clicked, this, [this] {
+    done(Accepted);
+    emit AcceptPressed();
+  });
+  connect(ui->Button3, &QPushButton::clicked, this,
+          [this] { emit TransmitPressed(ui->Edit3->text().toLatin1()); });
 }
 
 TConnectform::~TConnectform() { delete ui; }
+
+void TConnectform::Prepare(quint8 comPort, quint32 reportCounter) {
+  ui->Panel3->hide();
+  ui->Edit1->setText(QString::number(comPort));
+  ui->Edit2->setText(QString::number(static_cast<quint64>(reportCounter) + 1));
+}
+
+void TConnectform::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) ui->Panel3->show();
+  QDialog::mousePressEvent(event);
+}

@@ -7,6 +7,8 @@ class TConnectform;
 }
 
 // Settings dialog: the serial port number and the number of the next report.
+// A right-button press on its background uncovers a small panel that sends
+// a typed command to the analyser, for service use.
 class TConnectform : public QDialog {
   Q_OBJECT
 
@@ -15,6 +17,16 @@ class TConnectform : public QDialog {
   ~TConnectform() override;
 
   Ui::TConnectform& Form() { return *ui; }
+  // What the dialog shows when it comes up; the service panel is hidden.
+  void Prepare(quint8 comPort, quint32 reportCounter);
+
+ signals:
+  // "Accept": the dialog's result is already OK when this is raised.
+  void AcceptPressed();
+  void TransmitPressed(const QByteArray& command);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   Ui::TConnectform* ui;

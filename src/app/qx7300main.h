@@ -186,6 +186,17 @@ class Tqx7300form : public QMainWindow {
   void SendTestSetup();
   void SendNominalSupply();
 
+  // --- link supervision (qx7300main_link.cpp) ----------------------------
+  // The watchdog: the analyser has been silent for 2 s after a command.
+  void ComstimerTimer();
+  // The no-response dialog's buttons.
+  void RetryLink();
+  void CancelLink();
+  void UseOffline();
+  // "&Settings...": the port and the next report number.
+  void Settings2Click();
+  void AcceptSettings();
+
   // --- report (qx7300main_report.cpp) -------------------------------------
   // Empties the report store and builds the report afresh.
   void ClearReport();
@@ -221,6 +232,8 @@ class Tqx7300form : public QMainWindow {
   void HideOperatorPrompt();
   void ShowMeterReadings(const RecordFields& fields);
   void ConnectTestControl();
+  void ConnectLinkSupervision();
+  void ConnectLinkDialogs();
   void ConnectSettingsPanels();
   void SetSettingsPanelsEnabled(bool enabled);
   // Step 5 of the flicker settings: what the sensing method allows.

@@ -1,0 +1,106 @@
+// Supervision of the link: the watchdog that notices a silent analyser and
+// the no-response dialog it offers, and the Settings dialog's choice of port
+// and next report number.
+#include <QLabel>
+
+#include <stdexcept>
+#include <string>
+
+#include "app/comfault.h"
+#include "app/connect.h"
+#include "app/operator_dialogs.h"
+#include "app/qx7300main.h"
+#include "link/decimal_text.h"
+#include "serial/serial_port.h"
+#include "ui_connect.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+constexpr int kHighestComPort = 255;
+
+// A typed number as the toolkit's conversion reads it: not a whole number,
+// or outside what the value can hold, is an error the error box shows.
+int WholeNumberOrThrow(const QString& text, int lowest, int highest) {
+  const std::optional<int> value = ParseWholeNumber(text);
+  if (!value) throw std::runtime_error("'" + text.toStdString() + "' is not a valid integer value");
+  if (*value < lowest || *value > highest) throw std::range_error("Range check error");
+  return *value;
+}
+
+}  // namespace
+
+void Tqx7300form::ConnectLinkSupervision() {
+  connect(&Comstimer_, &QTimer::timeout, this, &Tqx7300form::ComstimerTimer);
+  connect(ui->Settings2, &QAction::triggered, this, &Tqx7300form::Settings2Click);
+}
+
+void Tqx7300form::ConnectLinkDialogs() {
+  if (companions_.comfaultform != nullptr) {
+    connect(companions_.comfaultform, &Tcomfaultform::RetryPressed, this, &Tqx7300form::RetryLink);
+    connect(companions_.comfaultform, &Tcomfaultform::CancelPressed, this, &Tqx7300form::CancelLink);
+    connect(companions_.comfaultform, &Tcomfaultform::UseOfflinePressed, this, &Tqx7300form::UseOffline);
+  }
+  if (companions_.connectform != nullptr) {
+    connect(companions_.connectform, &TConnectform::AcceptPressed, this, &Tqx7300form::AcceptSettings);
+    connect(companions_.connectform, &TConnectform::TransmitPressed, this, &Tqx7300form::SendCommand);
+  }
+}
+
+void Tqx7300form::ComstimerTimer() {
+  // Until the splash is accepted, and for good after "Use Offline", the
+  // watchdog only keeps counting.
+  if (shell_.LinkFaultSuppressed) return;
+  Comstimer_.stop();
+  if (companions_.comfaultform == nullptr) return;
+  companions_.comfaultform->SetComPort(shell_.ComPortNumber);
+  if (companions_.comfaultform->exec() == QDialog::Accepted) Comstimer_.start();
+}
+
+void Tqx7300form::RetryLink() {
+  const std::optional<int> port = ParseWholeNumber(companions_.comfaultform->ComPortText());
+  if (!port || *port < 1 || *port > kHighestComPort) return;
+  // The set-up goes out again on the port; a closed port opens with the
+  // first of those commands.
+  SerialPort1_->SetComNumber(static_cast<quint16>(*port));
+  shell_.ComPortNumber = static_cast<quint8>(*port);
+  ReinitialiseForStandard();
+}
+
+void Tqx7300form::CancelLink() {
+  ui->Label59->setText(QStringLiteral("Not Connected"));
+  ui->Label43->clear();
+}
+
+void Tqx7300form::UseOffline() {
+  shell_.LinkFaultSuppressed = true;
+  ui->Label59->setText(QStringLiteral("Offline. Not Connected."));
+  ui->Label43->clear();
+}
+
+void Tqx7300form::Settings2Click() {
+  if (companions_.connectform == nullptr) return;
+  companions_.connectform->Prepare(shell_.ComPortNumber, test_.ReportCounter);
+  companions_.connectform->exec();
+  // Whatever was chosen: the port follows the number kept.
+  SerialPort1_->SetComNumber(shell_.ComPortNumber);
+  SaveSettings();
+}
+
+void Tqx7300form::AcceptSettings() {
+  Ui::TConnectform& form = companions_.connectform->Form();
+  const int port = WholeNumberOrThrow(form.Edit1->text(), 0, kHighestComPort);
+  try {
+    SerialPort1_->SetComNumber(static_cast<quint16>(port));
+    SerialPort1_->SetOpen(true);
+    shell_.PortConnected = true;
+    shell_.ComPortNumber = static_cast<quint8>(port);
+  } catch (const std::exception&) {
+    shell_.PortConnected = false;
+    SerialPort1_->SetOpen(false);
+    dialogs_.ShowWarning(QStringLiteral("Invalid Com Port. No Change Made"));
+  }
+  const int next = WholeNumberOrThrow(form.Edit2->text(), std::numeric_limits<int>::min(),
+                                      std::numeric_limits<int>::max());
+  test_.ReportCounter = static_cast<quint32>(next - 1);
+}

@@ -1,0 +1,205 @@
+// The watchdog and its no-response dialog, and the Settings dialog, against
+// an analyser on a pseudo-terminal; errors that escape a reaction go to the
+// program's error box, as they do in the program.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/comfault.h"
+#include "app/connect.h"
+#include "app/qx7300main.h"
+#include "app/veltrix_application.h"
+#include "serial/serial_port.h"
+#include "support/pty_analyser.h"
+#include "support/scripted_operator_dialogs.h"
+#include "ui_comfault.h"
+#include "ui_connect.h"
+#include "ui_qx7300main.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Once the dialog is up: types into its edit and presses a button.
+void AnswerWhenShown(QDialog* dialog, QLineEdit* edit, const QString& text, QPushButton* button) {
+  QTimer::singleShot(0, [=] {
+    QTRY_VERIFY(dialog->isVisible());
+    if (edit != nullptr) edit->setText(text);
+    QTest::mouseClick(button, Qt::LeftButton);
+  });
+}
+
+}  // namespace
+
+class TestLinkSupervision : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TestLinkSupervision(ScriptedOperatorDialogs& dialogs) : dialogs_(dialogs) {}
+
+ private slots:
+  void init();
+  void cleanup();
+  void suppressedWatchdogKeepsCounting();
+  void noResponseDialog_data();
+  void noResponseDialog();
+  void settingsDialog_data();
+  void settingsDialog();
+  void transmitPanel();
+
+ private:
+  QByteArray Sent() { return analyser_->Read(1 << 16, 150ms); }
+  Ui::Tqx7300form& Ui() { return window_->Form(); }
+
+  ScriptedOperatorDialogs& dialogs_;
+  TLinkedAnalyser* analyser_ = nullptr;
+  Tcomfaultform* comfault_ = nullptr;
+  TConnectform* settings_ = nullptr;
+  Tqx7300form* window_ = nullptr;
+};
+
+void TestLinkSupervision::init() {
+  dialogs_.shown.clear();
+  analyser_ = new TLinkedAnalyser(6);
+  QVERIFY(analyser_->Linked());
+  comfault_ = new Tcomfaultform;
+  settings_ = new TConnectform;
+  window_ = new Tqx7300form(dialogs_);
+  window_->starttimer().stop();
+  Tqx7300form::Companions companions;
+  companions.comfaultform = comfault_;
+  companions.connectform = settings_;
+  window_->SetCompanions(companions);
+  window_->Shell().StartupComplete = true;
+  window_->Shell().LinkFaultSuppressed = false;
+  window_->Shell().ComPortNumber = 6;
+  window_->SerialPort1().SetComNumber(6);
+  window_->SerialPort1().SetOpen(true);
+  window_->Shell().PortConnected = true;
+  window_->show();
+}
+
+void TestLinkSupervision::cleanup() {
+  delete window_;
+  delete comfault_;
+  delete settings_;
+  delete analyser_;
+}
+
+void TestLinkSupervision::suppressedWatchdogKeepsCounting() {
+  window_->Shell().LinkFaultSuppressed = true;
+  window_->Comstimer().start();
+  window_->ComstimerTimer();
+  QVERIFY(window_->Comstimer().isActive());
+  QVERIFY(!comfault_->isVisible());
+}
+
+void TestLinkSupervision::noResponseDialog_data() {
+  QTest::addColumn<QString>("button");  // "retry", "cancel", "offline"
+  QTest::addColumn<QString>("port");
+  QTest::addColumn<bool>("armedAfter");
+  QTest::addColumn<QByteArray>("sent");
+  QTest::addColumn<QString>("status");
+  // The same port: the set-up goes out again on it.
+  QTest::newRow("retry") << "retry" << "6" << true << QByteArray("M:H,3;K:A;E:S;N:75;R:W;")
+                         << "Ready to Start Timed Test.";
+  QTest::newRow("retry 0") << "retry" << "0" << true << QByteArray() << "Ready to Start Timed Test.";
+  QTest::newRow("retry 256") << "retry" << "256" << true << QByteArray() << "Ready to Start Timed Test.";
+  QTest::newRow("retry text") << "retry" << "six" << true << QByteArray() << "Ready to Start Timed Test.";
+  QTest::newRow("cancel") << "cancel" << "6" << false << QByteArray() << "Not Connected";
+  QTest::newRow("use offline") << "offline" << "6" << false << QByteArray() << "Offline. Not Connected.";
+}
+
+void TestLinkSupervision::noResponseDialog() {
+  QFETCH(QString, button);
+  QFETCH(QString, port);
+  QFETCH(bool, armedAfter);
+  QFETCH(QByteArray, sent);
+  QFETCH(QString, status);
+  Ui::Tcomfaultform& form = comfault_->Form();
+  QPushButton* press = button == QLatin1String("retry")    ? form.Button3
+                       : button == QLatin1String("cancel") ? form.Button2
+                                                           : form.Button1;
+  Ui().Label43->setText(QStringLiteral("12 Seconds to Go."));
+  window_->Comstimer().start();
+  AnswerWhenShown(comfault_, form.Edit1, port, press);
+  window_->ComstimerTimer();
+  QVERIFY(!comfault_->isVisible());
+  QCOMPARE(window_->Comstimer().isActive(), armedAfter);
+  QCOMPARE(Sent(), sent);
+  QCOMPARE(Ui().Label59->text(), status);
+  QCOMPARE(Ui().Label43->text().isEmpty(), button != QLatin1String("retry"));
+  QCOMPARE(int(window_->Shell().ComPortNumber), 6);
+  // "Use Offline" silences the watchdog for the rest of the run.
+  QCOMPARE(window_->Shell().LinkFaultSuppressed, button == QLatin1String("offline"));
+  QVERIFY(dialogs_.shown.isEmpty());
+}
+
+void TestLinkSupervision::settingsDialog_data() {
+  QTest::addColumn<QString>("port");
+  QTest::addColumn<QString>("next");
+  QTest::addColumn<int>("portAfter");
+  QTest::addColumn<bool>("connected");
+  QTest::addColumn<quint32>("counter");
+  QTest::addColumn<QString>("box");  // "kind: text" of the one box shown, or empty
+  QTest::newRow("unchanged") << "6" << "42" << 6 << true << 41u << "";
+  QTest::newRow("port 0") << "0" << "42" << 6 << false << 41u << "warning: Invalid Com Port. No Change Made";
+  QTest::newRow("port 300") << "300" << "50" << 6 << true << 41u << "error: Range check error";
+  QTest::newRow("report number text") << "6" << "x1" << 6 << true << 41u << "error: 'x1' is not a valid integer value";
+}
+
+void TestLinkSupervision::settingsDialog() {
+  QFETCH(QString, port);
+  QFETCH(QString, next);
+  QFETCH(int, portAfter);
+  QFETCH(bool, connected);
+  QFETCH(quint32, counter);
+  QFETCH(QString, box);
+  window_->Test().ReportCounter = 41;
+  Ui::TConnectform& form = settings_->Form();
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(settings_->isVisible());
+    // What the dialog shows when it comes up.
+    QCOMPARE(form.Edit1->text(), QStringLiteral("6"));
+    QCOMPARE(form.Edit2->text(), QStringLiteral("42"));
+    QVERIFY(form.Panel3->isHidden());
+    form.Edit1->setText(port);
+    form.Edit2->setText(next);
+    QTest::mouseClick(form.Button2, Qt::LeftButton);
+  });
+  Ui().Settings2->trigger();
+  QVERIFY(!settings_->isVisible());
+  QCOMPARE(int(window_->Shell().ComPortNumber), portAfter);
+  QCOMPARE(int(window_->SerialPort1().ComNumber()), portAfter);
+  QCOMPARE(window_->Shell().PortConnected, connected);
+  QCOMPARE(window_->Test().ReportCounter, counter);
+  QStringList shown;
+  for (const auto& s : dialogs_.shown) shown << s.kind + QStringLiteral(": ") + s.text;
+  QCOMPARE(shown, box.isEmpty() ? QStringList{} : QStringList{box});
+}
+
+void TestLinkSupervision::transmitPanel() {
+  Ui::TConnectform& form = settings_->Form();
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(settings_->isVisible());
+    QVERIFY(form.Panel3->isHidden());
+    QTest::mouseClick(settings_, Qt::RightButton, {}, QPoint(4, 4));
+    QVERIFY(form.Panel3->isVisible());
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+  });
+  Ui().Settings2->trigger();
+  QCOMPARE(Sent(), QByteArray("T:G;"));
+}
+
+int main(int argc, char** argv) {
+  VeltrixApplication application(argc, argv);
+  ScriptedOperatorDialogs dialogs;
+  application.SetDialogs(&dialogs);
+  TestLinkSupervision test(dialogs);
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_link_supervision.moc"
