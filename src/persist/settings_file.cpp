@@ -1,11 +1,44 @@
 #include "persist/settings_file.h"
 
-#include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <cmath>
 
 #include "link/decimal_text.h"
+#include "persist/safe_file_writer.h"
+#include "persist/text_line_reader.h"
+
+QColor PrinterFontColour(qint32 number) {
+  if (number < 0 || number > 0xFFFFFF) return QColor(Qt::black);
+  return QColor(number & 0xFF, (number >> 8) & 0xFF, (number >> 16) & 0xFF);
+}
+
+qint32 PrinterFontColourNumber(const QColor& colour) {
+  const QRgb rgb = colour.rgb();
+  return qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16);
+}
+
+QString SettingsSavedTimeText(const QDateTime& savedAt) {
+  return QLocale(QLocale::English).toString(savedAt, QStringLiteral("dd MMMM yyyy hh:mm"));
+}
+
+QStringList SettingsLines(const ProgramSettings& settings, const QDateTime& savedAt) {
+  return {
+      QString::fromLatin1(kSettingsVersionText) + QStringLiteral(";    Software Version"),
+      QString(),
+      SettingsSavedTimeText(savedAt) + QStringLiteral(";    Date & Time Saved"),
+      QString::number(settings.ComPortNumber) + QStringLiteral(";    Com Port"),
+      QString::number(settings.PrinterFont.Size),
+      QString::number(settings.PrinterFont.Colour),
+      settings.PrinterFont.Name,
+      QString::number(settings.ReportCounter),
+  };
+}
+
+bool SaveSettingsFile(const QString& path, const ProgramSettings& settings, const QDateTime& savedAt) {
+  return SaveTextLines(path, SettingsLines(settings, savedAt));
+}
 
 std::optional<int> ParsePortLine(const QString& line) {
   const QString fields = line.trimmed() + QLatin1Char(';');
@@ -16,13 +49,61 @@ std::optional<int> ParsePortLine(const QString& line) {
   return static_cast<int>(rounded);
 }
 
-std::optional<int> ReadSettingsPort(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return std::nullopt;
-  QString line;
+SettingsRead ReadSettingsFile(const QString& path) {
+  SettingsRead read;
+  TextLineReader reader(path);
+  // Lines 1 to 3 are only a record of the version and the time of saving.
+  std::optional<QString> line;
   for (int number = 1; number <= 4; ++number) {
-    if (file.atEnd()) return std::nullopt;
-    line = QString::fromLatin1(file.readLine()).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
+    line = reader.NextLine();
+    if (!line) return read;
   }
-  return ParsePortLine(line);
+  const std::optional<int> port = ParsePortLine(*line);
+  if (!port) return read;
+  read.ComPortNumber = static_cast<quint8>(*port);
+
+  ProgramSettings settings;
+  settings.ComPortNumber = static_cast<quint8>(*port);
+  line = reader.NextLine();
+  const std::optional<int> size = line ? ParseWholeNumber(*line) : std::nullopt;
+  if (!size) return read;
+  settings.PrinterFont.Size = static_cast<quint16>(*size);  // the low 16 bits, without sign
+  if (settings.PrinterFont.Size < 6) settings.PrinterFont.Size = 8;
+
+  line = reader.NextLine();
+  const std::optional<int> colour = line ? ParseWholeNumber(*line) : std::nullopt;
+  if (!colour) return read;
+  settings.PrinterFont.Colour = *colour;
+
+  line = reader.NextLine();
+  if (!line) return read;
+  settings.PrinterFont.Name = *line;
+
+  line = reader.NextLine();
+  const std::optional<int> counter = line ? ParseWholeNumber(*line) : std::nullopt;
+  if (!counter) return read;
+  settings.ReportCounter = *counter;
+
+  read.Settings = settings;
+  return read;
+}
+
+std::optional<int> ReadSettingsPort(const QString& path) {
+  const std::optional<quint8> port = ReadSettingsFile(path).ComPortNumber;
+  if (!port) return std::nullopt;
+  return *port;
+}
+
+std::optional<quint8> ParsePortAnswer(const QString& answer) {
+  const std::optional<int> number = ParseWholeNumber(answer);
+  if (!number || *number < 1 || *number > 255) return std::nullopt;
+  return static_cast<quint8>(*number);
+}
+
+TestSetupValues SetupDefaults() {
+  TestSetupValues values;  // the design-time values, where the defaults differ:
+  values.Edit5 = QStringLiteral("0.75");  // the PF rating's text, not the design-time "40.2"
+  values.Edit7 = QStringLiteral("600");
+  values.Edit14 = QStringLiteral("16.0");
+  return values;
 }

@@ -3,11 +3,19 @@
 #include <QDir>
 
 QString WorkingFolderPath(const QString& fileName) {
-  const QDir folder = QDir::current();
-  if (folder.exists(fileName)) return folder.filePath(fileName);
-  const QStringList entries = folder.entryList(QDir::Files | QDir::System | QDir::Hidden);
+  return PathIgnoringCase(QDir::current().filePath(fileName));
+}
+
+QString PathIgnoringCase(const QString& path) {
+  const qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
+  const QString folderPart = path.left(nameStart);
+  const QString name = path.mid(nameStart);
+  if (name.isEmpty()) return path;
+  const QDir folder(folderPart.isEmpty() ? QStringLiteral(".") : folderPart);
+  QString found;
+  const QStringList entries = folder.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Unsorted);
   for (const QString& entry : entries) {
-    if (entry.compare(fileName, Qt::CaseInsensitive) == 0) return folder.filePath(entry);
+    if (entry.compare(name, Qt::CaseInsensitive) == 0 && (found.isEmpty() || entry < found)) found = entry;
   }
-  return folder.filePath(fileName);
+  return found.isEmpty() ? path : folderPart + found;
 }

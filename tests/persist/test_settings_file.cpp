@@ -1,6 +1,8 @@
-// The settings file's port line and the working folder's name matching.
+// The settings file: its exact bytes, the port line, reading it back or
+// falling back to the defaults, and the working folder's name matching.
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,9 +15,30 @@ class TestSettingsFile : public QObject {
  private slots:
   void portLine_data();
   void portLine();
-  void readFromFile();
+  void exactBytes();
+  void readSettings_data();
+  void readSettings();
   void namesMatchWithoutLetterCase();
 };
+
+namespace {
+
+const QByteArray kSavedFile =
+    "1.14 2nd September 2007;    Software Version\r\n\r\n07 December 2026 14:05;    Date & Time Saved\r\n"
+    "3;    Com Port\r\n8\r\n0\r\nCourier New\r\n-41\r\n";
+
+const ProgramSettings kSavedSettings{3, {QStringLiteral("Courier New"), 8, 0}, -41};
+
+// kSavedFile with line `line` (1-based) replaced by `text`, or cut before it
+// when `text` is null.
+QByteArray SavedFileWith(int line, const QByteArray& text) {
+  QList<QByteArray> lines = kSavedFile.split('\n');
+  if (text.isNull()) return lines.mid(0, line - 1).join('\n') + '\n';
+  lines[line - 1] = text + '\r';
+  return lines.join('\n');
+}
+
+}  // namespace
 
 void TestSettingsFile::portLine_data() {
   QTest::addColumn<QString>("line");
@@ -40,20 +63,56 @@ void TestSettingsFile::portLine() {
   if (parsed) QCOMPARE(*parsed, port);
 }
 
-void TestSettingsFile::readFromFile() {
+void TestSettingsFile::exactBytes() {
+  // Month names are English whatever the locale says.
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   QTemporaryDir folder;
-  const QString path = folder.filePath(QStringLiteral("QX7300.ini"));
+  const QString path = folder.filePath(QString::fromLatin1(kSettingsFileName));
+  const bool saved = SaveSettingsFile(path, kSavedSettings, QDateTime(QDate(2026, 12, 7), QTime(14, 5, 59)));
+  QLocale::setDefault(previous);
+  QVERIFY(saved);
   QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write("1.14 2nd September 2007;    Software Version\r\n\r\n07 December 2026 14:05;    Date & Time Saved\r\n"
-             "3;    Com Port\r\n8\r\n0\r\nCourier\r\n41\r\n");
-  file.close();
-  QCOMPARE(ReadSettingsPort(path), std::optional<int>(3));
-  QVERIFY(!ReadSettingsPort(folder.filePath(QStringLiteral("missing.ini"))).has_value());
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write("1.14\r\n\r\n");
-  file.close();
-  QVERIFY(!ReadSettingsPort(path).has_value());
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QCOMPARE(file.readAll(), kSavedFile);
+  const SettingsRead read = ReadSettingsFile(path);
+  QVERIFY(read.Settings.has_value());
+  QCOMPARE(*read.Settings, kSavedSettings);
+}
+
+void TestSettingsFile::readSettings_data() {
+  QTest::addColumn<QByteArray>("content");  // empty: no file at all
+  QTest::addColumn<int>("port");            // -1: no port taken
+  QTest::addColumn<int>("fontSize");        // -1: the defaults procedure runs
+  QTest::newRow("missing file") << QByteArray() << -1 << -1;
+  QTest::newRow("port not a number counts as 0") << SavedFileWith(4, "COM3;    Com Port") << 0 << 8;
+  QTest::newRow("port 256") << SavedFileWith(4, "256;    Com Port") << -1 << -1;
+  QTest::newRow("font size 4 becomes 8") << SavedFileWith(5, "4") << 3 << 8;
+  QTest::newRow("font size 6 stays") << SavedFileWith(5, "6") << 3 << 6;
+  QTest::newRow("font size, low 16 bits") << SavedFileWith(5, "65546") << 3 << 10;
+  QTest::newRow("colour not a number") << SavedFileWith(6, "black") << 3 << -1;
+  QTest::newRow("counter missing") << SavedFileWith(8, QByteArray()) << 3 << -1;
+  QTest::newRow("cut before the port") << SavedFileWith(4, QByteArray()) << -1 << -1;
+}
+
+void TestSettingsFile::readSettings() {
+  QFETCH(QByteArray, content);
+  QFETCH(int, port);
+  QFETCH(int, fontSize);
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("QX7300.INI"));
+  if (!content.isEmpty()) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+  }
+  const SettingsRead read = ReadSettingsFile(path);
+  QCOMPARE(read.ComPortNumber.has_value(), port >= 0);
+  if (port >= 0) QCOMPARE(int(*read.ComPortNumber), port);
+  QCOMPARE(read.Settings.has_value(), fontSize >= 0);
+  if (!read.Settings) return;
+  QCOMPARE(int(read.Settings->ComPortNumber), port);
+  QCOMPARE(read.Settings->PrinterFont.Size, fontSize);
 }
 
 void TestSettingsFile::namesMatchWithoutLetterCase() {
@@ -65,6 +124,9 @@ void TestSettingsFile::namesMatchWithoutLetterCase() {
   QVERIFY(existing.open(QIODevice::WriteOnly));
   existing.close();
   QCOMPARE(WorkingFolderPath(QStringLiteral("Startup.hac")), QDir::current().filePath(QStringLiteral("startup.HAC")));
+  // With both spellings on disk, both names still find one file.
+  QVERIFY(existing.copy(QStringLiteral("Startup.hac")));
+  QCOMPARE(WorkingFolderPath(QStringLiteral("startup.HAC")), WorkingFolderPath(QStringLiteral("Startup.hac")));
   QDir::setCurrent(previous);
 }
 
