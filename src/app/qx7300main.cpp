@@ -55,6 +55,7 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
   ConnectTestControl();
   ConnectSettingsPanels();
   ConnectLinkSupervision();
+  ConnectPersistence();
   connect(ui->RadioGroup1, &RadioGroup::Clicked, this, &Tqx7300form::RadioGroup1Click);
   connect(ui->RadioGroup2, &RadioGroup::Clicked, this, &Tqx7300form::RadioGroup2Click);
   connect(ui->Button10, &QPushButton::clicked, this, &Tqx7300form::Button10Click);

@@ -14,6 +14,8 @@
 #include "link/meter_extremes.h"
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
+#include "persist/configuration_file.h"
+#include "persist/settings_file.h"
 #include "report/report_store.h"
 #include "report/report_text.h"
 #include "results/flicker_results.h"
@@ -197,6 +199,24 @@ class Tqx7300form : public QMainWindow {
   void Settings2Click();
   void AcceptSettings();
 
+  // --- persistence (qx7300main_persist.cpp) ------------------------------
+  // The set-up as the configuration file holds it.
+  TestSetupValues TakeTestSetup() const;
+  // One value of a configuration applied to its control, which reacts as to
+  // the operator when the value changes.
+  void ApplySetupItem(const ConfigurationItem& item);
+  void LoadConfiguration(const QString& path);
+  void SaveConfigurationFile(const QString& path);
+  void SaveCurrentConfiguration1Click();
+  void LoadConfiguration1Click();
+  // The settings file, then the start-up configuration.
+  void SaveSettings();
+  void ReadSettings();
+  void DefaultsProcedure();
+  void ApplySetupDefaults();
+  void RestoreDefaultSettings1Click();
+  ProgramSettings TakeProgramSettings() const;
+
   // --- report (qx7300main_report.cpp) -------------------------------------
   // Empties the report store and builds the report afresh.
   void ClearReport();
@@ -204,10 +224,6 @@ class Tqx7300form : public QMainWindow {
   void BuildReport();
   ReportSnapshot TakeReportSnapshot() const;
 
-  // --- operations other subsystems complete -------------------------------
-  // Each is called from where it belongs already; the ones marked "pending"
-  // do nothing until their subsystem is built.
-  void SaveSettings();                                  // pending: settings file
 
  signals:
   // The window has closed for good; the program ends.
@@ -233,6 +249,7 @@ class Tqx7300form : public QMainWindow {
   void ShowMeterReadings(const RecordFields& fields);
   void ConnectTestControl();
   void ConnectLinkSupervision();
+  void ConnectPersistence();
   void ConnectLinkDialogs();
   void ConnectSettingsPanels();
   void SetSettingsPanelsEnabled(bool enabled);

@@ -1,14 +1,14 @@
 // Bringing the program up two seconds after the window appears, the
 // re-initialisation it shares with other operations, and the shut-down.
-#include "app/operator_dialogs.h"
 #include <QTableWidget>
 
+#include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
 #include "link/command_vocabulary.h"
-#include "persist/settings_file.h"
-#include "report/report_text.h"
+#include "persist/configuration_file.h"
 #include "persist/working_folder.h"
+#include "report/report_text.h"
 #include "serial/serial_port.h"
 #include "serial/wait_ticks.h"
 #include "ui_qx7300main.h"
@@ -23,11 +23,9 @@ void Tqx7300form::starttimerTimer() {
   ClearResults();
   repaint();
 
-  // The port line of the settings file.
-  if (const std::optional<int> port = ReadSettingsPort(WorkingFolderPath(QString::fromLatin1(kSettingsFileName)))) {
-    shell_.ComPortNumber = static_cast<quint8>(*port);
-    if (*port != 0) SerialPort1_->SetComNumber(static_cast<quint16>(*port));
-  }
+  // The set-up of the last run, then the program's own settings.
+  LoadConfiguration(WorkingFolderPath(QString::fromLatin1(kStartupConfigurationLoadName)));
+  ReadSettings();
 
   try {
     SerialPort1_->SetOpen(true);

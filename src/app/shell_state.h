@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include "persist/settings_file.h"
+
 // State of the program's shell shared by several subsystems.
 struct ShellState {
   // Set near the end of start-up; until then a change of standard does
@@ -16,4 +18,7 @@ struct ShellState {
   QDateTime TestStartTime;
   // The port number kept in the settings file; the serial port follows it.
   quint8 ComPortNumber = 0;
+  // The font of report printing, the preview and the graphic printout's
+  // text; until a settings file is read, that of the font dialog.
+  PrinterFontValues PrinterFont{QStringLiteral("MS Sans Serif"), 8, 0};
 };

@@ -9,6 +9,8 @@
 // one rename: a save that fails part way leaves the previous file as it was.
 // False when the file cannot be created, written or put in place.
 bool SaveFileBytes(const QString& path, const QByteArray& bytes);
+// The same, with the system's reason on failure; empty on success.
+QString SaveFileBytesOrError(const QString& path, const QByteArray& bytes);
 
 // Text lines as the program's files hold them: the single-byte character set
 // (Latin-1; a character outside it becomes "?"), every line, the last

@@ -165,6 +165,8 @@ void TestAppShell::splashAcceptBeforeStartUp() {
 void TestAppShell::startTimerRunsOnceAndClosesTheSplash() {
   TestWorkingFolder folder;
   ScriptedOperatorDialogs dialogs;
+  // No port is named: the program comes up offline.
+  dialogs.inputAnswers.enqueue(QStringLiteral("0"));
   VeltrixProgram program(dialogs);
   program.ShowMainWindow();
   Tqx7300form& window = program.MainWindow();
@@ -177,8 +179,22 @@ void TestAppShell::startTimerRunsOnceAndClosesTheSplash() {
   QVERIFY(!program.Splash().isVisible());
   QVERIFY(!window.Shell().LinkFaultSuppressed);
   QVERIFY(!window.Marks().tick.isNull() && !window.Marks().fill.isNull());
-  // No port in this folder.
-  QCOMPARE(dialogs.Texts(QStringLiteral("warning")), QStringList{QStringLiteral("Invalid Com Port")});
+  // A first start in an empty folder: no start-up configuration, no
+  // settings file, the port asked for, and no port to open.
+  QStringList shown;
+  for (const auto& box : dialogs.shown) shown << box.kind + QStringLiteral(": ") + box.text;
+  QCOMPARE(shown, (QStringList{"message: Configuration File Read Error", "warning: INI File Error. Defaults Loaded",
+                               "input: Communication Port Required|Enter Com Port Number : ", "warning: Invalid Com Port"}));
+  QCOMPARE(int(window.Shell().ComPortNumber), 0);
+  // Both files are written afresh, the set-up defaults in the configuration.
+  QFile configuration(folder.FilePath(QStringLiteral("startup.HAC")));
+  QVERIFY(configuration.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = configuration.readAll().split('\n');
+  QCOMPARE(lines.value(4), QByteArray("0.75\r"));
+  QCOMPARE(lines.value(5), QByteArray("600\r"));
+  QVERIFY(QFile::exists(folder.FilePath(QStringLiteral("QX7300.ini"))));
+  QCOMPARE(window.Form().ComboBox1->currentIndex(), 0);
+  QVERIFY(window.Form().Panel1->isVisible());
 }
 
 void TestAppShell::startUpStopsAtAMissingBitmap() {

@@ -1,5 +1,7 @@
 #include "emulator_process.h"
 
+#include "persist/configuration_file.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 
@@ -41,6 +43,9 @@ QStringList EmulatorProcess::Commands() const {
 }
 
 void WriteSettingsFile(const QString& folder, int port) {
+  // The set-up of the last run too, as the design left it: a start-up
+  // without either file asks the operator before it goes on.
+  SaveConfiguration(folder + QStringLiteral("/Startup.hac"), TestSetupValues{});
   QFile file(folder + QStringLiteral("/QX7300.ini"));
   if (!file.open(QIODevice::WriteOnly)) return;
   file.write("1.14 2nd September 2007;    Software Version\r\n\r\n"

@@ -24,6 +24,6 @@ class EmulatorProcess {
   bool ready_ = false;
 };
 
-// Writes a settings file naming the port, as the operator's last run would
-// have left it.
+// Writes a settings file naming the port and a start-up configuration, as
+// the operator's last run would have left them.
 void WriteSettingsFile(const QString& folder, int port);

@@ -133,11 +133,13 @@ void TestE2eLive::noAnalyserAtStartUp() {
   // No settings file and no port: start-up warns and completes offline;
   // closing sends nothing and closes at once.
   ScriptedOperatorDialogs dialogs;
+  dialogs.inputAnswers.enqueue(QStringLiteral("0"));
   VeltrixProgram program(dialogs);
   program.ShowMainWindow();
   Tqx7300form& window = program.MainWindow();
   QTRY_VERIFY_WITH_TIMEOUT(window.Shell().StartupComplete, 5000);
-  QCOMPARE(dialogs.Texts(QStringLiteral("warning")), QStringList{QStringLiteral("Invalid Com Port")});
+  QCOMPARE(dialogs.Texts(QStringLiteral("warning")),
+           (QStringList{"INI File Error. Defaults Loaded", "Invalid Com Port"}));
   QVERIFY(!window.Shell().PortConnected);
   QElapsedTimer clock;
   clock.start();
