@@ -5,6 +5,9 @@
 
 Tcomfaultform::Tcomfaultform(QWidget* parent) : QDialog(parent), ui(new Ui::Tcomfaultform) {
   ui->setupUi(this);
+  QFont arial(QStringLiteral("Arial"));
+  arial.setPixelSize(12);
+  setFont(arial);
   FixClientSize(this, width(), height());
   connect(ui->Button1, &QPushButton::clicked, this, [this] {
     done(Rejected);

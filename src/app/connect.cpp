@@ -7,7 +7,12 @@
 
 TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConnectform) {
   ui->setupUi(this);
+  QFont arial(QStringLiteral("Arial"));
+  arial.setPixelSize(12);
+  setFont(arial);
   FixClientSize(this, width(), height());
+  // The service panel covers the report number frame when it shows.
+  ui->Panel3->setAutoFillBackground(true);
   connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
   connect(ui->Button2, &QPushButton::clicked, this, [this] {
     done(Accepted);

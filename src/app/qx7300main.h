@@ -120,6 +120,8 @@ class Tqx7300form : public QMainWindow {
   // The harmonics table's marks, loaded at start-up from the working folder.
   HarmonicsTableMarks& Marks() { return marks_; }
   void LoadMarkBitmaps();
+  // The operator prompt of manual switching, placed and coloured at start-up.
+  void PlaceOperatorPrompt();
 
   // --- graphs (qx7300main_graphs.cpp) -----------------------------------
   // Each draw replaces GraphBitmap; the caller copies it to the window.

@@ -2,6 +2,7 @@
 // re-initialisation it shares with other operations, and the shut-down.
 #include <QTableWidget>
 
+#include "app/msg.h"
 #include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
@@ -44,6 +45,7 @@ void Tqx7300form::starttimerTimer() {
   fields_.CurrentRangeCode = QStringLiteral("0");
   fields_.VoltageRangeCode = QStringLiteral("0");
   ui->RadioGroup1->SetItemIndex(0);
+  PlaceOperatorPrompt();
   NewManualSequence();
   ClearReport();
   ui->DrawGrid1->hide();
@@ -59,6 +61,18 @@ void Tqx7300form::starttimerTimer() {
   ReinitialiseForStandard();
   BuildReport();
   AcceptSplash();
+}
+
+void Tqx7300form::PlaceOperatorPrompt() {
+  Tmsgform* prompt = companions_.msgform;
+  if (prompt == nullptr) return;
+  // Near the window's corner, where it does not cover the readings; shown
+  // and hidden once so that its first showing during a test is immediate.
+  prompt->move(geometry().topLeft() + QPoint(50, 50));
+  prompt->resize(244, 112);
+  prompt->show();
+  prompt->hide();
+  prompt->SetColour(Qt::red);
 }
 
 void Tqx7300form::LoadMarkBitmaps() {

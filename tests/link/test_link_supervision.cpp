@@ -2,6 +2,7 @@
 // an analyser on a pseudo-terminal; errors that escape a reaction go to the
 // program's error box, as they do in the program.
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -9,6 +10,7 @@
 
 #include "app/comfault.h"
 #include "app/connect.h"
+#include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "app/veltrix_application.h"
 #include "serial/serial_port.h"
@@ -48,6 +50,8 @@ class TestLinkSupervision : public QObject {
   void settingsDialog_data();
   void settingsDialog();
   void transmitPanel();
+  void retryAfterTheAnalyserReturns();
+  void dialogPictures();
 
  private:
   QByteArray Sent() { return analyser_->Read(1 << 16, 150ms); }
@@ -192,6 +196,54 @@ void TestLinkSupervision::transmitPanel() {
   });
   Ui().Settings2->trigger();
   QCOMPARE(Sent(), QByteArray("T:G;"));
+}
+
+void TestLinkSupervision::retryAfterTheAnalyserReturns() {
+  // Start-up could not open port 7: nothing was there.
+  window_->SerialPort1().SetOpen(false);
+  window_->SerialPort1().SetComNumber(7);
+  window_->Shell().ComPortNumber = 7;
+  window_->Comstimer().start();
+  Ui::Tcomfaultform& form = comfault_->Form();
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(comfault_->isVisible());
+    QCOMPARE(form.Edit1->text(), QStringLiteral("7"));
+    // The operator plugs the analyser in, then presses Retry.
+    QVERIFY(analyser_->Folder().Link(QStringLiteral("COM7"), analyser_->SlavePath()));
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+  });
+  window_->ComstimerTimer();
+  QVERIFY(window_->SerialPort1().Open());
+  QCOMPARE(Sent(), QByteArray("M:H,3;K:A;E:S;N:75;R:W;"));
+  QVERIFY(window_->Comstimer().isActive());
+}
+
+void TestLinkSupervision::dialogPictures() {
+  const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
+  QDir().mkpath(output);
+  comfault_->SetComPort(3);
+  comfault_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(comfault_));
+  QVERIFY(comfault_->grab().save(output + QStringLiteral("/dialog-no-response.png")));
+  comfault_->hide();
+  settings_->Prepare(3, 41);
+  settings_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(settings_));
+  QVERIFY(settings_->grab().save(output + QStringLiteral("/dialog-settings.png")));
+  QTest::mouseClick(settings_, Qt::RightButton, {}, QPoint(4, 4));
+  QVERIFY(settings_->grab().save(output + QStringLiteral("/dialog-settings-transmit.png")));
+  settings_->hide();
+  // The port prompt as the program asks it.
+  QtOperatorDialogs real;
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    QWidget* prompt = QApplication::activeModalWidget();
+    QVERIFY(QTest::qWaitForWindowExposed(prompt));
+    QVERIFY(prompt->grab().save(output + QStringLiteral("/dialog-port-prompt.png")));
+    prompt->close();
+  });
+  real.InputBox(QStringLiteral("Communication Port Required"), QStringLiteral("Enter Com Port Number : "),
+                QStringLiteral("1"));
 }
 
 int main(int argc, char** argv) {
