@@ -6,7 +6,9 @@ namespace Ui {
 class Tpreviewform;
 }
 
-// Report preview: the text report as it will print, with print and save buttons.
+// Report preview: the text report as it will print, with print and save
+// buttons. The main window fills it each time it becomes active, so it is
+// current also after one of its own save dialogs.
 class Tpreviewform : public QDialog {
   Q_OBJECT
 
@@ -15,6 +17,17 @@ class Tpreviewform : public QDialog {
   ~Tpreviewform() override;
 
   Ui::Tpreviewform& Form() { return *ui; }
+  // Shows the lines in the given font name and size.
+  void ShowLines(const QStringList& lines, const QString& fontName, int pointSize);
+
+ signals:
+  void Activated();
+  void PrintPressed();
+  void SaveTextPressed();
+  void SaveCsvPressed();
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   Ui::Tpreviewform* ui;

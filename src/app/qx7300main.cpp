@@ -56,6 +56,7 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
   ConnectSettingsPanels();
   ConnectLinkSupervision();
   ConnectPersistence();
+  ConnectReportOutput();
   connect(ui->RadioGroup1, &RadioGroup::Clicked, this, &Tqx7300form::RadioGroup1Click);
   connect(ui->RadioGroup2, &RadioGroup::Clicked, this, &Tqx7300form::RadioGroup2Click);
   connect(ui->Button10, &QPushButton::clicked, this, &Tqx7300form::Button10Click);
@@ -160,6 +161,7 @@ void Tqx7300form::SetCompanions(const Companions& companions) {
     connect(companions_.splash, &Tsplashform::AcceptPressed, this, &Tqx7300form::AcceptSplash);
   }
   ConnectLinkDialogs();
+  ConnectPreview();
 }
 
 void Tqx7300form::SetMeterPanelColour(const QColor& colour) {

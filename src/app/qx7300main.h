@@ -219,6 +219,23 @@ class Tqx7300form : public QMainWindow {
   void RestoreDefaultSettings1Click();
   ProgramSettings TakeProgramSettings() const;
 
+  // --- report output (qx7300main_output.cpp) -----------------------------
+  void PreViewReport1Click();
+  // "Print Report...": portrait, then the print job.
+  void PrintReport1Click();
+  // The report printed in the printer's current orientation.
+  void PrintReportJob();
+  void SaveTextReportFile();
+  void SaveCsvReportFile();
+  void ReCallReport1Click();
+  void PrinterFont1Click();
+  void Screendump1Click();
+  void PrintCurrentGraphic1Click();
+  // The preview shows the text report in the printer font.
+  void FillPreview();
+  QFont PrinterQFont() const;
+  QColor PrinterColour() const;
+
   // --- report (qx7300main_report.cpp) -------------------------------------
   // Empties the report store and builds the report afresh.
   void ClearReport();
@@ -252,6 +269,8 @@ class Tqx7300form : public QMainWindow {
   void ConnectTestControl();
   void ConnectLinkSupervision();
   void ConnectPersistence();
+  void ConnectReportOutput();
+  void ConnectPreview();
   void ConnectLinkDialogs();
   void ConnectSettingsPanels();
   void SetSettingsPanelsEnabled(bool enabled);
