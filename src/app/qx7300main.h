@@ -299,6 +299,9 @@ class Tqx7300form : public QMainWindow {
   GraphState graph_;
   TestState test_;
 
+  // The supply check lines the summary memo shows now.
+  QString shownMemo_;
+
   QTimer starttimer_;
   QTimer clocktimer_;
   QTimer Comstimer_;

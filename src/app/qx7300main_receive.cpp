@@ -102,7 +102,9 @@ void Tqx7300form::HandleCommonSection(const QByteArray& line) {
     ui->Label81->setText(units->power);
     ui->Label58->setText(units->power);
   }
-  if (const std::optional<QString> label = CurrentRangeLabel(range)) {
+  if (const std::optional<QString> label = CurrentRangeLabel(range); label && *label != ui->Label26->text()) {
+    // A new range shows at once, even inside a long reaction; an unchanged
+    // one costs nothing.
     ui->Label26->setText(*label);
     ui->Label26->repaint();
   }

@@ -20,8 +20,14 @@ void Tqx7300form::HandleAssessmentFields(const QByteArray& line) {
   fields_.ClassCode = QString::fromLatin1(classCode);
 
   ui->Label2->setText(summary.verdict);
-  // The memo is refilled in one update.
-  ui->Memo1->setPlainText(summary.memo.join(QLatin1Char('\n')));
+  // The memo is refilled in one update, and only when its lines change:
+  // laying its text out again for every record costs more than the rest of
+  // the record together.
+  const QString memo = summary.memo.join(QLatin1Char('\n'));
+  if (memo != shownMemo_) {
+    ui->Memo1->setPlainText(memo);
+    shownMemo_ = memo;
+  }
   ui->Label34->setText(summary.value2);
   if (summary.classified) {
     if (summary.caption1) ui->Label28->setText(*summary.caption1);

@@ -1,6 +1,9 @@
 #include "display/graph_canvas_painter.h"
 
 #include <QFontMetrics>
+#include <QHash>
+#include <QPair>
+#include <QStaticText>
 
 GraphPainter::GraphPainter(QImage& image) : image_(image), painter_(&image) {
   painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -65,12 +68,43 @@ void GraphPainter::SetTextSize(int pixels) {
   painter_.setFont(font);
 }
 
+namespace {
+
+// The graphs write the same few texts in two sizes on every record; their
+// widths are measured once.
+int TextWidth(const QFont& font, const QString& text) {
+  static QHash<QPair<int, QString>, int> widths;
+  const QPair<int, QString> key{font.pixelSize(), text};
+  auto found = widths.constFind(key);
+  if (found != widths.constEnd()) return *found;
+  if (widths.size() > 256) widths.clear();
+  const int width = QFontMetrics(font).horizontalAdvance(text);
+  widths.insert(key, width);
+  return width;
+}
+
+// The texts laid out once: shaping them is most of the cost of writing them.
+const QStaticText& LaidOutText(const QFont& font, const QString& text) {
+  static QHash<QPair<int, QString>, QStaticText> texts;
+  const QPair<int, QString> key{font.pixelSize(), text};
+  auto found = texts.find(key);
+  if (found != texts.end()) return *found;
+  if (texts.size() > 256) texts.clear();
+  QStaticText laidOut(text);
+  laidOut.setTextFormat(Qt::PlainText);
+  laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+  laidOut.prepare(QTransform(), font);
+  return *texts.insert(key, laidOut);
+}
+
+}  // namespace
+
 void GraphPainter::TextOut(int x, int y, const QString& text, const QColor& background) {
   if (text.isEmpty()) return;
   const QFontMetrics metrics(painter_.font());
-  painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), background);
+  painter_.fillRect(QRect(x, y, TextWidth(painter_.font(), text), metrics.height()), background);
   const QPen pen = painter_.pen();
   painter_.setPen(Qt::black);
-  painter_.drawText(QPoint(x, y + metrics.ascent()), text);
+  painter_.drawStaticText(QPoint(x, y), LaidOutText(painter_.font(), text));
   painter_.setPen(pen);
 }

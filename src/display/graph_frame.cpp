@@ -18,7 +18,39 @@ QImage NewBitmap(int width) {
 
 }  // namespace
 
+namespace {
+
+// The frame of one kind with the colours it was drawn in.
+struct DrawnFrame {
+  QColor back, plot, grid;
+  QImage image;
+};
+
+QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind);
+
+}  // namespace
+
 QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
+  // Every record redraws its graph on a fresh frame, and the frame only
+  // changes with the colours: its dotted grid and rules are drawn once and
+  // copied after that. The graphs are drawn on the user-interface thread
+  // only.
+  static DrawnFrame waveform;
+  static DrawnFrame histogram;
+  DrawnFrame& kept = kind.waveform ? waveform : histogram;
+  if (kept.image.isNull() || kept.image.width() != kind.width || kept.back != state.GraphBackColour ||
+      kept.plot != state.PlotAreaColour || kept.grid != state.GridColour) {
+    kept = {state.GraphBackColour, state.PlotAreaColour, state.GridColour, PaintGraphFrame(state, kind)};
+  }
+  // The caller draws on its own copy.
+  QImage copy = kept.image;
+  copy.detach();
+  return copy;
+}
+
+namespace {
+
+QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
   QImage image = NewBitmap(kind.width);
   GraphPainter canvas(image);
   const int w = kind.width;
@@ -45,6 +77,8 @@ QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
   }
   return image;
 }
+
+}  // namespace
 
 QImage ClearedGraphArea(const QColor& faceColour) {
   QImage image = NewBitmap(540);
