@@ -39,6 +39,23 @@ bool DeviceHeld(const QString& path) {
 // request for waveforms.
 const QStringList kStartUpCommands{"M:H,3;", "K:A;", "E:S;", "N:75;", "R:W;"};
 
+// The program brought up in a folder against an emulator publishing COM1
+// there, its start-up run at once rather than two seconds later.
+struct StartedProgram {
+  StartedProgram(const QString& folder, const QStringList& emulatorArguments)
+      : emulator(folder, 1, emulatorArguments), program(dialogs) {
+    WriteSettingsFile(folder, 1);
+    program.ShowMainWindow();
+    if (emulator.Ready()) program.MainWindow().starttimerTimer();
+  }
+  bool Connected() { return emulator.Ready() && Window().Shell().PortConnected; }
+  Tqx7300form& Window() { return program.MainWindow(); }
+
+  EmulatorProcess emulator;
+  ScriptedOperatorDialogs dialogs;
+  VeltrixProgram program;
+};
+
 }  // namespace
 
 class TestE2eLive : public QObject {
@@ -150,15 +167,9 @@ void TestE2eLive::noAnalyserAtStartUp() {
 void TestE2eLive::graphsFromEmulatorData() {
   // The graphs as the operator sees them, kept as pictures in the build's
   // test-output folder for a look.
-  EmulatorProcess emulator(folder_->Path(), 1, {QStringLiteral("--load"), QStringLiteral("smps")});
-  QVERIFY(emulator.Ready());
-  WriteSettingsFile(folder_->Path(), 1);
-  ScriptedOperatorDialogs dialogs;
-  VeltrixProgram program(dialogs);
-  program.ShowMainWindow();
-  Tqx7300form& window = program.MainWindow();
-  window.starttimerTimer();
-  QVERIFY(window.Shell().PortConnected);
+  StartedProgram started(folder_->Path(), {QStringLiteral("--load"), QStringLiteral("smps")});
+  QVERIFY(started.Connected());
+  Tqx7300form& window = started.Window();
   window.Form().CheckBox7->setChecked(true);
   QTRY_VERIFY_WITH_TIMEOUT(window.Samples().CurrentSamples[75] != 0 && window.Samples().VoltageSamples[75] != 0, 5000);
   const QImage before = window.GraphBitmap();
@@ -177,16 +188,9 @@ void TestE2eLive::graphsFromEmulatorData() {
 
 void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   // Ten times the analyser's pace: a 30 s test runs in about 3 s.
-  EmulatorProcess emulator(folder_->Path(), 1,
-                           {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("10")});
-  QVERIFY(emulator.Ready());
-  WriteSettingsFile(folder_->Path(), 1);
-  ScriptedOperatorDialogs dialogs;
-  VeltrixProgram program(dialogs);
-  program.ShowMainWindow();
-  Tqx7300form& window = program.MainWindow();
-  window.starttimerTimer();
-  QVERIFY(window.Shell().PortConnected);
+  StartedProgram started(folder_->Path(), {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("10")});
+  QVERIFY(started.Connected());
+  Tqx7300form& window = started.Window();
   Ui::Tqx7300form& ui = window.Form();
   QCOMPARE(ui.Edit7->text(), QStringLiteral("150"));
   ui.Edit7->setText(QStringLiteral("30"));
@@ -204,7 +208,7 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   QCOMPARE(ui.Button5->text(), QStringLiteral("Start Timed Test"));
   QCOMPARE(ui.RadioGroup1->ItemIndex(), 2);
   QTRY_VERIFY_WITH_TIMEOUT(window.Harmonics().HarmonicValue[4][3] > 0.0f, 5000);
-  const QStringList sent = emulator.Commands();
+  const QStringList sent = started.emulator.Commands();
   const qsizetype start = sent.indexOf(QStringLiteral("T:S;"));
   QVERIFY2(start >= 4, qPrintable(sent.join(' ')));
   QCOMPARE(sent.mid(start - 4, 5), QStringList({"K:A;", "E:S;", "N:75;", "D:30;", "T:S;"}));
@@ -214,17 +218,11 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
 void TestE2eLive::flickerTestsFillTheDisplays() {
   // An hour a second: a two-hour Plt test takes two seconds, a one-minute
   // manual step a moment.
-  EmulatorProcess emulator(folder_->Path(), 1,
-                           {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("3600"),
-                            QStringLiteral("--load"), QStringLiteral("flicker")});
-  QVERIFY(emulator.Ready());
-  WriteSettingsFile(folder_->Path(), 1);
-  ScriptedOperatorDialogs dialogs;
-  VeltrixProgram program(dialogs);
-  program.ShowMainWindow();
-  Tqx7300form& window = program.MainWindow();
-  window.starttimerTimer();
-  QVERIFY(window.Shell().PortConnected);
+  StartedProgram started(folder_->Path(), {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("3600"),
+                                           QStringLiteral("--load"), QStringLiteral("flicker")});
+  QVERIFY(started.Connected());
+  Tqx7300form& window = started.Window();
+  ScriptedOperatorDialogs& dialogs = started.dialogs;
   Ui::Tqx7300form& ui = window.Form();
   const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
   QDir().mkpath(output);
