@@ -3,9 +3,58 @@
 #include "app/qx7300main.h"
 #include "app/termination_signals.h"
 #include "app/veltrix_application.h"
+#include "persist/settings_file.h"
+
+#include <QIcon>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kHelpText =
+    "Usage: veltrix [--help | --version]\n"
+    "\n"
+    "The operator station of the Orvane QX7300 power and harmonics analyser.\n"
+    "\n"
+    "Veltrix works in the folder it is started in: the settings file QX7300.ini,\n"
+    "the start-up configuration Startup.hac, the mark bitmaps tick.bmp, cross.bmp\n"
+    "and fill.bmp and, by default, the reports are kept there. Port n is the\n"
+    "entry COM<n> of that folder (a symbolic link such as COM3 -> /dev/ttyUSB0),\n"
+    "otherwise /dev/ttyS<n-1>.\n"
+    "\n"
+    "veltrix-desktop starts it as the desktop menu does: in the folder ~/orvane,\n"
+    "made on the first start and given the mark bitmaps.\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version of the program and of its settings file, and exit\n";
+
+// --help and --version are answered before any window, display or port is
+// touched; any other argument goes to the toolkit as it always did.
+// Returns the exit code, or -1 when the program is to start.
+int AnswerInformationRequest(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelpText, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("Veltrix %s\nSettings file version %s\n", VELTRIX_VERSION, kSettingsVersionText);
+      return 0;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (const int answered = AnswerInformationRequest(argc, argv); answered >= 0) return answered;
+
+  // Ties the windows to the desktop entry and its icon where one is installed.
+  VeltrixApplication::setDesktopFileName(QStringLiteral(VELTRIX_APP_ID));
   VeltrixApplication application(argc, argv);
+  application.setWindowIcon(QIcon::fromTheme(QStringLiteral(VELTRIX_APP_ID)));
   QtOperatorDialogs dialogs;
   application.SetDialogs(&dialogs);
 

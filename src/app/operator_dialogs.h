@@ -33,6 +33,11 @@ class OperatorDialogs {
   virtual void ShowMessage(const QString& text) = 0;
   // A warning box with an OK button.
   virtual void ShowWarning(const QString& text) = 0;
+  // The same warning box, carrying a longer explanation in its details
+  // (shown on request). Without a box of its own it is the plain warning.
+  virtual void ShowWarningWithDetails(const QString& text, const QString& /*details*/) {
+    ShowWarning(text);
+  }
   // An information box with an OK button.
   virtual void ShowInformation(const QString& text) = 0;
   // A confirmation box with Yes and No; true for Yes.

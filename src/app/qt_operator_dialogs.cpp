@@ -50,6 +50,12 @@ void QtOperatorDialogs::ShowMessage(const QString& text) { Box(parent_, QMessage
 
 void QtOperatorDialogs::ShowWarning(const QString& text) { Box(parent_, QMessageBox::Warning, text); }
 
+void QtOperatorDialogs::ShowWarningWithDetails(const QString& text, const QString& details) {
+  QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, parent_);
+  box.setDetailedText(details);
+  box.exec();
+}
+
 void QtOperatorDialogs::ShowInformation(const QString& text) {
   Box(parent_, QMessageBox::Information, text);
 }

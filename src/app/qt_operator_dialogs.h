@@ -16,6 +16,7 @@ class QtOperatorDialogs : public OperatorDialogs {
 
   void ShowMessage(const QString& text) override;
   void ShowWarning(const QString& text) override;
+  void ShowWarningWithDetails(const QString& text, const QString& details) override;
   void ShowInformation(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;

@@ -11,6 +11,7 @@
 #include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "link/decimal_text.h"
+#include "serial/port_access.h"
 #include "serial/serial_port.h"
 #include "ui_connect.h"
 #include "ui_qx7300main.h"
@@ -95,10 +96,12 @@ void Tqx7300form::AcceptSettings() {
     SerialPort1_->SetOpen(true);
     shell_.PortConnected = true;
     shell_.ComPortNumber = static_cast<quint8>(port);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     shell_.PortConnected = false;
     SerialPort1_->SetOpen(false);
-    dialogs_.ShowWarning(QStringLiteral("Invalid Com Port. No Change Made"));
+    dialogs_.ShowWarningWithDetails(
+        QStringLiteral("Invalid Com Port. No Change Made"),
+        QString::fromLocal8Bit(DescribePortAccess(static_cast<quint16>(port), error.what())));
   }
   const int next = WholeNumberOrThrow(form.Edit2->text(), std::numeric_limits<int>::min(),
                                       std::numeric_limits<int>::max());

@@ -10,6 +10,7 @@
 #include "persist/configuration_file.h"
 #include "persist/working_folder.h"
 #include "report/report_text.h"
+#include "serial/port_access.h"
 #include "serial/serial_port.h"
 #include "serial/wait_ticks.h"
 #include "ui_qx7300main.h"
@@ -31,8 +32,10 @@ void Tqx7300form::starttimerTimer() {
   try {
     SerialPort1_->SetOpen(true);
     shell_.PortConnected = true;
-  } catch (const std::exception&) {
-    dialogs_.ShowWarning(QStringLiteral("Invalid Com Port"));
+  } catch (const std::exception& error) {
+    dialogs_.ShowWarningWithDetails(
+        QStringLiteral("Invalid Com Port"),
+        QString::fromLocal8Bit(DescribePortAccess(SerialPort1_->ComNumber(), error.what())));
     shell_.PortConnected = false;
   }
 

@@ -18,6 +18,10 @@ void ScriptedOperatorDialogs::ShowMessage(const QString& text) { shown.append({"
 
 void ScriptedOperatorDialogs::ShowWarning(const QString& text) { shown.append({"warning", text}); }
 
+void ScriptedOperatorDialogs::ShowWarningWithDetails(const QString& text, const QString& details) {
+  shown.append({"warning", text, details});
+}
+
 void ScriptedOperatorDialogs::ShowInformation(const QString& text) {
   shown.append({"information", text});
 }

@@ -19,6 +19,7 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
     QString kind;  // "message", "warning", "information", "confirm", "error", "input", "open", "save",
                    // "print", "printer-setup", "font"
     QString text;  // the box's text, the input box's prompt, or the file dialog's title
+    QString details = {};  // a warning box's details, when it has some
   };
 
   explicit ScriptedOperatorDialogs(const QString& pdfPath = QString());
@@ -37,6 +38,7 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
 
   void ShowMessage(const QString& text) override;
   void ShowWarning(const QString& text) override;
+  void ShowWarningWithDetails(const QString& text, const QString& details) override;
   void ShowInformation(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
