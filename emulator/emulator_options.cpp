@@ -32,6 +32,16 @@ bool ParseSpeed(const std::string& text, double& speed)
     return true;
 }
 
+bool ParseSeed(const std::string& text, std::uint32_t& seed)
+{
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    seed = value;
+    return true;
+}
+
 }  // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
@@ -57,7 +67,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             continue;
         }
         if (name != "--port" && name != "--dir" && name != "--load" && name != "--log" && name != "--replay" &&
-            name != "--speed" && name != "--operator") {
+            name != "--speed" && name != "--operator" && name != "--fault" && name != "--seed" &&
+            name != "--tap") {
             result.error = "unknown option " + arguments[i];
             return result;
         }
@@ -90,6 +101,16 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
                 return result;
             }
             o.operatorSwitches = value == "switch";
+        } else if (name == "--fault") {
+            LineFault fault;
+            if (!ParseFault(value, fault, result.error))
+                return result;
+            o.faults.push_back(fault);
+        } else if (name == "--seed") {
+            if (!ParseSeed(value, o.seed)) {
+                result.error = "--seed needs a whole number from 0 to 4294967295, not \"" + value + "\"";
+                return result;
+            }
         } else if (value.empty()) {
             result.error = name + " needs a value";
             return result;
@@ -97,6 +118,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             o.folder = value;
         } else if (name == "--log") {
             o.logPath = value;
+        } else if (name == "--tap") {
+            o.tapPath = value;
         } else {
             o.replayPath = value;
         }
@@ -126,10 +149,37 @@ std::string UsageText()
            "  --operator WHO  switch: an operator switches the equipment on and off at\n"
            "                  the prompts of manual-switching steps (default);\n"
            "                  none: the load is left as it runs\n"
+           "  --fault FAULT   a fault of the line; may be given several times, and the\n"
+           "                  faults combine (see below)\n"
+           "  --seed N        seed of the faults' random choices: the same seed makes\n"
+           "                  the same choices for the same bytes (default 1)\n"
+           "  --tap FILE      write a copy of every byte sent on the line, faults\n"
+           "                  included, as it goes out\n"
            "  --help          show this text\n"
            "\n"
+           "Faults. AT and SECONDS are in seconds on the wall clock, whatever --speed;\n"
+           "AT counts from the first command received (the program's first command\n"
+           "after it opened the port), and no fault acts before that command. Without\n"
+           "AT a fault acts from that command on; without SECONDS it lasts to the end.\n"
+           "  drop:P[:AT[:SECONDS]]     each byte sent is lost with probability P\n"
+           "  corrupt:P[:AT[:SECONDS]]  each byte sent has one bit flipped with\n"
+           "                            probability P\n"
+           "  garbage:N[:AT[:SECONDS]]  before one record in two, on average, a burst\n"
+           "                            of N random bytes (never a line feed)\n"
+           "  stall:AT:SECONDS          nothing is sent for SECONDS; commands are still\n"
+           "                            heard and obeyed\n"
+           "  hangup:AT[:REPLUG]        the line disappears, as a pulled USB adapter\n"
+           "                            does: the link COM<N> is removed and the\n"
+           "                            pseudo-terminal closed; after REPLUG seconds a new\n"
+           "                            one is published under the same name\n"
+           "  flood[:AT[:SECONDS]]      records as fast as the reader takes them, without\n"
+           "                            the line's pace\n"
+           "\n"
            "When the line is ready it prints \"COM<N> -> <pseudo-terminal>\" on standard\n"
-           "output. It runs until interrupted and removes the link when it ends.\n";
+           "output, and again each time a hang-up's line comes back. Each fault prints\n"
+           "\"fault FAULT begins\" and \"fault FAULT ends\" (with what it did) as it\n"
+           "starts and stops acting. It runs until interrupted and removes the link\n"
+           "when it ends.\n";
 }
 
 }  // namespace qx7300emu

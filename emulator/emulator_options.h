@@ -1,5 +1,8 @@
 #pragma once
 
+#include "line_faults.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,9 @@ struct EmulatorOptions {
     bool fast = false;
     double speed = 1.0;          // the analyser's time runs this many times faster
     bool operatorSwitches = true;  // someone switches the equipment at manual-switching prompts
+    std::vector<LineFault> faults;   // in the order given
+    std::uint32_t seed = 1;          // of the faults' random choices
+    std::string tapPath;             // copy of every byte sent on the line
     bool help = false;
 };
 

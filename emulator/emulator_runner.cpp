@@ -15,9 +15,17 @@ constexpr std::size_t FastChunk = 4096;
 
 }  // namespace
 
-EmulatorRunner::EmulatorRunner(int masterFd, RecordSource& source, CommandHandler onCommand,
-                               const Clock& clock, bool fast)
-    : master_(masterFd), source_(source), onCommand_(std::move(onCommand)), clock_(clock), fast_(fast)
+EmulatorRunner::EmulatorRunner(PublishedLine& line, RecordSource& source, CommandHandler onCommand,
+                               const Clock& clock, bool fast, LineFaults& faults, SentHandler onSent,
+                               ReportHandler onReport)
+    : line_(line),
+      source_(source),
+      onCommand_(std::move(onCommand)),
+      clock_(clock),
+      fast_(fast),
+      faults_(faults),
+      onSent_(std::move(onSent)),
+      onReport_(std::move(onReport))
 {
 }
 
@@ -33,11 +41,13 @@ void EmulatorRunner::LoseReader(double now)
 void EmulatorRunner::ReadCommands(double now)
 {
     char buffer[4096];
-    while (!readerAbsent_) {
-        const ssize_t count = ::read(master_, buffer, sizeof buffer);
+    while (!readerAbsent_ && line_.Present()) {
+        const ssize_t count = ::read(line_.MasterFd(), buffer, sizeof buffer);
         if (count > 0) {
-            for (const std::string& command : splitter_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)), now))
+            for (const std::string& command : splitter_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)), now)) {
                 onCommand_(command, now);
+                faults_.CommandReceived(now);
+            }
             continue;
         }
         if (count < 0 && errno == EINTR)
@@ -53,12 +63,33 @@ bool EmulatorRunner::ReaderPresent()
 {
     // With nobody on the slave side the master reports a hang-up; writes would
     // still be taken, and kept for whoever opens the slave next.
-    pollfd probe{master_, POLLIN, 0};
+    pollfd probe{line_.MasterFd(), POLLIN, 0};
     return ::poll(&probe, 1, 0) >= 0 && (probe.revents & POLLHUP) == 0;
+}
+
+void EmulatorRunner::ApplyFaultChanges(double now)
+{
+    for (const LineFaults::Change& change : faults_.Advance(now)) {
+        if (faults_.Faults()[change.index].kind == FaultKind::Hangup) {
+            LoseReader(now);
+            splitter_ = CommandSplitter();
+            if (change.begins) {
+                line_.Pull();
+            } else {
+                std::string error;
+                onReport_(line_.PlugIn(error) ? line_.Announcement() : "replug failed: " + error);
+            }
+        }
+        onReport_(change.report);
+    }
 }
 
 double EmulatorRunner::WriteRecords(double now)
 {
+    if (!line_.Present())
+        return LongestWait;
+    if (faults_.Stalled())
+        return LongestWait;  // the analyser hears, and says nothing
     if (readerAbsent_) {
         if (now < retryAt_)
             return retryAt_ - now;
@@ -72,7 +103,7 @@ double EmulatorRunner::WriteRecords(double now)
     if (waitWritable_)
         return LongestWait;
     if (pending_.empty()) {
-        pending_ = source_.NextRecord(now);
+        pending_ = faults_.Shape(source_.NextRecord(now));
         sent_ = 0;
         if (pending_.empty())
             return LongestWait;
@@ -82,14 +113,19 @@ double EmulatorRunner::WriteRecords(double now)
     // the credit that a late wake-up brings below the burst cap, so none of it
     // is lost and the line runs at its full rate.
     const std::size_t piece = std::min(remaining, LinePacer::Burst / 2);
-    std::size_t chunk = fast_ ? std::min(remaining, FastChunk) : std::min(remaining, pacer_.Allowance(now));
-    if (!fast_ && chunk < piece)
+    const bool unpaced = fast_ || faults_.Flooding();
+    std::size_t chunk = unpaced ? std::min(remaining, FastChunk) : std::min(remaining, pacer_.Allowance(now));
+    if (!unpaced && chunk < piece)
         return pacer_.SecondsUntil(piece, now);
 
-    const ssize_t written = ::write(master_, pending_.data() + sent_, chunk);
+    const ssize_t written = ::write(line_.MasterFd(), pending_.data() + sent_, chunk);
     if (written > 0) {
+        if (onSent_)
+            onSent_(std::string_view(pending_.data() + sent_, static_cast<std::size_t>(written)));
         sent_ += static_cast<std::size_t>(written);
-        if (!fast_)
+        if (unpaced)
+            faults_.CountUnpaced(static_cast<std::size_t>(written));
+        else
             pacer_.Consume(static_cast<std::size_t>(written));
         if (sent_ == pending_.size())
             pending_.clear();
@@ -109,13 +145,15 @@ void EmulatorRunner::Run(int wakeFd)
 {
     while (true) {
         double now = clock_.Now();
+        ApplyFaultChanges(now);
         ReadCommands(now);
         now = clock_.Now();
-        const double wait = std::min(WriteRecords(now), LongestWait);
+        ApplyFaultChanges(now);  // the first command starts the faults' clock
+        const double wait = std::min({WriteRecords(now), faults_.UntilNextChange(now), LongestWait});
 
-        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {master_, 0, 0}};
+        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {line_.MasterFd(), 0, 0}};
         nfds_t count = 1;
-        if (!readerAbsent_) {
+        if (!readerAbsent_ && line_.Present()) {
             // While nobody holds the slave the master reports a hang-up at
             // once; it is left out of the wait then, or the loop would spin.
             fds[1].events = static_cast<short>(POLLIN | (waitWritable_ ? POLLOUT : 0));

@@ -1,12 +1,12 @@
 #include "analyser.h"
 #include "clock.h"
-#include "com_link.h"
 #include "command_log.h"
 #include "compressed_time.h"
 #include "emulator_options.h"
 #include "emulator_runner.h"
+#include "line_faults.h"
 #include "load_model.h"
-#include "pseudo_terminal.h"
+#include "published_line.h"
 #include "replay_source.h"
 
 #include <cerrno>
@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +54,42 @@ int Fail(const std::string& message)
     return 1;
 }
 
+void Report(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// Every byte sent on the line, written through at once so that a watcher
+// reading the file sees what the reader has been sent.
+class Tap {
+public:
+    ~Tap()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool Open(const std::string& path)
+    {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        return fd_ >= 0;
+    }
+    void Write(std::string_view bytes)
+    {
+        while (fd_ >= 0 && !bytes.empty()) {
+            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return;
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+private:
+    int fd_ = -1;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -74,6 +111,9 @@ int main(int argc, char** argv)
     CommandLog log;
     if (!options.logPath.empty() && !log.Open(options.logPath))
         return Fail(options.logPath + ": " + std::strerror(errno));
+    Tap tap;
+    if (!options.tapPath.empty() && !tap.Open(options.tapPath))
+        return Fail(options.tapPath + ": " + std::strerror(errno));
 
     std::unique_ptr<RecordSource> source;
     if (!options.replayPath.empty()) {
@@ -93,24 +133,20 @@ int main(int argc, char** argv)
         return Fail(std::string("signal set-up: ") + std::strerror(errno));
 
     std::string error;
-    PseudoTerminal terminal;
-    if (!terminal.Open(error))
+    PublishedLine line(options.folder, options.port);
+    if (!line.PlugIn(error))
         return Fail(error);
-    ComLink link;
-    if (!link.Publish(options.folder, options.port, terminal.SlavePath(), error))
-        return Fail(error);
+    Report(line.Announcement());
 
-    std::printf("COM%d -> %s\n", options.port, terminal.SlavePath().c_str());
-    std::fflush(stdout);
-
+    LineFaults faults(options.faults, options.seed);
     EmulatorRunner runner(
-        terminal.MasterFd(), analyserTime,
+        line, analyserTime,
         [&](const std::string& command, double now) {
             log.Write(now, command);
             analyserTime.Apply(command, now);
         },
-        clock, options.fast);
+        clock, options.fast, faults, [&](std::string_view bytes) { tap.Write(bytes); }, Report);
     runner.Run(wakeReadFd);
-    link.Remove();
+    line.Pull();
     return 0;
 }

@@ -20,6 +20,7 @@ EmulatorProcess::EmulatorProcess(const QString& folder, int port, const QStringL
     process_.waitForReadyRead(100);
     output += process_.readAll();
   }
+  output_ = output;
   const qsizetype at = output.indexOf(marker);
   if (at < 0) return;
   slavePath_ = QString::fromLatin1(output.mid(at + marker.size()).split('\n').first().trimmed());
@@ -40,6 +41,18 @@ QStringList EmulatorProcess::Commands() const {
     if (tab >= 0) commands << QString::fromLatin1(line.mid(tab + 1));
   }
   return commands;
+}
+
+QStringList EmulatorProcess::Printed(const QString& prefix) {
+  output_ += process_.readAll();
+  QList<QByteArray> lines = output_.split('\n');
+  lines.removeLast();  // not complete yet
+  QStringList found;
+  for (const QByteArray& line : lines) {
+    const QString text = QString::fromLatin1(line).trimmed();
+    if (text.startsWith(prefix)) found << text;
+  }
+  return found;
 }
 
 void WriteSettingsFile(const QString& folder, int port) {

@@ -16,9 +16,14 @@ class EmulatorProcess {
   QString SlavePath() const { return slavePath_; }
   // The commands received so far, in order.
   QStringList Commands() const;
+  // The complete lines the emulator has printed so far that start with
+  // `prefix`: its reports of faults, and "COM<n> -> <path>" for the line
+  // published at the start and again after a hang-up.
+  QStringList Printed(const QString& prefix);
 
  private:
   QProcess process_;
+  QByteArray output_;
   QString logPath_;
   QString slavePath_;
   bool ready_ = false;

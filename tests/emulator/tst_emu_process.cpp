@@ -42,6 +42,19 @@ public:
 
     bool Write(const QByteArray& text) { return ::write(fd_, text.constData(), text.size()) == text.size(); }
 
+    // The line hangs up within `ms`: poll reports it and a read ends.
+    bool HangsUp(int ms)
+    {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, ms) <= 0 || (p.revents & POLLHUP) == 0)
+            return false;
+        char chunk[4096];
+        ssize_t n;
+        while ((n = ::read(fd_, chunk, sizeof chunk)) > 0) {
+        }
+        return n == 0 || errno == EIO;
+    }
+
     // Reads what arrives within `ms`; returns the number of bytes.
     qint64 ReadFor(int ms)
     {
@@ -61,6 +74,8 @@ public:
         }
         return total;
     }
+
+    const QByteArray& Received() const { return buffer_; }
 
     // The next complete line that starts with "!"; a piece before the first
     // "!" (the tail of a record an earlier reader left) is skipped.
@@ -115,6 +130,22 @@ bool StartEmulator(QProcess& process, const QStringList& arguments, QString& sla
     return true;
 }
 
+// The next line the emulator prints that starts with `prefix`.
+QString WaitForOutput(QProcess& process, const QString& prefix, int ms = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        while (process.canReadLine()) {
+            const QString line = QString::fromLatin1(process.readLine()).trimmed();
+            if (line.startsWith(prefix))
+                return line;
+        }
+        process.waitForReadyRead(50);
+    }
+    return {};
+}
+
 void Stop(QProcess& process)
 {
     process.terminate();
@@ -133,6 +164,8 @@ private slots:
     void PacedAtTheLineRate();
     void ReplaysAFile();
     void LinkReplacedOrRefused();
+    void HangsUpAndComesBack();
+    void TapCopiesTheFaultyLine();
 };
 
 void TstEmuProcess::HelpAndBadOptions()
@@ -143,7 +176,10 @@ void TstEmuProcess::HelpAndBadOptions()
     QCOMPARE(help.exitCode(), 0);
     const QString usage = QString::fromLatin1(help.readAllStandardOutput());
     for (const char* option : {"--port", "--dir", "--load", "--log", "--replay", "--fast", "--speed", "--operator",
-                               "--help", "rectangular:RATE:PERCENT"})
+                               "--help", "rectangular:RATE:PERCENT", "--fault", "--seed", "--tap",
+                               "drop:P[:AT[:SECONDS]]", "corrupt:P[:AT[:SECONDS]]", "garbage:N[:AT[:SECONDS]]",
+                               "stall:AT:SECONDS", "hangup:AT[:REPLUG]", "flood[:AT[:SECONDS]]",
+                               "first command"})
         QVERIFY2(usage.contains(option), option);
 
     const QList<QStringList> refused = {{"--port", "0"},
@@ -151,7 +187,9 @@ void TstEmuProcess::HelpAndBadOptions()
                                         {"--speed=fast"},
                                         {"--operator", "maybe"},
                                         {"--load", "rectangular:0:1"},
-                                        {"--load", "rectangular:10"}};
+                                        {"--load", "rectangular:10"},
+                                        {"--fault", "stall:1"},
+                                        {"--seed", "many"}};
     for (const QStringList& arguments : refused) {
         QProcess bad;
         bad.start(Emulator, arguments);
@@ -339,6 +377,76 @@ void TstEmuProcess::LinkReplacedOrRefused()
     QCOMPARE(refused.exitCode(), 1);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("keep"));
+}
+
+void TstEmuProcess::HangsUpAndComesBack()
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process, {"--port", "8", "--dir", dir.path(), "--fault", "hangup:0.2:1"}, slave));
+    const QString link = dir.filePath("COM8");
+    SlaveReader reader;
+    QVERIFY(reader.Open(link));
+    QVERIFY(!reader.NextLine().isEmpty());
+    // No fault before the first command, however long.
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(reader.Write("R:W;"));
+
+    QCOMPARE(WaitForOutput(process, "fault"), QStringLiteral("fault hangup:0.2:1 begins"));
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    QVERIFY(reader.HangsUp(5000));
+
+    // Plugged in again: the same name, a new pseudo-terminal.
+    const QString again = WaitForOutput(process, "COM8 -> ");
+    QVERIFY(!again.isEmpty());
+    const QString newSlave = again.mid(QStringLiteral("COM8 -> ").size());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), newSlave);
+    QCOMPARE(WaitForOutput(process, "fault"), QStringLiteral("fault hangup:0.2:1 ends"));
+    reader.Close();
+    QVERIFY(reader.Open(link));
+    QVERIFY(reader.NextLine().startsWith('!'));
+    QVERIFY(reader.Write("R:H;"));
+    QByteArray line;
+    for (int i = 0; i < 200 && line.size() < 1200; ++i)
+        line = reader.NextLine();
+    QVERIFY2(line.size() > 1200, "commands are heard on the new line");
+    Stop(process);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TstEmuProcess::TapCopiesTheFaultyLine()
+{
+    QTemporaryDir dir;
+    const QString tap = dir.filePath("line.tap");
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process,
+                          {"--port", "9", "--dir", dir.path(), "--fast", "--tap", tap, "--seed", "3", "--fault",
+                           "garbage:20", "--fault", "corrupt:0.01", "--fault", "drop:0.01"},
+                          slave));
+    SlaveReader reader;
+    QVERIFY(reader.Open(dir.filePath("COM9")));
+    QVERIFY(reader.Write("R:W;"));
+    QElapsedTimer timer;
+    timer.start();
+    while (reader.Received().size() < 200000 && timer.elapsed() < 20000)
+        reader.ReadFor(100);
+    QVERIFY(reader.Received().size() >= 200000);
+    // Exactly what the reader got, from the first byte on. (The copy is
+    // written just after the line; the reader may be a moment ahead.)
+    QFile file(tap);
+    QByteArray copy;
+    QTRY_VERIFY_WITH_TIMEOUT((file.open(QIODevice::ReadOnly), copy = file.readAll(), file.close(),
+                              copy.size() >= reader.Received().size()),
+                             5000);
+    QVERIFY(copy.startsWith(reader.Received()));
+    // And the faults are in it: lines that are not whole records.
+    int damaged = 0;
+    for (const QByteArray& line : reader.Received().split('\n'))
+        damaged += !line.startsWith('!') || (line.size() != 407 && line.size() != 408);
+    QVERIFY2(damaged > 100, qPrintable(QString::number(damaged)));
+    Stop(process);
 }
 
 QTEST_GUILESS_MAIN(TstEmuProcess)

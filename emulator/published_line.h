@@ -1,0 +1,36 @@
+#pragma once
+
+#include "com_link.h"
+#include "pseudo_terminal.h"
+
+#include <string>
+
+namespace qx7300emu {
+
+// The analyser's line as the program finds it: a pseudo-terminal published
+// as "COM<n>" in a folder. It can be pulled out, as a USB adapter is (the
+// pseudo-terminal goes, and its link with it), and plugged in again under
+// the same name, on a new pseudo-terminal.
+class PublishedLine {
+public:
+    PublishedLine(std::string folder, int port) : folder_(std::move(folder)), port_(port) {}
+
+    // Makes a pseudo-terminal and publishes it; false with a message.
+    bool PlugIn(std::string& error);
+    // Removes the link and closes the pseudo-terminal: a reader holding the
+    // slave side sees the line hang up.
+    void Pull();
+
+    bool Present() const { return terminal_.MasterFd() >= 0; }
+    int MasterFd() const { return terminal_.MasterFd(); }
+    // "COM<n> -> <pseudo-terminal>", the line that tells a reader where to look.
+    std::string Announcement() const;
+
+private:
+    std::string folder_;
+    int port_;
+    PseudoTerminal terminal_;
+    ComLink link_;
+};
+
+}  // namespace qx7300emu
