@@ -6,8 +6,6 @@
 #include "serial/delivery_ticket.h"
 #include "serial/notification_events.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 void TBaseDispatcher::EventIteration() {
@@ -116,7 +114,7 @@ void TBaseDispatcher::ReportDeviceLost() {
   if (receivers_.empty())
     return;
   for (QObject* receiver : receivers_)
-    QCoreApplication::postEvent(receiver, new TDeviceLostEvent(handle_, id_));
+    PostNotification(receiver, new TDeviceLostEvent(handle_, id_));
   lostReported_ = true;
 }
 
@@ -184,7 +182,7 @@ void TBaseDispatcher::Deliver(quint16 count) {
         if (terminating_)
           ticket->Cancel();
       }
-      QCoreApplication::postEvent(receiver, new TAvailEvent(handle_, id_, count, ticket));
+      PostNotification(receiver, new TAvailEvent(handle_, id_, count, ticket));
     }
     ticket->WaitFinished(kNotifyLimit);
     {

@@ -22,6 +22,7 @@ TCustomSerialPort* PortFor(int handle, quint64 dispatcherId) {
 TNotifyReceiver::TNotifyReceiver(QObject* parent) : QObject(parent) {}
 
 bool TNotifyReceiver::event(QEvent* event) {
+  NotificationReceived(event);
   if (event->type() == TAvailEvent::EventType()) {
     auto* avail = static_cast<TAvailEvent*>(event);
     // A notification whose dispatch thread has stopped waiting is stale.

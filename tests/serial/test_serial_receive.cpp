@@ -79,6 +79,7 @@ public:
 
 protected:
   bool eventFilter(QObject*, QEvent* event) override {
+    NotificationReceived(event);  // read here before the receiver has it
     if (event->type() == TAvailEvent::EventType()) {
       ++delivered;
       pendingSeen = pendingSeen && port_.InHandler();
