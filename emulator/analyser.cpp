@@ -208,6 +208,12 @@ void Analyser::Advance(double now)
     // those of whenever it was next looked at.
     if (sequencer_.State() == TestState::Running && sequencer_.EndTime() <= now) {
         MeasureUntil(std::max(sequencer_.EndTime(), lastAdvance_));
+        // However far the clock is run ahead, a test is seen running ("T
+        // 0") in one record at least before it completes: the program
+        // tells one test's "Test Complete" from the last one's by the
+        // running state between them.
+        if (!runningReported_)
+            return;
         if (sequencer_.Advance(now))
             HoldResults();
     }

@@ -158,6 +158,8 @@ private:
     double flickerOrigin_ = 0.0;      // time of envelope sample 0
     std::int64_t nextFlickerSample_ = 0;
     bool advanced_ = false;
+    // A started test has been reported running in at least one record.
+    bool runningReported_ = true;
     unsigned sequence_ = 0;
     bool nextIsVoltage_ = true;
 };

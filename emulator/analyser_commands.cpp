@@ -138,6 +138,7 @@ bool Analyser::ApplyTest(const std::vector<std::string>& p, double now)
         ResetResults();
         held_.reset();
         sequencer_.Start(now);
+        runningReported_ = false;
         // The program tells the analyser nothing of manual switching either: a
         // flicker test shorter than one Pst interval is what its steps look
         // like from here (a continuous test runs whole 10-minute intervals).

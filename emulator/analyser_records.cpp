@@ -55,6 +55,8 @@ CommonSection Analyser::Common(double now, const Readings& readings)
     CommonSection s;
     s.sequence = sequence_++;
     s.status = StatusField(now);
+    if (sequencer_.State() == TestState::Running)
+        runningReported_ = true;
     s.currentRange = currentRange_;
     s.voltageRange = AutoVoltageRange(readings.voltsPeak);
     s.readings = readings;

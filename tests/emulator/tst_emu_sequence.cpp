@@ -77,6 +77,13 @@ void TstEmuSequence::TimedTestCountsDownThenHolds()
     QVERIFY(a->Apply("D:60000;", 80.0));
     QVERIFY(a->Apply("T:S;", 80.0));
     QCOMPARE(Status(*a, 80.0), QString("T60000"));
+
+    // A test whose end passes before its first record (a clock run far
+    // ahead, a slow reader) is still seen running once, then complete.
+    QVERIFY(a->Apply("D:2;", 90.0));
+    QVERIFY(a->Apply("T:S;", 90.0));
+    QCOMPARE(Status(*a, 95.0), QString("T    0"));
+    QCOMPARE(Status(*a, 95.1), QString("Q     "));
 }
 
 void TstEmuSequence::StateCommands()
