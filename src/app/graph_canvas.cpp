@@ -24,7 +24,25 @@ void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos, Repaint repai
     QPainter painter(&surface_);
     painter.drawImage(windowPos - pos(), image);
   }
+  shownKey_ = image.cacheKey();
+  shownPos_ = windowPos;
   if (repaint == Repaint::Schedule) update();
+}
+
+void GraphCanvas::CopyImageChange(const QImage& image, QPoint windowPos, const GraphChange& change) {
+  if (change.since == 0 || change.since != shownKey_ || windowPos != shownPos_ || surface_.size() != size()) {
+    CopyImage(image, windowPos);
+    return;
+  }
+  shownKey_ = image.cacheKey();
+  const QRect area = change.area & image.rect();
+  if (area.isEmpty()) return;
+  const QPoint at = windowPos - pos() + area.topLeft();
+  {
+    QPainter painter(&surface_);
+    painter.drawImage(at, image, area);
+  }
+  update(QRect(at, area.size()));
 }
 
 void GraphCanvas::paintEvent(QPaintEvent* event) {

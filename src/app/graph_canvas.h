@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPoint>
 
+#include "display/kept_graph.h"
+
 // The surface of the graph and table area. Graphs have no widget of their
 // own: a finished graph bitmap is copied onto this surface at a position
 // given in main-window client coordinates, and stays there until something
@@ -19,6 +21,9 @@ class GraphCanvas : public QFrame {
   // further repaint is scheduled.
   enum class Repaint { Schedule, AlreadyPainting };
   void CopyImage(const QImage& image, QPoint windowPos, Repaint repaint = Repaint::Schedule);
+  // The same, copying and repainting only what changed when the surface
+  // shows, at that place, the image as it was before the change.
+  void CopyImageChange(const QImage& image, QPoint windowPos, const GraphChange& change);
   // What the surface shows now, in its own coordinates (for tests and prints).
   const QImage& Surface() const { return surface_; }
 
@@ -30,4 +35,7 @@ class GraphCanvas : public QFrame {
   void EnsureSurface();
 
   QImage surface_;
+  // The image last copied whole or in part, and where.
+  qint64 shownKey_ = 0;
+  QPoint shownPos_;
 };

@@ -10,7 +10,9 @@
 #include "app/shell_state.h"
 #include "control/test_state.h"
 #include "display/graph_state.h"
+#include "display/harmonics_histogram.h"
 #include "display/harmonics_table.h"
+#include "display/waveform_graph.h"
 #include "link/meter_extremes.h"
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
@@ -295,6 +297,11 @@ class Tqx7300form : public QMainWindow {
   TSerialPort* SerialPort1_ = nullptr;
   ReportStore report_;
   QImage GraphBitmap_;
+  // The graphs kept on GraphBitmap_ between records, and what the last draw
+  // changed on it for the copy onto the window.
+  WaveformDrawing waveformDrawing_;
+  HistogramDrawing histogramDrawing_;
+  GraphChange graphChange_;
   HarmonicsTableMarks marks_;
   GraphState graph_;
   TestState test_;

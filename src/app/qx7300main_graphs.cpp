@@ -10,15 +10,20 @@
 #include "ui_qx7300main.h"
 
 void Tqx7300form::DrawWaveformGraph() {
-  GraphBitmap_ = DrawWaveformBitmap(graph_, samples_, ui->CheckBox7->isChecked(),
-                                    FirstChar(fields_.CurrentRangeCode), FirstChar(fields_.VoltageRangeCode));
+  graphChange_ = waveformDrawing_.Draw(GraphBitmap_, graph_, samples_, ui->CheckBox7->isChecked(),
+                                       FirstChar(fields_.CurrentRangeCode), FirstChar(fields_.VoltageRangeCode));
 }
 
 void Tqx7300form::DrawHarmonicsHistogram() {
-  GraphBitmap_ = DrawHarmonicsHistogramBitmap(graph_, harmonics_, FirstChar(fields_.CurrentRangeCode));
+  graphChange_ = histogramDrawing_.Draw(GraphBitmap_, graph_, harmonics_, FirstChar(fields_.CurrentRangeCode));
 }
 
-void Tqx7300form::CopyGraphToWindow(QPoint windowPos) { ui->Panel6->CopyImage(GraphBitmap_, windowPos); }
+void Tqx7300form::CopyGraphToWindow(QPoint windowPos) {
+  // Right after a draw only its change is copied; at any other time all of
+  // the bitmap.
+  ui->Panel6->CopyImageChange(GraphBitmap_, windowPos, graphChange_);
+  graphChange_ = {};
+}
 
 void Tqx7300form::ClearGraphArea() {
   GraphBitmap_ = ClearedGraphArea(palette().color(QPalette::Button));

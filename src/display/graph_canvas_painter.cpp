@@ -102,7 +102,10 @@ const QStaticText& LaidOutText(const QFont& font, const QString& text) {
 void GraphPainter::TextOut(int x, int y, const QString& text, const QColor& background) {
   if (text.isEmpty()) return;
   const QFontMetrics metrics(painter_.font());
-  painter_.fillRect(QRect(x, y, TextWidth(painter_.font(), text), metrics.height()), background);
+  const QRect area(x, y, TextWidth(painter_.font(), text), metrics.height());
+  painter_.fillRect(area, background);
+  // Glyphs may reach a little past their advance and line height.
+  if (textAreas_) *textAreas_ << area.adjusted(-2, -2, 2, 2);
   const QPen pen = painter_.pen();
   painter_.setPen(Qt::black);
   painter_.drawStaticText(QPoint(x, y), LaidOutText(painter_.font(), text));

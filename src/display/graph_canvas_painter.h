@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPainter>
 #include <QString>
 
@@ -27,10 +28,13 @@ class GraphPainter {
   // Text size in pixels: 12 for the graphs' 9-point text, 19 for 14 points.
   void SetTextSize(int pixels);
   void TextOut(int x, int y, const QString& text, const QColor& background);
+  // From now on every text written adds the area it may have touched.
+  void CollectTextAreas(QList<QRect>* areas) { textAreas_ = areas; }
 
  private:
   QImage& image_;
   QPainter painter_;
+  QList<QRect>* textAreas_ = nullptr;
 };
 
 // The pixel sizes of the graphs' two text sizes on a 96 dpi screen.

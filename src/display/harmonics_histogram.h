@@ -2,8 +2,12 @@
 
 #include <QImage>
 
+#include <array>
+#include <utility>
+
 #include "display/graph_canvas_painter.h"
 #include "display/graph_state.h"
+#include "display/kept_graph.h"
 #include "results/harmonics_model.h"
 
 // Harmonics 1 to 40 against their limits: a green cross-hatched bar for the
@@ -17,3 +21,18 @@ int HistogramBarHeight(float fraction);
 
 // Series 1 (limit) or 2 (present value) of harmonic n, 1..40.
 void DrawHistogramBar(GraphPainter& canvas, int series, int harmonic, float fraction);
+
+// The histogram kept on one bitmap from record to record: the same pixels as
+// DrawHarmonicsHistogramBitmap, drawing again only the bars that changed
+// while the scale and colours stay as they are.
+class HistogramDrawing {
+ public:
+  GraphChange Draw(QImage& bitmap, GraphState& state, const HarmonicsModel& model, char currentRangeCode);
+
+  // The limit's and the value's bar heights of harmonics 1 to 40.
+  using BarHeights = std::array<std::pair<int, int>, 41>;
+
+ private:
+  KeptGraph kept_;
+  BarHeights drawn_{};
+};

@@ -18,12 +18,7 @@ void JoinTrace(GraphPainter& canvas, const std::array<quint8, WaveformSamples::k
   }
 }
 
-}  // namespace
-
-QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& samples, bool joinDots,
-                          char currentRangeCode, char voltageRangeCode) {
-  QImage image = DrawGraphFrame(state, kWaveformFrame);
-  GraphPainter canvas(image);
+void DrawTraces(GraphPainter& canvas, const GraphState& state, const WaveformSamples& samples, bool joinDots) {
   if (joinDots) {
     JoinTrace(canvas, samples.VoltageSamples, state.VoltageTraceColour);
     JoinTrace(canvas, samples.CurrentSamples, state.CurrentTraceColour);
@@ -34,6 +29,33 @@ QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& sample
       canvas.SetPixel(50 + n, SampleY(samples.CurrentSamples[n]), state.CurrentTraceColour);
     }
   }
+}
+
+// Where DrawTraces may put pixels: a joined step a pixel wider all round
+// than the two points it joins.
+GraphFootprint TraceFootprint(const WaveformSamples& samples, bool joinDots) {
+  GraphFootprint footprint(QSize(kWaveformFrame.width, kGraphHeight));
+  for (const auto* trace : {&samples.VoltageSamples, &samples.CurrentSamples}) {
+    for (int n = 1; n <= kSamplesDrawn; ++n) {
+      const int y = SampleY((*trace)[n]);
+      if (!joinDots) {
+        footprint.Mark(50 + n, y, 50 + n, y);
+      } else if (n >= 2) {
+        const int before = SampleY((*trace)[n - 1]);
+        footprint.Mark(48 + n, std::min(before, y) - 1, 51 + n, std::max(before, y) + 1);
+      }
+    }
+  }
+  return footprint;
+}
+
+// The whole graph; without samples, its fixed part.
+QImage DrawWaveform(const GraphState& state, const WaveformSamples* samples, bool joinDots, char currentRangeCode,
+                    char voltageRangeCode, QList<QRect>* textAreas = nullptr) {
+  QImage image = DrawGraphFrame(state, kWaveformFrame);
+  GraphPainter canvas(image);
+  if (samples) DrawTraces(canvas, state, *samples, joinDots);
+  canvas.CollectTextAreas(textAreas);
 
   const WaveformVoltageScale volts = WaveformVoltageScaleFor(voltageRangeCode);
   const WaveformCurrentScale amps = WaveformCurrentScaleFor(currentRangeCode);
@@ -54,4 +76,36 @@ QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& sample
   canvas.TextOut(5, 10, QStringLiteral("Waveform Graph"), back);
   canvas.TextOut(300, 10, amps.perDivision, back);
   return image;
+}
+
+}  // namespace
+
+QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& samples, bool joinDots,
+                          char currentRangeCode, char voltageRangeCode) {
+  return DrawWaveform(state, &samples, joinDots, currentRangeCode, voltageRangeCode);
+}
+
+GraphChange WaveformDrawing::Draw(QImage& bitmap, const GraphState& state, const WaveformSamples& samples,
+                                  bool joinDots, char currentRangeCode, char voltageRangeCode) {
+  const QByteArray look = GraphLook(state) + (joinDots ? 'J' : 'D') + currentRangeCode + voltageRangeCode;
+  const GraphFootprint traces = TraceFootprint(samples, joinDots);
+  const bool continues = kept_.Continues(bitmap, look);
+  if (!continues) {
+    QList<QRect> textAreas;
+    kept_.Restart(look, DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, &textAreas),
+                  textAreas);
+  }
+  if (!continues || kept_.CrossesText(traces)) {
+    bitmap = DrawWaveformBitmap(state, samples, joinDots, currentRangeCode, voltageRangeCode);
+    kept_.Finish(bitmap, traces);
+    return {bitmap.rect(), 0};
+  }
+  const GraphChange change{kept_.Drawn().Bounds() | traces.Bounds(), kept_.FinishedKey()};
+  kept_.Restore(bitmap);
+  {
+    GraphPainter canvas(bitmap);
+    DrawTraces(canvas, state, samples, joinDots);
+  }
+  kept_.Finish(bitmap, traces);
+  return change;
 }

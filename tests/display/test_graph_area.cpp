@@ -7,6 +7,7 @@
 #include "app/graph_canvas.h"
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
+#include "display/graph_frame.h"
 #include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "ui_qx7300main.h"
@@ -17,6 +18,14 @@ namespace {
 QColor SurfaceAt(Tqx7300form& window, int x, int y) {
   const QPoint origin = window.Form().Panel6->pos();
   return window.Form().Panel6->Surface().pixelColor(x - origin.x(), y - origin.y());
+}
+
+// The surface shows the whole graph bitmap at its place, also after the
+// copies of just what a record changed.
+bool SurfaceShowsTheGraph(Tqx7300form& window, QPoint place) {
+  const QImage& bitmap = window.GraphBitmap();
+  const QPoint origin = window.Form().Panel6->pos();
+  return window.Form().Panel6->Surface().copy(QRect(place - origin, bitmap.size())) == bitmap;
 }
 
 QList<QByteArray> HarmonicValues(float present) {
@@ -64,6 +73,13 @@ void TestGraphArea::voltageRecordRedrawsTheWaveform() {
   // The waveform sits at (530, 16): sample n at window x 580 + n, y 16 + 110.
   QCOMPARE(SurfaceAt(*window_, 580 + 10, 16 + 110), QColor(255, 0, 0));
   QCOMPARE(SurfaceAt(*window_, 530 + 20, 16 + 100), QColor(0, 255, 255));
+  for (int level : {150, 90, 200}) {
+    QList<quint8> moved(301);
+    for (int n = 0; n <= 300; ++n) moved[n] = static_cast<quint8>(level + (n % 40) - 20);
+    QVERIFY(window_->ProcessLine(RecordBuilder().Waveform('V', moved)));
+    QVERIFY(SurfaceShowsTheGraph(*window_, kWaveformPlace));
+  }
+  QVERIFY(window_->ProcessLine(RecordBuilder().Waveform('V', samples)));
   // A current record only stores its samples.
   const QImage before = window_->GraphBitmap();
   QVERIFY(window_->ProcessLine(RecordBuilder().Waveform('I', samples)));
@@ -92,6 +108,10 @@ void TestGraphArea::harmonicsRecordFollowsTheDisplayChoice() {
   const int x = 451 + 12 * 3 + 39 + 4;
   QCOMPARE(SurfaceAt(*window_, x, 16 + 200), QColor(255, 0, 0));
   QCOMPARE(SurfaceAt(*window_, x, 16 + 158), QColor(255, 255, 255));
+  for (float present : {400.0f, 1500.0f, 0.0f}) {
+    QVERIFY(window_->ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues(present)))));
+    QVERIFY(SurfaceShowsTheGraph(*window_, kHistogramPlace));
+  }
 
   window_->Form().RadioGroup1->SetItemIndex(2);
   const QImage before = window_->GraphBitmap();

@@ -1,4 +1,5 @@
 // Pixels of the graph bitmap: frame, grid, traces and histogram bars.
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include "display/graph_frame.h"
@@ -23,6 +24,24 @@ WaveformSamples Flat(quint8 voltage, quint8 current) {
   return samples;
 }
 
+// Every pixel that differs between two bitmaps lies inside `area`.
+bool DiffersOnlyInside(const QImage& before, const QImage& after, const QRect& area) {
+  for (int y = 0; y < after.height(); ++y) {
+    for (int x = 0; x < after.width(); ++x) {
+      if (before.pixel(x, y) != after.pixel(x, y) && !area.contains(x, y)) return false;
+    }
+  }
+  return true;
+}
+
+// After a draw on a kept bitmap: the same pixels as the whole draw, and the
+// change reported covers all that changed since the last one.
+void CheckKeptDraw(const QImage& before, const QImage& kept, const GraphChange& change, const QImage& whole,
+                   const char* step) {
+  QVERIFY2(kept == whole, step);
+  if (change.since != 0) QVERIFY2(DiffersOnlyInside(before, kept, change.area), step);
+}
+
 }  // namespace
 
 class TestGraphBitmap : public QObject {
@@ -38,6 +57,8 @@ class TestGraphBitmap : public QObject {
   void barHeights();
   void barsOnTheHistogram();
   void labelsWhereTheyBelong();
+  void keptWaveformMatchesWholeDraws();
+  void keptHistogramMatchesWholeDraws();
 };
 
 void TestGraphBitmap::waveformFrame() {
@@ -207,3 +228,118 @@ void TestGraphBitmap::labelsWhereTheyBelong() {
 
 QTEST_MAIN(TestGraphBitmap)
 #include "test_graph_bitmap.moc"
+
+void TestGraphBitmap::keptWaveformMatchesWholeDraws() {
+  QRandomGenerator random(7);
+  const auto sine = [](int amplitude, int phase) {
+    WaveformSamples samples;
+    for (int n = 0; n < WaveformSamples::kEntries; ++n) {
+      samples.VoltageSamples[n] = static_cast<quint8>(144 + amplitude * std::sin((n + phase) * 2 * M_PI / 300));
+      samples.CurrentSamples[n] = static_cast<quint8>(144 + amplitude / 2 * std::sin((n - phase) * 4 * M_PI / 300));
+    }
+    return samples;
+  };
+  const auto noise = [&random](int low, int high) {
+    WaveformSamples samples;
+    for (int n = 0; n < WaveformSamples::kEntries; ++n) {
+      samples.VoltageSamples[n] = static_cast<quint8>(random.bounded(low, high));
+      samples.CurrentSamples[n] = static_cast<quint8>(random.bounded(low, high));
+    }
+    return samples;
+  };
+  GraphState coloured;
+  coloured.PlotAreaColour = QColor(255, 255, 200);
+  coloured.VoltageTraceColour = QColor(0, 128, 0);
+  struct Step {
+    const char* name;
+    WaveformSamples samples;
+    bool joined;
+    char currentCode;
+    char voltageCode;
+    GraphState state;
+    bool replaceBitmap;
+    bool kept;  // drawn on the kept bitmap, not whole
+  };
+  const QList<Step> steps{
+      {"first", sine(90, 0), false, '7', '0', {}, false, false},
+      {"dots move", sine(80, 13), false, '7', '0', {}, false, true},
+      {"joined", sine(80, 13), true, '7', '0', {}, false, false},
+      {"joined move", sine(100, 40), true, '7', '0', {}, false, true},
+      {"noise in the plot", noise(60, 230), true, '7', '0', {}, false, true},
+      {"up to the scale text", noise(40, 250), true, '7', '0', {}, false, false},
+      {"across the texts", noise(0, 256), true, '7', '0', {}, false, false},
+      {"back inside", sine(60, 5), true, '7', '0', {}, false, true},
+      {"dots across the texts", noise(0, 256), false, '7', '0', {}, false, false},
+      {"dots inside", sine(90, 77), false, '7', '0', {}, false, true},
+      {"new current range", sine(90, 78), false, '3', '0', {}, false, false},
+      {"new voltage range", sine(90, 79), false, '3', '1', {}, false, false},
+      {"new colours", sine(90, 80), false, '3', '1', coloured, false, false},
+      {"bitmap replaced", sine(90, 81), false, '3', '1', coloured, true, false},
+      {"after the replacement", sine(70, 82), false, '3', '1', coloured, false, true},
+  };
+  WaveformDrawing drawing;
+  QImage bitmap;
+  for (const Step& step : steps) {
+    if (step.replaceBitmap) bitmap = ClearedGraphArea(Qt::gray);
+    const QImage before = bitmap.copy();
+    const GraphChange change =
+        drawing.Draw(bitmap, step.state, step.samples, step.joined, step.currentCode, step.voltageCode);
+    CheckKeptDraw(before, bitmap, change,
+                  DrawWaveformBitmap(step.state, step.samples, step.joined, step.currentCode, step.voltageCode),
+                  step.name);
+    QVERIFY2((change.since != 0) == step.kept, step.name);
+  }
+}
+
+void TestGraphBitmap::keptHistogramMatchesWholeDraws() {
+  QRandomGenerator random(11);
+  const auto model = [&random](float top, int every) {
+    HarmonicsModel m;
+    for (int n = 1; n <= 40; ++n) {
+      m.HarmonicValue[1][n] = n % every == 0 ? 0.0f : static_cast<float>(random.bounded(top));
+      m.HarmonicValue[2][n] = static_cast<float>(random.bounded(top));
+    }
+    return m;
+  };
+  GraphState manual;
+  manual.AutoScale = false;
+  manual.ManualScaleIndex = 2;
+  struct Step {
+    const char* name;
+    HarmonicsModel model;
+    char currentCode;
+    GraphState state;
+    bool replaceBitmap;
+    bool kept;
+  };
+  const HarmonicsModel first = model(1.0f, 3);
+  HarmonicsModel fewChanged = first;
+  fewChanged.HarmonicValue[2][4] *= 0.5f;
+  fewChanged.HarmonicValue[1][39] = 0.9f;
+  const QList<Step> steps{
+      {"first", first, '2', {}, false, false},
+      {"same again", first, '2', {}, false, true},
+      {"a few bars change", fewChanged, '2', {}, false, true},
+      {"all change", model(1.5f, 4), '2', {}, false, true},
+      {"over full scale", model(40.0f, 5), '2', {}, false, true},
+      {"all zero", HarmonicsModel(), '2', {}, false, true},
+      {"back up", model(1.0f, 6), '2', {}, false, true},
+      {"new range and scale", model(1.0f, 6), '7', {}, false, false},
+      {"manual scale", model(1.0f, 7), '7', manual, false, false},
+      {"bitmap replaced", model(1.0f, 8), '7', manual, true, false},
+      {"after the replacement", model(1.0f, 9), '7', manual, false, true},
+  };
+  HistogramDrawing drawing;
+  QImage bitmap;
+  for (const Step& step : steps) {
+    if (step.replaceBitmap) bitmap = ClearedGraphArea(Qt::gray);
+    const QImage before = bitmap.copy();
+    GraphState kept = step.state;
+    GraphState whole = step.state;
+    const GraphChange change = drawing.Draw(bitmap, kept, step.model, step.currentCode);
+    CheckKeptDraw(before, bitmap, change, DrawHarmonicsHistogramBitmap(whole, step.model, step.currentCode),
+                  step.name);
+    QVERIFY2((change.since != 0) == step.kept, step.name);
+    QCOMPARE(kept.RangeIndex, whole.RangeIndex);
+  }
+}

@@ -1,0 +1,89 @@
+#include "display/kept_graph.h"
+
+#include <algorithm>
+#include <cstring>
+
+GraphFootprint::GraphFootprint(QSize bitmap)
+    : size_(bitmap), columns_(static_cast<size_t>(std::max(bitmap.width(), 0))) {}
+
+void GraphFootprint::Mark(int x1, int y1, int x2, int y2) {
+  const int left = std::max(std::min(x1, x2), 0);
+  const int right = std::min(std::max(x1, x2), size_.width() - 1);
+  const int top = std::max(std::min(y1, y2), 0);
+  const int bottom = std::min(std::max(y1, y2), size_.height() - 1);
+  if (left > right || top > bottom) return;
+  for (int x = left; x <= right; ++x) {
+    Span& span = columns_[static_cast<size_t>(x)];
+    if (span.bottom < span.top) {
+      span = {top, bottom};
+    } else {
+      span.top = std::min(span.top, top);
+      span.bottom = std::max(span.bottom, bottom);
+    }
+  }
+}
+
+bool GraphFootprint::Intersects(const QRect& area) const {
+  const int left = std::max(area.left(), 0);
+  const int right = std::min(area.right(), size_.width() - 1);
+  for (int x = left; x <= right; ++x) {
+    const Span& span = columns_[static_cast<size_t>(x)];
+    if (span.bottom >= span.top && span.top <= area.bottom() && span.bottom >= area.top()) return true;
+  }
+  return false;
+}
+
+QRect GraphFootprint::Bounds() const {
+  QRect bounds;
+  for (int x = 0; x < size_.width(); ++x) {
+    const Span& span = columns_[static_cast<size_t>(x)];
+    if (span.bottom >= span.top) bounds |= QRect(x, span.top, 1, span.bottom - span.top + 1);
+  }
+  return bounds;
+}
+
+void GraphFootprint::CopyCovered(const QImage& source, QImage& target) const {
+  Q_ASSERT(source.size() == size_ && target.size() == size_ && source.format() == target.format());
+  const size_t pixel = static_cast<size_t>(source.depth() / 8);
+  const qsizetype from = source.bytesPerLine();
+  const qsizetype to = target.bytesPerLine();
+  const uchar* in = source.constBits();
+  uchar* out = target.bits();
+  for (int x = 0; x < size_.width(); ++x) {
+    const Span& span = columns_[static_cast<size_t>(x)];
+    const size_t offset = static_cast<size_t>(x) * pixel;
+    for (int y = span.top; y <= span.bottom; ++y) std::memcpy(out + y * to + offset, in + y * from + offset, pixel);
+  }
+}
+
+bool KeptGraph::Continues(const QImage& bitmap, const QByteArray& look) const {
+  return finishedKey_ != 0 && bitmap.cacheKey() == finishedKey_ && look == look_ &&
+         bitmap.size() == fixedPart_.size() && bitmap.format() == fixedPart_.format();
+}
+
+void KeptGraph::Restart(const QByteArray& look, const QImage& fixedPart, const QList<QRect>& textAreas) {
+  look_ = look;
+  fixedPart_ = fixedPart;
+  textAreas_ = textAreas;
+  drawn_ = GraphFootprint(fixedPart.size());
+  finishedKey_ = 0;
+}
+
+bool KeptGraph::CrossesText(const GraphFootprint& footprint) const {
+  return std::any_of(textAreas_.cbegin(), textAreas_.cend(),
+                     [&](const QRect& area) { return footprint.Intersects(area); });
+}
+
+void KeptGraph::Finish(const QImage& bitmap, const GraphFootprint& drawn) {
+  drawn_ = drawn;
+  finishedKey_ = bitmap.cacheKey();
+}
+
+QByteArray GraphLook(const GraphState& state) {
+  QByteArray look;
+  for (const QColor& colour : {state.GraphBackColour, state.PlotAreaColour, state.GridColour,
+                               state.VoltageTraceColour, state.CurrentTraceColour}) {
+    look += QByteArray::number(colour.rgba(), 16) + ',';
+  }
+  return look;
+}

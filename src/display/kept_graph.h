@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QRect>
+
+#include <vector>
+
+#include "display/graph_state.h"
+
+// The pixels a graph's data may have covered: per column, one span of rows.
+// Marks may cover more than was drawn, never less.
+class GraphFootprint {
+ public:
+  explicit GraphFootprint(QSize bitmap = {});
+
+  // Columns x1..x2 and rows y1..y2, inclusive and in any order, clipped to
+  // the bitmap.
+  void Mark(int x1, int y1, int x2, int y2);
+  bool Intersects(const QRect& area) const;
+  QRect Bounds() const;
+  // Copies the covered pixels from `source` into `target`.
+  void CopyCovered(const QImage& source, QImage& target) const;
+
+ private:
+  struct Span {
+    int top = 0;
+    int bottom = -1;  // empty
+  };
+  QSize size_;
+  std::vector<Span> columns_;
+};
+
+// A graph bitmap redrawn record after record on the same fixed part (frame,
+// scales and titles): that part is drawn once for each look of the graph, and
+// a record puts back only the pixels the last record's data covered before
+// drawing its own. Whole redraws are left for a new look, a bitmap that has
+// been replaced or drawn on elsewhere since, and data that would cross a
+// text (texts are written over the data, so there the order matters).
+class KeptGraph {
+ public:
+  // Whether `bitmap` is, untouched, the one last finished here under `look`.
+  bool Continues(const QImage& bitmap, const QByteArray& look) const;
+  // A new look: its fixed part (the graph without data) and the areas of its
+  // texts.
+  void Restart(const QByteArray& look, const QImage& fixedPart, const QList<QRect>& textAreas);
+  // Whether data covering `footprint` would cross a text.
+  bool CrossesText(const GraphFootprint& footprint) const;
+  // Puts back the fixed part where the last data was.
+  void Restore(QImage& bitmap) const { drawn_.CopyCovered(fixedPart_, bitmap); }
+  const GraphFootprint& Drawn() const { return drawn_; }
+  const QImage& FixedPart() const { return fixedPart_; }
+  // The bitmap as finished, with what its data covers now.
+  void Finish(const QImage& bitmap, const GraphFootprint& drawn);
+  // The bitmap's cache key when it was last finished (0 before).
+  qint64 FinishedKey() const { return finishedKey_; }
+
+ private:
+  QByteArray look_;
+  QImage fixedPart_;
+  QList<QRect> textAreas_;
+  GraphFootprint drawn_;
+  qint64 finishedKey_ = 0;
+};
+
+// What one draw changed on the bitmap, for copying just that onto the
+// window: the part that differs from the bitmap as it was under key `since`.
+struct GraphChange {
+  QRect area;
+  qint64 since = 0;
+};
+
+// The colours of the graph area, as part of a graph's look.
+QByteArray GraphLook(const GraphState& state);
