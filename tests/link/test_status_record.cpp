@@ -1,5 +1,9 @@
 // The status and range tables and the small rules of the meter panel.
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <cstring>
+#include <limits>
 
 #include "link/command_vocabulary.h"
 #include "link/meter_extremes.h"
@@ -124,6 +128,28 @@ void TestStatusRecord::derivedValues() {
   QCOMPARE(FormatFixed(RatioOf("", "1"), 3, 6), QStringLiteral(" 0.000"));
   QCOMPARE(FormatFixed(0.0f, 2, 6), QStringLiteral("  0.00"));
   QCOMPARE(FormatFixed(12345.678f, 2, 6), QStringLiteral("12345.68"));
+
+  // Written exactly as Qt's "%*.*f" writes it: halves (away from zero) on the
+  // binary value, signs of zero, the largest floats, and what is not a
+  // number.
+  const auto printed = [](float value, int decimals, int width) {
+    return QString::asprintf("%*.*f", width, decimals, static_cast<double>(value));
+  };
+  QList<float> values{0.125f, 0.375f, -0.125f, 0.5f, 2.5f, 2.675f, -0.0f, -0.004f, -1e-30f, 0.05f, 1e20f, -3.4e38f,
+                      std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::infinity(),
+                      std::numeric_limits<float>::denorm_min()};
+  QRandomGenerator random(3);
+  for (int k = 0; k < 5000; ++k) {
+    const quint32 bits = random.generate();
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    values << value << static_cast<float>(random.bounded(4000.0) - 2000.0);
+  }
+  for (float value : values) {
+    for (int decimals : {0, 1, 2, 3}) {
+      QCOMPARE(FormatFixed(value, decimals, 6), printed(value, decimals, 6));
+    }
+  }
 }
 
 void TestStatusRecord::extremes() {
