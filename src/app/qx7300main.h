@@ -13,6 +13,7 @@
 #include "display/harmonics_histogram.h"
 #include "display/harmonics_table.h"
 #include "display/waveform_graph.h"
+#include "link/field_rule.h"
 #include "link/meter_extremes.h"
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
@@ -101,7 +102,7 @@ class Tqx7300form : public QMainWindow {
   void ConsumeReceived(quint16 count, const std::function<quint8()>& receiveChar);
   // One complete line; false when a bounds failure ends the notification.
   bool ProcessLine(QByteArray line);
-  void HandleCommonSection(const QByteArray& line);
+  void HandleCommonSection(const LineFields& fields);
   void UpdateMeterExtremes();
   void ResetMeterExtremes();
 
@@ -116,7 +117,7 @@ class Tqx7300form : public QMainWindow {
   bool HandleHarmonicsRecord(const QByteArray& line);
 
   // The harmonics summary panel from the assessment fields of a line.
-  void HandleAssessmentFields(const QByteArray& line);
+  void HandleAssessmentFields(const LineFields& fields);
   // The harmonics table's cell drawing.
   void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell);
   // The harmonics table's marks, loaded at start-up from the working folder.

@@ -24,10 +24,10 @@ constexpr qsizetype kWaveformLineLength = 409;
 const QColor kPromptOff(255, 0, 0);
 const QColor kPromptOn(0, 255, 0);
 
-QString Field(const QByteArray& line, quint16 n) { return QString::fromLatin1(ExtractField(line, n)); }
+QString Field(const LineFields& fields, quint16 n) { return QString::fromLatin1(fields.Field(n)); }
 
 // A field whose first character is a prefix the meter does not show.
-QString FieldAfterPrefix(const QByteArray& line, quint16 n) { return Field(line, n).mid(1); }
+QString FieldAfterPrefix(const LineFields& fields, quint16 n) { return Field(fields, n).mid(1); }
 
 void CopySamples(const QByteArray& line, std::array<quint8, WaveformSamples::kEntries>& samples) {
   for (int k = 0; k < WaveformSamples::kFilled; ++k) {
@@ -55,14 +55,15 @@ void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& 
 }
 
 bool Tqx7300form::ProcessLine(QByteArray line) {
-  QString status = Field(line, 2);
-  QString currentRange = Field(line, 3);
-  QString voltageRange = Field(line, 4);
+  const LineFields fields(line);
+  QString status = Field(fields, 2);
+  QString currentRange = Field(fields, 3);
+  QString voltageRange = Field(fields, 4);
   fields_.StatusCode = status.isEmpty() ? QStringLiteral("W") : status;
   fields_.CurrentRangeCode = currentRange.isEmpty() ? QStringLiteral("0") : currentRange;
   fields_.VoltageRangeCode = voltageRange.isEmpty() ? QStringLiteral("0") : voltageRange;
 
-  HandleCommonSection(line);
+  HandleCommonSection(fields);
 
   if (currentRange.startsWith(QLatin1Char('4'))) {
     line.insert(qMin(kRangeFourPadIndex, line.size()), "  ");
@@ -93,7 +94,7 @@ bool Tqx7300form::ProcessLine(QByteArray line) {
   }
 }
 
-void Tqx7300form::HandleCommonSection(const QByteArray& line) {
+void Tqx7300form::HandleCommonSection(const LineFields& fields) {
   const char range = FirstChar(fields_.CurrentRangeCode);
   if (const std::optional<RangeUnits> units = UnitsForRange(range)) {
     ui->Label27->setText(units->current);
@@ -127,17 +128,17 @@ void Tqx7300form::HandleCommonSection(const QByteArray& line) {
                              : QStringLiteral("Start Timed Test"));
   }
 
-  fields_.VoltsRms = FieldAfterPrefix(line, 5);
-  fields_.VoltsPeak = Field(line, 6);
-  fields_.Frequency = Field(line, 7);
-  fields_.PeakPhase = Field(line, 8);
-  fields_.AmpsRms = FieldAfterPrefix(line, 10);
-  fields_.AmpsPeak = Field(line, 11);
-  fields_.FundamentalAmps = Field(line, 12);
-  fields_.TotalHarmonics = Field(line, 13);
-  fields_.Watts = FieldAfterPrefix(line, 14);
-  fields_.VoltAmps = Field(line, 15);
-  HandleAssessmentFields(line);
+  fields_.VoltsRms = FieldAfterPrefix(fields, 5);
+  fields_.VoltsPeak = Field(fields, 6);
+  fields_.Frequency = Field(fields, 7);
+  fields_.PeakPhase = Field(fields, 8);
+  fields_.AmpsRms = FieldAfterPrefix(fields, 10);
+  fields_.AmpsPeak = Field(fields, 11);
+  fields_.FundamentalAmps = Field(fields, 12);
+  fields_.TotalHarmonics = Field(fields, 13);
+  fields_.Watts = FieldAfterPrefix(fields, 14);
+  fields_.VoltAmps = Field(fields, 15);
+  HandleAssessmentFields(fields);
   // The present fundamental of the harmonic tables comes with every line.
   harmonics_.HarmonicText[2][1] = fields_.FundamentalAmps;
   harmonics_.HarmonicValue[2][1] = ParseSingle(fields_.FundamentalAmps).value_or(0.0f);

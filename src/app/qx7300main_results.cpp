@@ -11,12 +11,13 @@
 #include "results/harmonics_record.h"
 #include "ui_qx7300main.h"
 
-void Tqx7300form::HandleAssessmentFields(const QByteArray& line) {
-  const QByteArray classCode = ExtractField(line, 17);
-  const AssessmentSummary summary = SummariseAssessment(ExtractField(line, 9), ExtractField(line, 16), classCode,
-                                                        ExtractField(line, 18), ExtractField(line, 19));
+void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
+  const QByteArray classCode = fields.Field(17);
+  const QByteArray verdict = fields.Field(16);
+  const AssessmentSummary summary =
+      SummariseAssessment(fields.Field(9), verdict, classCode, fields.Field(18), fields.Field(19));
   fields_.SupplyCheckFlags = summary.SupplyCheckFlags;
-  fields_.HarmonicsVerdict = QString::fromLatin1(ExtractField(line, 16));
+  fields_.HarmonicsVerdict = QString::fromLatin1(verdict);
   fields_.ClassCode = QString::fromLatin1(classCode);
 
   ui->Label2->setText(summary.verdict);

@@ -108,7 +108,8 @@ GraphChange HistogramDrawing::Draw(QImage& bitmap, GraphState& state, const Harm
   const bool continues = kept_.Continues(bitmap, look);
   if (!continues) {
     QList<QRect> textAreas;
-    kept_.Restart(look, DrawHistogram(state, scale, nullptr, &textAreas), textAreas);
+    const QImage fixedPart = DrawHistogram(state, scale, nullptr, &textAreas);
+    kept_.Restart(look, DrawGraphFrame(state, kHistogramFrame), fixedPart, textAreas);
   }
   if (!continues || kept_.CrossesText(bars)) {
     bitmap = DrawHistogram(state, scale, &heights);

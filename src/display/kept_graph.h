@@ -42,13 +42,18 @@ class KeptGraph {
  public:
   // Whether `bitmap` is, untouched, the one last finished here under `look`.
   bool Continues(const QImage& bitmap, const QByteArray& look) const;
-  // A new look: its fixed part (the graph without data) and the areas of its
-  // texts.
-  void Restart(const QByteArray& look, const QImage& fixedPart, const QList<QRect>& textAreas);
+  // A new look: its frame, its fixed part (the frame with the texts: the
+  // graph without data) and the areas of its texts.
+  void Restart(const QByteArray& look, const QImage& frame, const QImage& fixedPart,
+               const QList<QRect>& textAreas);
   // Whether data covering `footprint` would cross a text.
   bool CrossesText(const GraphFootprint& footprint) const;
   // Puts back the fixed part where the last data was.
   void Restore(QImage& bitmap) const { drawn_.CopyCovered(fixedPart_, bitmap); }
+  // Puts back the bare frame where the last data was and under every text,
+  // for data that crosses a text: the texts are then written again over it.
+  // Returns the area put back.
+  QRect RestoreFrame(QImage& bitmap) const;
   const GraphFootprint& Drawn() const { return drawn_; }
   const QImage& FixedPart() const { return fixedPart_; }
   // The bitmap as finished, with what its data covers now.
@@ -58,6 +63,7 @@ class KeptGraph {
 
  private:
   QByteArray look_;
+  QImage frame_;
   QImage fixedPart_;
   QList<QRect> textAreas_;
   GraphFootprint drawn_;

@@ -49,14 +49,7 @@ GraphFootprint TraceFootprint(const WaveformSamples& samples, bool joinDots) {
   return footprint;
 }
 
-// The whole graph; without samples, its fixed part.
-QImage DrawWaveform(const GraphState& state, const WaveformSamples* samples, bool joinDots, char currentRangeCode,
-                    char voltageRangeCode, QList<QRect>* textAreas = nullptr) {
-  QImage image = DrawGraphFrame(state, kWaveformFrame);
-  GraphPainter canvas(image);
-  if (samples) DrawTraces(canvas, state, *samples, joinDots);
-  canvas.CollectTextAreas(textAreas);
-
+void WriteTexts(GraphPainter& canvas, const GraphState& state, char currentRangeCode, char voltageRangeCode) {
   const WaveformVoltageScale volts = WaveformVoltageScaleFor(voltageRangeCode);
   const WaveformCurrentScale amps = WaveformCurrentScaleFor(currentRangeCode);
   const QColor& back = state.GraphBackColour;
@@ -75,6 +68,16 @@ QImage DrawWaveform(const GraphState& state, const WaveformSamples* samples, boo
   canvas.SetTextSize(kGraphTextLarge);
   canvas.TextOut(5, 10, QStringLiteral("Waveform Graph"), back);
   canvas.TextOut(300, 10, amps.perDivision, back);
+}
+
+// The whole graph; without samples, its fixed part.
+QImage DrawWaveform(const GraphState& state, const WaveformSamples* samples, bool joinDots, char currentRangeCode,
+                    char voltageRangeCode, QList<QRect>* textAreas = nullptr) {
+  QImage image = DrawGraphFrame(state, kWaveformFrame);
+  GraphPainter canvas(image);
+  if (samples) DrawTraces(canvas, state, *samples, joinDots);
+  canvas.CollectTextAreas(textAreas);
+  WriteTexts(canvas, state, currentRangeCode, voltageRangeCode);
   return image;
 }
 
@@ -89,22 +92,28 @@ GraphChange WaveformDrawing::Draw(QImage& bitmap, const GraphState& state, const
                                   bool joinDots, char currentRangeCode, char voltageRangeCode) {
   const QByteArray look = GraphLook(state) + (joinDots ? 'J' : 'D') + currentRangeCode + voltageRangeCode;
   const GraphFootprint traces = TraceFootprint(samples, joinDots);
-  const bool continues = kept_.Continues(bitmap, look);
-  if (!continues) {
+  if (!kept_.Continues(bitmap, look)) {
     QList<QRect> textAreas;
-    kept_.Restart(look, DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, &textAreas),
-                  textAreas);
-  }
-  if (!continues || kept_.CrossesText(traces)) {
+    const QImage fixedPart = DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, &textAreas);
+    kept_.Restart(look, DrawGraphFrame(state, kWaveformFrame), fixedPart, textAreas);
     bitmap = DrawWaveformBitmap(state, samples, joinDots, currentRangeCode, voltageRangeCode);
     kept_.Finish(bitmap, traces);
     return {bitmap.rect(), 0};
   }
-  const GraphChange change{kept_.Drawn().Bounds() | traces.Bounds(), kept_.FinishedKey()};
-  kept_.Restore(bitmap);
+  // Traces go under the texts: where they cross one, the frame is put back
+  // under every text and the texts are written again over the new traces.
+  const bool crossesText = kept_.CrossesText(traces);
+  GraphChange change{traces.Bounds(), kept_.FinishedKey()};
+  if (crossesText) {
+    change.area |= kept_.RestoreFrame(bitmap);
+  } else {
+    change.area |= kept_.Drawn().Bounds();
+    kept_.Restore(bitmap);
+  }
   {
     GraphPainter canvas(bitmap);
     DrawTraces(canvas, state, samples, joinDots);
+    if (crossesText) WriteTexts(canvas, state, currentRangeCode, voltageRangeCode);
   }
   kept_.Finish(bitmap, traces);
   return change;

@@ -32,6 +32,29 @@ QByteArray ExtractField(const QByteArray& line, quint16 n) {
   return {};
 }
 
+LineFields::LineFields(const QByteArray& line) : line_(line) {
+  qsizetype begin = 0;
+  qsizetype end = line.size();
+  while (begin < end && IsBlankOrControl(line[begin])) ++begin;
+  while (end > begin && IsBlankOrControl(line[end - 1])) --end;
+  if (end - begin + 1 > kMaxWorkingText) return;
+  starts_.reserve(72);
+  starts_.push_back(begin);
+  const char* text = line.constData();
+  for (qsizetype i = begin; i < end; ++i) {
+    if (IsSeparator(text[i])) starts_.push_back(i + 1);
+  }
+  // The appended ";" closes the last field.
+  starts_.push_back(end + 1);
+}
+
+QByteArray LineFields::Field(quint16 n) const {
+  const size_t k = n == 0 ? 1 : n;
+  if (k >= starts_.size()) return {};
+  const qsizetype from = starts_[k - 1];
+  return line_.mid(from, starts_[k] - 1 - from);
+}
+
 int HexDigitValue(char ch) {
   if (ch >= '0' && ch <= '9') return ch - '0';
   if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;

@@ -43,9 +43,9 @@ QString WithAnalyserVerdict(const QString& line, const QString& verdict) {
 }  // namespace
 
 void ReadFlickerFields(const QByteArray& line, FlickerResults& results) {
-  const QByteArray section = line.mid(kSectionStart, kSectionLength);
+  const LineFields section(line.mid(kSectionStart, kSectionLength));
   for (int k = FlickerResults::kFirstField; k <= FlickerResults::kLastField; ++k)
-    results.FlickerField[static_cast<size_t>(k)] = QString::fromLatin1(ExtractField(section, static_cast<quint16>(k)));
+    results.FlickerField[static_cast<size_t>(k)] = QString::fromLatin1(section.Field(static_cast<quint16>(k)));
 }
 
 QString WithVerdict(const QString& text, bool pass) {

@@ -40,6 +40,10 @@ void TestFieldRule::fields() {
   QFETCH(int, n);
   QFETCH(QByteArray, expected);
   QCOMPARE(ExtractField(line, static_cast<quint16>(n)), expected);
+  // Split once, every field reads the same.
+  const LineFields fields(line);
+  QCOMPARE(fields.Field(static_cast<quint16>(n)), expected);
+  for (quint16 k = 0; k <= 8; ++k) QCOMPARE(fields.Field(k), ExtractField(line, k));
 }
 
 void TestFieldRule::lengthLimit() {
@@ -52,6 +56,9 @@ void TestFieldRule::lengthLimit() {
   QCOMPARE(ExtractField(tooLong, 2), QByteArray());
   // Trimmed blanks do not count.
   QCOMPARE(ExtractField(fits + "   \r\n", 2), QByteArray("B"));
+  QCOMPARE(LineFields(fits).Field(2), QByteArray("B"));
+  QCOMPARE(LineFields(fits).Field(3), QByteArray(65534 - 4, 'x'));
+  QCOMPARE(LineFields(tooLong).Field(1), QByteArray());
 }
 
 void TestFieldRule::hexDigits() {
