@@ -19,6 +19,15 @@ void GraphCanvas::EnsureSurface() {
 }
 
 void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos, Repaint repaint) {
+  // The window's every paint copies the kept graph again (a label changing
+  // on the window repaints it beneath); when the surface shows that image,
+  // unchanged, at that place already, there is nothing to copy.
+  const bool shown = !image.isNull() && image.cacheKey() == shownKey_ && windowPos == shownPos_ &&
+                     surface_.size() == size();
+  if (shown) {
+    if (repaint == Repaint::Schedule) update();
+    return;
+  }
   EnsureSurface();
   {
     QPainter painter(&surface_);

@@ -47,6 +47,7 @@ class TestGraphArea : public QObject {
   void voltageRecordRedrawsTheWaveform();
   void harmonicsRecordFollowsTheDisplayChoice();
   void clearingPaintsTheAreaAndPauses();
+  void surfaceCopiesOnlyWhatItDoesNotShow();
   void scaleButtonsWaitForTheNextRecord();
 
  private:
@@ -117,6 +118,33 @@ void TestGraphArea::harmonicsRecordFollowsTheDisplayChoice() {
   const QImage before = window_->GraphBitmap();
   QVERIFY(window_->ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues(10.0f)))));
   QCOMPARE(window_->GraphBitmap(), before);
+}
+
+void TestGraphArea::surfaceCopiesOnlyWhatItDoesNotShow() {
+  GraphCanvas& canvas = *window_->Form().Panel6;
+  const QPoint place = canvas.pos() + QPoint(10, 10);
+  const auto shows = [&](const QImage& image) {
+    return canvas.Surface().copy(QRect(QPoint(10, 10), image.size())) == image;
+  };
+  QImage a(40, 30, QImage::Format_RGB32);
+  a.fill(Qt::red);
+  QImage b(40, 30, QImage::Format_RGB32);
+  b.fill(Qt::green);
+  canvas.CopyImage(a, place);
+  QVERIFY(shows(a));
+  // Another image over it, then the first again: copied again.
+  canvas.CopyImage(b, place);
+  canvas.CopyImage(a, place);
+  QVERIFY(shows(a));
+  // The same image drawn on since: copied again.
+  a.setPixelColor(5, 5, Qt::blue);
+  canvas.CopyImage(a, place);
+  QVERIFY(shows(a));
+  // The same image elsewhere, then back: copied again.
+  canvas.CopyImage(a, place + QPoint(50, 0));
+  canvas.CopyImage(b, place + QPoint(50, 0));
+  canvas.CopyImage(a, place);
+  QVERIFY(shows(a));
 }
 
 void TestGraphArea::clearingPaintsTheAreaAndPauses() {
