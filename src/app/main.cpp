@@ -1,3 +1,4 @@
+#include "app/event_loop_probe.h"
 #include "app/program.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
@@ -62,5 +63,7 @@ int main(int argc, char** argv) {
   dialogs.SetParentWindow(&program.MainWindow());
   CloseOnTerminationSignals(&program.MainWindow());
   program.ShowMainWindow();
+  // Figures for measuring the whole program, when VELTRIX_PROBE asks for them.
+  const std::unique_ptr<EventLoopProbe> probe = EventLoopProbe::FromEnvironment();
   return application.exec();
 }

@@ -2,6 +2,7 @@
 // status panel, the meter panel and the record bodies.
 #include <QLabel>
 
+#include "app/event_loop_probe.h"
 #include "app/msg.h"
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
@@ -50,7 +51,9 @@ void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& 
     if (!framer_.Feed(ch, &line)) continue;
     // A bounds failure ends the line and leaves the rest of this
     // notification unread, for a later notification.
-    if (!ProcessLine(std::move(line))) return;
+    const bool whole = ProcessLine(std::move(line));
+    EventLoopProbe::CountRecord();
+    if (!whole) return;
   }
 }
 
