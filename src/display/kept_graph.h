@@ -35,9 +35,10 @@ class GraphFootprint {
 // A graph bitmap redrawn record after record on the same fixed part (frame,
 // scales and titles): that part is drawn once for each look of the graph, and
 // a record puts back only the pixels the last record's data covered before
-// drawing its own. Whole redraws are left for a new look, a bitmap that has
-// been replaced or drawn on elsewhere since, and data that would cross a
-// text (texts are written over the data, so there the order matters).
+// drawing its own. Whole redraws are left for a new look and for a bitmap
+// that has been replaced or drawn on elsewhere since. Texts are written over
+// the data, so data that would cross one needs the bare frame put back under
+// the texts and the texts written again (or a whole redraw).
 class KeptGraph {
  public:
   // Whether `bitmap` is, untouched, the one last finished here under `look`.
