@@ -42,10 +42,9 @@ QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
       kept.plot != state.PlotAreaColour || kept.grid != state.GridColour) {
     kept = {state.GraphBackColour, state.PlotAreaColour, state.GridColour, PaintGraphFrame(state, kind)};
   }
-  // The caller draws on its own copy.
-  QImage copy = kept.image;
-  copy.detach();
-  return copy;
+  // Shared: a caller that draws on it draws on its own copy, as QImage
+  // copies on the first write.
+  return kept.image;
 }
 
 namespace {

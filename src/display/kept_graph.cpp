@@ -78,7 +78,17 @@ void KeptGraph::Restart(const QByteArray& look, const QImage& frame, const QImag
   fixedPart_ = fixedPart;
   textAreas_ = textAreas;
   drawn_ = GraphFootprint(fixedPart.size());
-  finishedKey_ = 0;
+}
+
+void KeptGraph::StartAfresh(QImage& bitmap) {
+  const bool ours = finishedKey_ != 0 && bitmap.cacheKey() == finishedKey_ && bitmap.size() == fixedPart_.size() &&
+                    bitmap.format() == fixedPart_.format() && bitmap.bytesPerLine() == fixedPart_.bytesPerLine();
+  if (ours) {
+    std::memcpy(bitmap.bits(), fixedPart_.constBits(), static_cast<size_t>(fixedPart_.sizeInBytes()));
+  } else {
+    bitmap = fixedPart_.copy();
+  }
+  drawn_ = GraphFootprint(fixedPart_.size());
 }
 
 bool KeptGraph::CrossesText(const GraphFootprint& footprint) const {

@@ -43,6 +43,11 @@ class KeptGraph {
  public:
   // Whether `bitmap` is, untouched, the one last finished here under `look`.
   bool Continues(const QImage& bitmap, const QByteArray& look) const;
+  const QByteArray& Look() const { return look_; }
+  // Starts `bitmap` afresh as the fixed part with no data on it: drawn over
+  // in place when it is the one last finished here (no new bitmap), else
+  // replaced by a copy.
+  void StartAfresh(QImage& bitmap);
   // A new look: its frame, its fixed part (the frame with the texts: the
   // graph without data) and the areas of its texts.
   void Restart(const QByteArray& look, const QImage& frame, const QImage& fixedPart,

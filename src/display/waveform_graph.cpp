@@ -92,18 +92,21 @@ GraphChange WaveformDrawing::Draw(QImage& bitmap, const GraphState& state, const
                                   bool joinDots, char currentRangeCode, char voltageRangeCode) {
   const QByteArray look = GraphLook(state) + (joinDots ? 'J' : 'D') + currentRangeCode + voltageRangeCode;
   const GraphFootprint traces = TraceFootprint(samples, joinDots);
+  GraphChange change{traces.Bounds(), kept_.FinishedKey()};
   if (!kept_.Continues(bitmap, look)) {
-    QList<QRect> textAreas;
-    const QImage fixedPart = DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, &textAreas);
-    kept_.Restart(look, DrawGraphFrame(state, kWaveformFrame), fixedPart, textAreas);
-    bitmap = DrawWaveformBitmap(state, samples, joinDots, currentRangeCode, voltageRangeCode);
-    kept_.Finish(bitmap, traces);
-    return {bitmap.rect(), 0};
+    if (look != kept_.Look()) {
+      QList<QRect> textAreas;
+      const QImage fixedPart = DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, &textAreas);
+      kept_.Restart(look, DrawGraphFrame(state, kWaveformFrame), fixedPart, textAreas);
+    }
+    // A new range or colour: the whole bitmap starts again from the fixed
+    // part and is all copied onto the window.
+    kept_.StartAfresh(bitmap);
+    change = {bitmap.rect(), 0};
   }
   // Traces go under the texts: where they cross one, the frame is put back
   // under every text and the texts are written again over the new traces.
   const bool crossesText = kept_.CrossesText(traces);
-  GraphChange change{traces.Bounds(), kept_.FinishedKey()};
   if (crossesText) {
     change.area |= kept_.RestoreFrame(bitmap);
   } else {
