@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "display/graph_canvas_painter.h"
 #include "display/graph_frame.h"
 #include "display/graph_scales.h"
 
@@ -11,6 +12,7 @@ constexpr int kBottom = 260;
 const QColor kLimitColour(0, 255, 0);
 const QColor kValueColour(255, 0, 0);
 
+// Series 1 (limit) or 2 (present value) of harmonic n, 1..40.
 void DrawBar(GraphPainter& canvas, int series, int harmonic, int height) {
   const QBrush brush = series == 1 ? QBrush(kLimitColour, Qt::DiagCrossPattern) : QBrush(kValueColour);
   const int x0 = 12 * harmonic + 39;
@@ -87,10 +89,6 @@ int HistogramBarHeight(float fraction) {
   if (!(height > 0.0f)) return 0;  // negatives and NaN
   if (height > 200.0f) return 200;
   return static_cast<int>(height);
-}
-
-void DrawHistogramBar(GraphPainter& canvas, int series, int harmonic, float fraction) {
-  DrawBar(canvas, series, harmonic, HistogramBarHeight(fraction));
 }
 
 QImage DrawHarmonicsHistogramBitmap(GraphState& state, const HarmonicsModel& model, char currentRangeCode) {

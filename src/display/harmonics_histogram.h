@@ -5,7 +5,6 @@
 #include <array>
 #include <utility>
 
-#include "display/graph_canvas_painter.h"
 #include "display/graph_state.h"
 #include "display/kept_graph.h"
 #include "results/harmonics_model.h"
@@ -18,9 +17,6 @@ QImage DrawHarmonicsHistogramBitmap(GraphState& state, const HarmonicsModel& mod
 // Bar height in pixels for a fraction of full scale: 200 pixels a full
 // scale, rounded half to even, clamped to 0..200.
 int HistogramBarHeight(float fraction);
-
-// Series 1 (limit) or 2 (present value) of harmonic n, 1..40.
-void DrawHistogramBar(GraphPainter& canvas, int series, int harmonic, float fraction);
 
 // The histogram kept on one bitmap from record to record: the same pixels as
 // DrawHarmonicsHistogramBitmap, drawing again only the bars that changed

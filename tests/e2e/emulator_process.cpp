@@ -65,3 +65,12 @@ void WriteSettingsFile(const QString& folder, int port) {
              "08 December 2026 09:00;    Date & Time Saved\r\n" +
              QByteArray::number(port) + ";    Com Port\r\n8\r\n0\r\nCourier\r\n0\r\n");
 }
+
+bool StartProgramProcess(QProcess& veltrix, const QString& program, const QString& folder) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  veltrix.setProcessEnvironment(environment);
+  veltrix.setWorkingDirectory(folder);
+  veltrix.start(program, {});
+  return veltrix.waitForStarted(5000);
+}

@@ -32,3 +32,7 @@ class EmulatorProcess {
 // Writes a settings file naming the port and a start-up configuration, as
 // the operator's last run would have left them.
 void WriteSettingsFile(const QString& folder, int port);
+
+// Starts the program at `program` as its own process in `folder`, on the
+// offscreen platform.
+bool StartProgramProcess(QProcess& veltrix, const QString& program, const QString& folder);

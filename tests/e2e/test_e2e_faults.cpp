@@ -505,12 +505,7 @@ void TestE2eFaults::programProcessIdlesThroughAHangUp() {
   QVERIFY(emulator.Ready());
   WriteSettingsFile(folder_->Path(), kHangupPort);
   QProcess veltrix;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  veltrix.setProcessEnvironment(environment);
-  veltrix.setWorkingDirectory(folder_->Path());
-  veltrix.start(QStringLiteral(QX7300_VELTRIX), {});
-  QVERIFY(veltrix.waitForStarted(5000));
+  QVERIFY(StartProgramProcess(veltrix, QStringLiteral(QX7300_VELTRIX), folder_->Path()));
   QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), kStartUpCommands, 10000);
 
   // While the line is gone nobody touches the program: it must sit idle,

@@ -128,12 +128,7 @@ void TestE2eLive::programProcessClosesTheLinkInOrder() {
   WriteSettingsFile(folder_->Path(), 1);
 
   QProcess veltrix;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  veltrix.setProcessEnvironment(environment);
-  veltrix.setWorkingDirectory(folder_->Path());
-  veltrix.start(QStringLiteral(QX7300_VELTRIX), {});
-  QVERIFY(veltrix.waitForStarted(5000));
+  QVERIFY(StartProgramProcess(veltrix, QStringLiteral(QX7300_VELTRIX), folder_->Path()));
   // Start-up opens the port two seconds after the window appears.
   QTRY_VERIFY_WITH_TIMEOUT(DeviceHeld(emulator.SlavePath()), 10000);
   QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), kStartUpCommands, 5000);
