@@ -13,14 +13,14 @@ Tcomfaultform::Tcomfaultform(QWidget* parent) : QDialog(parent), ui(new Ui::Tcom
     done(Rejected);
     emit UseOfflinePressed();
   });
-  connect(ui->Button2, &QPushButton::clicked, this, [this] {
-    done(Rejected);
-    emit CancelPressed();
-  });
+  connect(ui->Button2, &QPushButton::clicked, this, &Tcomfaultform::reject);
   connect(ui->Button3, &QPushButton::clicked, this, [this] {
     done(Accepted);
     emit RetryPressed();
   });
+  // An operator who types the port number and presses Enter means to try
+  // again on it.
+  ui->Button3->setDefault(true);
 }
 
 Tcomfaultform::~Tcomfaultform() { delete ui; }
@@ -28,3 +28,17 @@ Tcomfaultform::~Tcomfaultform() { delete ui; }
 void Tcomfaultform::SetComPort(quint8 port) { ui->Edit1->setText(QString::number(port)); }
 
 QString Tcomfaultform::ComPortText() const { return ui->Edit1->text(); }
+
+void Tcomfaultform::reject() {
+  // Escape and the close box give up for now, as "Cancel" does; going
+  // offline for the rest of the run is only ever chosen on purpose.
+  done(Rejected);
+  emit CancelPressed();
+}
+
+void Tcomfaultform::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Typing replaces the number shown.
+  ui->Edit1->setFocus(Qt::OtherFocusReason);
+  ui->Edit1->selectAll();
+}

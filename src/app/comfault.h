@@ -7,7 +7,8 @@ class Tcomfaultform;
 }
 
 // No-response dialog: offered when the analyser stays silent after a command.
-// "Retry" closes it with OK, "Cancel" and "Use Offline" with Cancel; the
+// "Retry" closes it with OK and is the default button, "Cancel" (also
+// Escape and the close box) and "Use Offline" with Cancel; the
 // main window reacts to each button through its signal, which is raised
 // after the dialog's result is set, so a reaction that fails still leaves
 // the dialog closing as its button says.
@@ -23,10 +24,16 @@ class Tcomfaultform : public QDialog {
   void SetComPort(quint8 port);
   QString ComPortText() const;
 
+  // Escape and the close box: as "Cancel".
+  void reject() override;
+
  signals:
   void RetryPressed();
   void CancelPressed();
   void UseOfflinePressed();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   Ui::Tcomfaultform* ui;

@@ -85,6 +85,9 @@ void Tqx7300form::ApplyDesignAppearance() {
   ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);
   setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
   SetMeterPanelColour(Qt::red);
+  // The cover over the display area during a change of standard hides what
+  // lies under it.
+  ui->Panel8->setAutoFillBackground(true);
   ui->Image1->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
   CentreOnScreen(this);
 }

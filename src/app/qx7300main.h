@@ -157,6 +157,9 @@ class Tqx7300form : public QMainWindow {
   void RecordStepResult();
   // The fixed headings of the flicker grids.
   void WriteFlickerGridHeadings();
+  // Empties the voltage-variation summary and its grid below the heading:
+  // the lines of an earlier test must not stand beside a new one's.
+  void ClearFlickerSummary();
   FlickerResults& Flicker() { return flicker_; }
   ManualSteps& ManualStepRecords() { return manualSteps_; }
 
@@ -174,6 +177,9 @@ class Tqx7300form : public QMainWindow {
   void RadioButton2Click();  // "Manual Switching" selected
   void NewManualSequence();
   void ClearManualGrids();
+  // The start button's caption and whether it can be pressed, from the
+  // last status, the test type and the manual sequence.
+  void ShowStartButton();
   // Current ranging: the lock button, "Range Up" (-1) and "Range Down" (+1).
   void ToggleLock();
   void StepRange(int direction);
@@ -214,7 +220,8 @@ class Tqx7300form : public QMainWindow {
   void SaveConfigurationFile(const QString& path);
   void SaveCurrentConfiguration1Click();
   void LoadConfiguration1Click();
-  // The settings file, then the start-up configuration.
+  // The settings file, then the start-up configuration; nothing until the
+  // settings have been loaded at start-up.
   void SaveSettings();
   void ReadSettings();
   void DefaultsProcedure();

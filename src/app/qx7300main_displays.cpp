@@ -47,6 +47,11 @@ void Tqx7300form::RadioGroup2Click() {
   if (item == 0) {
     DrawWaveformGraph();
     CopyGraphToWindow(kWaveformPlace);
+  } else if (item == 1 || item == 2) {
+    // The latest results at once, not what the grid held when last shown:
+    // the next flicker record may be far off, or not come while the link
+    // is down.
+    UpdateFlickerDisplay();
   }
 }
 

@@ -62,6 +62,11 @@ void Tqx7300form::UpdateFlickerDisplay() {
   }
 }
 
+void Tqx7300form::ClearFlickerSummary() {
+  flicker_.FlickerDisplayLines.fill(QString());
+  ClearGridColumn(ui->StringGrid2, 0, 1, FlickerResults::kSummaryLines - 1);
+}
+
 void Tqx7300form::WriteFlickerGridHeadings() {
   WriteCells(ui->StringGrid3, FlickerTablesHeadings());
   WriteCells(ui->StringGrid2, VoltageVariationHeadings());
@@ -75,23 +80,24 @@ void Tqx7300form::ShowManualSwitchingResults() {
 }
 
 void Tqx7300form::RecordStepResult() {
-  // A finished sequence keeps its results: later "Test Complete" periods
-  // only move the step on.
-  if (!test_.ManualSequenceFinished) {
-    ManualStepRecord& step = manualSteps_.Step(test_.StepNumber);
-    step.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
-    step.dmax = flicker_.F(25);
-  }
+  // A finished sequence keeps its results as they were reported: a later
+  // "Test Complete" period neither records nor moves the step on, since a
+  // step past the last would enter the marks and the combined result.
+  if (test_.ManualSequenceFinished) return;
+  ManualStepRecord& step = manualSteps_.Step(test_.StepNumber);
+  step.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+  step.dmax = flicker_.F(25);
   const quint8 lastStep = std::max<quint8>(test_.EventsToCollect, 1);
-  if (test_.StepNumber < lastStep || test_.ManualSequenceFinished) {
-    ui->Button5->setText(TestSequencing::StartCaption(true, test_.StepNumber));
+  if (test_.StepNumber < lastStep) {
     if (test_.StepNumber < ManualSteps::kSteps) ++test_.StepNumber;
+    ShowStartButton();
     ShowManualSwitchingResults();
     return;
   }
 
   test_.ManualSequenceFinished = true;
   test_.StepNumber = lastStep;
+  ShowStartButton();
   // The last step is evaluated with its own result before anything of it is
   // reported, whatever a repaint does while the message shows.
   ShowManualSwitchingResults();

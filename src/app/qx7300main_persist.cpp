@@ -119,6 +119,7 @@ ProgramSettings Tqx7300form::TakeProgramSettings() const {
 }
 
 void Tqx7300form::SaveSettings() {
+  if (!shell_.SettingsLoaded) return;
   if (!SaveSettingsFile(InWorkingFolder(kSettingsFileName), TakeProgramSettings(), QDateTime::currentDateTime()))
     dialogs_.ShowMessage(QString::fromLatin1(kSettingsWriteError));
   SaveConfigurationFile(InWorkingFolder(kStartupConfigurationSaveName));
@@ -135,6 +136,7 @@ void Tqx7300form::ReadSettings() {
     DefaultsProcedure();
     return;
   }
+  shell_.SettingsLoaded = true;
   shell_.PrinterFont = read.Settings->PrinterFont;
   test_.ReportCounter = static_cast<quint32>(read.Settings->ReportCounter);
 }
@@ -151,6 +153,7 @@ void Tqx7300form::DefaultsProcedure() {
     shell_.ComPortNumber = *port;
   }
   ApplySetupDefaults();
+  shell_.SettingsLoaded = true;
   SaveSettings();
 }
 

@@ -115,21 +115,13 @@ void Tqx7300form::HandleCommonSection(const LineFields& fields) {
 
   const char status = FirstChar(fields_.StatusCode);
   ApplyStatusCode(status);
+  // After a start the set-up stays locked through records of what came
+  // before (held results, hold, overload, free run) until the analyser has
+  // reported the test running; only its end gives the set-up back.
   if (status == 'T') test_.StartPending = false;
-  const bool idleBeforeStart = test_.StartPending && (status == 'U' || status == 'W');
-  if (StatusEnablesPanels(status) && !idleBeforeStart) {
-    ui->Panel1->setEnabled(true);
-    ui->Panel2->setEnabled(true);
-  }
-  if (status == 'T') {
-    ui->Label43->setVisible(true);
-    ui->Button5->setText(QStringLiteral("Abort Test"));
-  } else {
-    ui->Label43->setVisible(false);
-    ui->Button5->setText(ui->RadioButton2->isChecked()
-                             ? QStringLiteral("Start Step %1").arg(test_.StepNumber)
-                             : QStringLiteral("Start Timed Test"));
-  }
+  if (StatusEnablesPanels(status) && !test_.StartPending) SetSettingsPanelsEnabled(true);
+  ui->Label43->setVisible(status == 'T');
+  ShowStartButton();
 
   fields_.VoltsRms = FieldAfterPrefix(fields, 5);
   fields_.VoltsPeak = Field(fields, 6);
@@ -157,11 +149,12 @@ void Tqx7300form::ApplyStatusCode(char status) {
   if (status != 'Q') return;
 
   BuildReport();
-  if (!ui->RadioButton2->isChecked()) return;
+  if (!ManualSwitching()) return;
   HideOperatorPrompt();
   // The analyser keeps sending "Test Complete" while it holds the results;
   // the end-of-step actions run for the first of them only.
-  if (fields_.ResultsLatched) return;
+  // Nor for results still held from before a step was started.
+  if (fields_.ResultsLatched || test_.StartPending) return;
   fields_.ResultsLatched = true;
   SaveSettings();
   UpdateFlickerDisplay();
@@ -170,8 +163,8 @@ void Tqx7300form::ApplyStatusCode(char status) {
 
 void Tqx7300form::HandleSecondsToGo() {
   if (const std::optional<quint16> secs = SecondsToGo(fields_.StatusCode)) {
-    const bool flickerStandard = ui->ComboBox1->currentIndex() == 1;
-    if (ui->RadioButton2->isChecked() && flickerStandard) {
+    const bool flickerStandard = FlickerStandard();
+    if (ManualSwitching()) {
       switch (PromptForStep(*secs, test_.TestDuration)) {
         case SwitchingPrompt::SwitchOff:
           ShowOperatorPrompt(QStringLiteral("Switch OFF Unit Under Test."), kPromptOff);

@@ -14,7 +14,7 @@ ReportSnapshot Tqx7300form::TakeReportSnapshot() const {
   s.EquipmentUnderTest = ui->Edit8->text();
   s.SerialNumber = ui->Edit9->text();
   s.TestedBy = ui->Edit10->text();
-  s.ManualSwitching = ui->RadioButton2->isChecked();
+  s.ManualSwitching = ManualSwitching();
   s.Measurement = ui->ComboBox1->currentIndex();
   s.Extremes = extremes_;
   s.CurrentRangeCode = fields_.CurrentRangeCode;

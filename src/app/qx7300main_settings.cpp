@@ -2,6 +2,7 @@
 // which controls each shows and allows, and the command groups that give
 // the analyser the set-up. Every change re-shows its panel and resends.
 #include <QMouseEvent>
+#include <QScopeGuard>
 
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
@@ -59,13 +60,16 @@ void Tqx7300form::StandardChanged() {
   if (!shell_.StartupComplete) return;
   ui->Panel8->raise();
   ui->Panel8->show();
-  ui->RadioGroup1->SetItemIndex(0);
-  ui->RadioGroup2->SetItemIndex(0);
-  ReinitialiseForStandard();
-  ClearReport();
-  ResetMeterExtremes();
-  WaitTicks(kStandardSettleTicks, true);
-  ui->Panel8->hide();
+  {
+    // A command that fails (a port gone) must not leave the area covered.
+    const auto uncover = qScopeGuard([this] { ui->Panel8->hide(); });
+    ui->RadioGroup1->SetItemIndex(0);
+    ui->RadioGroup2->SetItemIndex(0);
+    ReinitialiseForStandard();
+    ClearReport();
+    ResetMeterExtremes();
+    WaitTicks(kStandardSettleTicks, true);
+  }
   if (ui->ComboBox1->currentIndex() == 0) {
     // Harmonics are measured on the range the analyser picks itself.
     test_.RangeLocked = false;
@@ -101,6 +105,9 @@ void Tqx7300form::ReinitialiseForStandard() {
       ui->StringGrid3->hide();
       ui->RadioGroup2->SetItemIndex(0);
       ui->RadioButton1->setChecked(true);
+      // "Continuous" chosen already runs no reaction, yet its duration must
+      // hold: two hours for a two-hour Plt test, not the "600" above.
+      ui->Edit7->setText(TestSequencing::ContinuousDurationText(ui->CheckBox5->isChecked()));
     }
   }
   DrawWaveformGraph();
@@ -113,7 +120,7 @@ void Tqx7300form::HarmonicsSettingChanged() {
 }
 
 void Tqx7300form::ShowHarmonicsSettings() {
-  ui->Button5->setText(TestSequencing::kStartTimedTest);
+  ShowStartButton();
   ui->Button4->hide();
   ui->RadioGroup1->show();
   ui->RadioGroup2->hide();
@@ -175,7 +182,7 @@ void Tqx7300form::ShowFlickerSettings() {
                                          ui->Label125, ui->Label123, ui->Label124};
   const QList<QWidget*> pltOption{ui->CheckBox5, ui->Label128, ui->Label129};
   if (ui->RadioButton1->isChecked()) {
-    ui->Button5->setText(TestSequencing::kStartTimedTest);
+    ShowStartButton();
     for (QWidget* control : continuousLimits) control->show();
     ui->Button4->hide();
     ui->Panel5->show();
@@ -192,7 +199,7 @@ void Tqx7300form::ShowFlickerSettings() {
     for (QWidget* control : pltOption) control->setVisible(ui->CheckBox6->isChecked());
   }
   if (ui->RadioButton2->isChecked()) {
-    ui->Button5->setText(TestSequencing::StartCaption(true, test_.StepNumber));
+    ShowStartButton();
     for (QWidget* control : continuousLimits) control->hide();
     ui->Button4->show();
     ui->Label127->show();

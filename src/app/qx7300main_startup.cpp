@@ -102,7 +102,10 @@ void Tqx7300form::ClearReport() { ::ClearReport(TakeReportSnapshot(), report_); 
 
 bool Tqx7300form::FormCloseQuery() {
   SaveSettings();
-  if (shell_.PortConnected) {
+  // A port open now (a Retry or a command may have opened it after a failed
+  // start-up), or one that was open and closed itself when the line went:
+  // the first command opens it again if the analyser is back.
+  if (SerialPort1_->Open() || shell_.PortConnected) {
     // The window closes whatever the line does: a port that cannot be
     // reached any more is reported, and the close goes on.
     try {

@@ -39,7 +39,16 @@ void Tqx7300form::ConnectTestControl() {
   connect(ui->Button7, &QPushButton::clicked, this, [this] { StepRange(+1); });
 }
 
-bool Tqx7300form::ManualSwitching() const { return ui->RadioButton2->isChecked(); }
+// The test type belongs to the flicker set-up: under the harmonics standard
+// every test is a timed test, whatever the hidden choice says.
+bool Tqx7300form::ManualSwitching() const { return ui->RadioButton2->isChecked() && FlickerStandard(); }
+
+void Tqx7300form::ShowStartButton() {
+  const TestSequencing::StartButtonState button = TestSequencing::StartButtonFor(
+      FirstChar(fields_.StatusCode) == 'T', ManualSwitching(), test_.StepNumber, test_.ManualSequenceFinished);
+  ui->Button5->setText(button.caption);
+  ui->Button5->setEnabled(button.enabled);
+}
 
 bool Tqx7300form::FlickerStandard() const { return ui->ComboBox1->currentIndex() == 1; }
 
@@ -54,9 +63,13 @@ void Tqx7300form::StartOrAbort() {
     SendCommand(Command::AbortTest());
     return;
   }
+  // A finished sequence keeps its results until a new one is begun.
+  if (ManualSwitching() && test_.ManualSequenceFinished) return;
   SaveSettings();
   // The set-up stays as it is until the analyser reports the test over.
   SetSettingsPanelsEnabled(false);
+  // Until the analyser reports the test running, records still on the line
+  // (results held, on hold, free run) describe what came before it.
   test_.StartPending = true;
   ResetMeterExtremes();
   ClearReport();
@@ -134,9 +147,10 @@ void Tqx7300form::RadioButton2Click() {
 void Tqx7300form::NewManualSequence() {
   test_.StepNumber = 1;
   test_.ManualSequenceFinished = false;
-  ui->Button5->setText(TestSequencing::StartCaption(ManualSwitching(), test_.StepNumber));
+  ShowStartButton();
   manualSteps_.StartSequence();
   ClearManualGrids();
+  ClearFlickerSummary();
   // Results the analyser may still be holding belong to an earlier test:
   // only a step started from here ends with a result of this sequence.
   fields_.ResultsLatched = true;

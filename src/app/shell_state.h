@@ -14,6 +14,10 @@ struct ShellState {
   bool LinkFaultSuppressed = true;
   // The serial port opened at start-up or from the Settings dialog.
   bool PortConnected = false;
+  // The settings file has been read (or made by the defaults procedure).
+  // Until then the window holds no settings of the operator's, and saving
+  // would overwrite theirs with the program's initial values.
+  bool SettingsLoaded = false;
   // Start of the current test; printed as "Tested On" in the report.
   QDateTime TestStartTime;
   // The port number kept in the settings file; the serial port follows it.

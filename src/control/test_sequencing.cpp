@@ -24,4 +24,10 @@ QString StartCaption(bool manualSwitching, quint8 stepNumber) {
   return manualSwitching ? QStringLiteral("Start Step %1").arg(stepNumber) : kStartTimedTest;
 }
 
+StartButtonState StartButtonFor(bool testRunning, bool manualSwitching, quint8 stepNumber, bool sequenceFinished) {
+  if (testRunning) return {kAbortTest, true};
+  if (manualSwitching && sequenceFinished) return {kSequenceFinished, false};
+  return {StartCaption(manualSwitching, stepNumber), true};
+}
+
 }  // namespace TestSequencing

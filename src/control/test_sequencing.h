@@ -37,4 +37,15 @@ std::optional<quint8> ValidEvents(const QString& text);
 // "Start Step <n>" for a manual-switching step, else "Start Timed Test".
 QString StartCaption(bool manualSwitching, quint8 stepNumber);
 
+// The start button as the test stands. While a test runs it aborts it.
+// A finished manual sequence cannot be started again: its results stay in
+// the window and the report until "New Test", a change of test type or of
+// standard begins a new one.
+struct StartButtonState {
+  QString caption;
+  bool enabled = true;
+};
+inline const QString kSequenceFinished = QStringLiteral("Test has Finished");
+StartButtonState StartButtonFor(bool testRunning, bool manualSwitching, quint8 stepNumber, bool sequenceFinished);
+
 }  // namespace TestSequencing

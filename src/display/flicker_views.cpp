@@ -49,5 +49,7 @@ GridCells VoltageVariationCells(const FlickerResults& results) {
   GridCells cells;
   for (int row = 0; row < FlickerResults::kSummaryLines; ++row)
     cells.append({0, row, results.FlickerDisplayLines[static_cast<size_t>(row)]});
+  // Before a record has filled the summary the grid keeps its heading.
+  if (cells.first().text.isEmpty()) cells.first() = VoltageVariationHeadings().first();
   return cells;
 }

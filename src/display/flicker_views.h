@@ -12,5 +12,6 @@ GridCells VoltageVariationHeadings();
 // interval being measured marked " <".
 GridCells FlickerTablesCells(const FlickerResults& results, bool twoHourPlt);
 
-// The "Voltage Fluctuations" view: summary lines 0 to 19 in rows 0 to 19.
+// The "Voltage Fluctuations" view: summary lines 0 to 19 in rows 0 to 19;
+// an empty summary leaves the heading in row 0.
 GridCells VoltageVariationCells(const FlickerResults& results);

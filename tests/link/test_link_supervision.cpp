@@ -114,6 +114,12 @@ void TestLinkSupervision::noResponseDialog_data() {
   QTest::newRow("retry text") << "retry" << "six" << true << QByteArray() << "Ready to Start Timed Test.";
   QTest::newRow("cancel") << "cancel" << "6" << false << QByteArray() << "Not Connected";
   QTest::newRow("use offline") << "offline" << "6" << false << QByteArray() << "Offline. Not Connected.";
+  // From the keyboard: the number typed replaces the one shown, Enter
+  // retries; Escape and the close box cancel.
+  QTest::newRow("typed, Enter") << "enter" << "6" << true << QByteArray("M:H,3;K:A;E:S;N:75;R:W;")
+                                << "Ready to Start Timed Test.";
+  QTest::newRow("Escape") << "escape" << "6" << false << QByteArray() << "Not Connected";
+  QTest::newRow("close box") << "close" << "6" << false << QByteArray() << "Not Connected";
 }
 
 void TestLinkSupervision::noResponseDialog() {
@@ -123,18 +129,31 @@ void TestLinkSupervision::noResponseDialog() {
   QFETCH(QByteArray, sent);
   QFETCH(QString, status);
   Ui::Tcomfaultform& form = comfault_->Form();
-  QPushButton* press = button == QLatin1String("retry")    ? form.Button3
-                       : button == QLatin1String("cancel") ? form.Button2
-                                                           : form.Button1;
+  const bool retried = button == QLatin1String("retry") || button == QLatin1String("enter");
   Ui().Label43->setText(QStringLiteral("12 Seconds to Go."));
   window_->Comstimer().start();
-  AnswerWhenShown(comfault_, form.Edit1, port, press);
+  if (button == QLatin1String("enter") || button == QLatin1String("escape") || button == QLatin1String("close")) {
+    QTimer::singleShot(0, [=, this] {
+      QTRY_VERIFY(comfault_->isVisible());
+      if (button == QLatin1String("close")) {
+        comfault_->close();
+        return;
+      }
+      QTest::keyClicks(form.Edit1, port);
+      QTest::keyClick(form.Edit1, button == QLatin1String("enter") ? Qt::Key_Return : Qt::Key_Escape);
+    });
+  } else {
+    QPushButton* press = button == QLatin1String("retry")    ? form.Button3
+                         : button == QLatin1String("cancel") ? form.Button2
+                                                             : form.Button1;
+    AnswerWhenShown(comfault_, form.Edit1, port, press);
+  }
   window_->ComstimerTimer();
   QVERIFY(!comfault_->isVisible());
   QCOMPARE(window_->Comstimer().isActive(), armedAfter);
   QCOMPARE(Sent(), sent);
   QCOMPARE(Ui().Label59->text(), status);
-  QCOMPARE(Ui().Label43->text().isEmpty(), button != QLatin1String("retry"));
+  QCOMPARE(Ui().Label43->text().isEmpty(), !retried);
   QCOMPARE(int(window_->Shell().ComPortNumber), 6);
   // "Use Offline" silences the watchdog for the rest of the run.
   QCOMPARE(window_->Shell().LinkFaultSuppressed, button == QLatin1String("offline"));

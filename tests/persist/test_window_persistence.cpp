@@ -207,6 +207,7 @@ void TestWindowPersistence::failedSavesAreReportedAndLoseNothing() {
   QVERIFY(QDir(folder_->Path()).mkdir(QStringLiteral("QX7300.ini")));
   const QString startup = folder_->FilePath(QStringLiteral("Startup.hac"));
   WriteFile(startup, "old\r\n");
+  window_->Shell().SettingsLoaded = true;  // as after start-up
   Ui().Edit10->setText(QStringLiteral("A. Smith"));
   window_->SaveSettings();
   QCOMPARE(dialogs_->Texts(QStringLiteral("message")), QStringList{QStringLiteral("INI File Write Error")});

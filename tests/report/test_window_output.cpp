@@ -65,6 +65,7 @@ void TestWindowOutput::init() {
   preview_ = new Tpreviewform;
   window_ = new Tqx7300form(*dialogs_);
   window_->starttimer().stop();
+  window_->Shell().SettingsLoaded = true;  // as after start-up
   Tqx7300form::Companions companions;
   companions.previewform = preview_;
   window_->SetCompanions(companions);
