@@ -7,9 +7,8 @@
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
 #include "serial/serial_port.h"
-#include "support/pty_analyser.h"
+#include "support/window_rig.h"
 #include "support/record_builder.h"
-#include "support/scripted_operator_dialogs.h"
 #include "ui_qx7300main.h"
 
 using namespace std::chrono_literals;
@@ -47,27 +46,22 @@ class TestTestControl : public QObject {
   QByteArray Drain() { return analyser_->Read(1 << 16, 150ms); }
   void Prepare(Setup setup);
 
+  std::unique_ptr<TWindowRig> rig_;
   TLinkedAnalyser* analyser_ = nullptr;
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   Tqx7300form* window_ = nullptr;
 };
 
 void TestTestControl::init() {
-  analyser_ = new TLinkedAnalyser(3);
-  QVERIFY(analyser_->Linked());
-  dialogs_ = new ScriptedOperatorDialogs;
-  window_ = new Tqx7300form(*dialogs_);
-  window_->starttimer().stop();
-  window_->SerialPort1().SetComNumber(3);
-  window_->SerialPort1().SetOpen(true);
-  window_->Shell().StartupComplete = true;
-  window_->show();
+  rig_ = std::make_unique<TWindowRig>();
+  QVERIFY(rig_->Ready());
+  analyser_ = &rig_->Analyser();
+  dialogs_ = &rig_->Dialogs();
+  window_ = &rig_->Window();
 }
 
 void TestTestControl::cleanup() {
-  delete window_;
-  delete dialogs_;
-  delete analyser_;
+  rig_.reset();
 }
 
 void TestTestControl::Prepare(Setup setup) {

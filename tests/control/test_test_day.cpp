@@ -12,6 +12,7 @@
 #include "persist/settings_file.h"
 #include "serial/serial_port.h"
 #include "support/record_builder.h"
+#include "support/test_working_folder.h"
 #include "support/window_rig.h"
 #include "ui_comfault.h"
 #include "ui_qx7300main.h"
@@ -19,11 +20,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A record of the given status with nothing in its body.
 QByteArray StatusLine(const QByteArray& status) {

@@ -6,8 +6,7 @@
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
 #include "serial/serial_port.h"
-#include "support/pty_analyser.h"
-#include "support/scripted_operator_dialogs.h"
+#include "support/window_rig.h"
 #include "ui_qx7300main.h"
 
 using namespace std::chrono_literals;
@@ -25,25 +24,27 @@ class TestDisplayChoice : public QObject {
   QByteArray Sent() { return analyser_->Read(1 << 12, 150ms); }
   Ui::Tqx7300form& Ui() { return window_->Form(); }
 
+  std::unique_ptr<TWindowRig> rig_;
   TLinkedAnalyser* analyser_ = nullptr;
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   Tqx7300form* window_ = nullptr;
 };
 
 void TestDisplayChoice::init() {
-  analyser_ = new TLinkedAnalyser(2);
-  QVERIFY(analyser_->Linked());
-  dialogs_ = new ScriptedOperatorDialogs;
-  window_ = new Tqx7300form(*dialogs_);
-  window_->starttimer().stop();
-  window_->SerialPort1().SetComNumber(2);
-  window_->show();
+  // Before start-up has finished; the port opens with the first command.
+  TWindowRig::Options options;
+  options.comNumber = 2;
+  options.openPort = false;
+  options.startupComplete = false;
+  rig_ = std::make_unique<TWindowRig>(options);
+  QVERIFY(rig_->Ready());
+  analyser_ = &rig_->Analyser();
+  dialogs_ = &rig_->Dialogs();
+  window_ = &rig_->Window();
 }
 
 void TestDisplayChoice::cleanup() {
-  delete window_;
-  delete dialogs_;
-  delete analyser_;
+  rig_.reset();
 }
 
 void TestDisplayChoice::harmonicsChoices() {

@@ -10,9 +10,8 @@
 #include "app/radio_group.h"
 #include "display/graph_frame.h"
 #include "serial/serial_port.h"
-#include "support/pty_analyser.h"
 #include "support/record_builder.h"
-#include "support/scripted_operator_dialogs.h"
+#include "support/window_rig.h"
 #include "ui_qx7300main.h"
 
 using namespace std::chrono_literals;
@@ -39,34 +38,26 @@ class TestWindowRepaint : public QObject {
 
  private:
   Ui::Tqx7300form& Ui() { return window_->Form(); }
-  QByteArray Sent() { return analyser_->Read(1 << 16, 150ms); }
-  void Select(int standard) {
-    Ui().ComboBox1->setCurrentIndex(standard);
-    window_->ReinitialiseForStandard();
-    Sent();
-  }
+  QByteArray Sent() { return rig_->Sent(); }
+  void Select(int standard) { rig_->Select(standard); }
 
-  TLinkedAnalyser* analyser_ = nullptr;
+  std::unique_ptr<TWindowRig> rig_;
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   Tqx7300form* window_ = nullptr;
 };
 
 void TestWindowRepaint::init() {
-  analyser_ = new TLinkedAnalyser(4);
-  QVERIFY(analyser_->Linked());
-  dialogs_ = new ScriptedOperatorDialogs;
-  window_ = new Tqx7300form(*dialogs_);
-  window_->starttimer().stop();
-  window_->SerialPort1().SetComNumber(4);
-  window_->Shell().StartupComplete = true;
-  window_->show();
+  // The port opens with the first command.
+  TWindowRig::Options options;
+  options.comNumber = 4;
+  options.openPort = false;
+  rig_ = std::make_unique<TWindowRig>(options);
+  QVERIFY(rig_->Ready());
+  dialogs_ = &rig_->Dialogs();
+  window_ = &rig_->Window();
 }
 
-void TestWindowRepaint::cleanup() {
-  delete window_;
-  delete dialogs_;
-  delete analyser_;
-}
+void TestWindowRepaint::cleanup() { rig_.reset(); }
 
 void TestWindowRepaint::paintRestoresTheAreaAndOnlyCopies_data() {
   QTest::addColumn<int>("standard");

@@ -10,9 +10,8 @@
 #include "link/command_vocabulary.h"
 #include "serial/serial_errors.h"
 #include "serial/serial_port.h"
-#include "support/pty_analyser.h"
+#include "support/window_rig.h"
 #include "support/record_builder.h"
-#include "support/scripted_operator_dialogs.h"
 #include "ui_qx7300main.h"
 
 using namespace std::chrono_literals;
@@ -33,23 +32,28 @@ class TestCommandChannel : public QObject {
  private:
   QByteArray Drain() { return analyser_->Read(1 << 16, 200ms); }
 
+  std::unique_ptr<TWindowRig> rig_;
   TLinkedAnalyser* analyser_ = nullptr;
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   Tqx7300form* window_ = nullptr;
 };
 
 void TestCommandChannel::init() {
-  analyser_ = new TLinkedAnalyser(5);
-  QVERIFY(analyser_->Linked());
-  dialogs_ = new ScriptedOperatorDialogs;
-  window_ = new Tqx7300form(*dialogs_);
-  window_->starttimer().stop();
+  // A hidden window without a port number: each test gives its own.
+  TWindowRig::Options options;
+  options.comNumber = 5;
+  options.giveNumber = false;
+  options.startupComplete = false;
+  options.show = false;
+  rig_ = std::make_unique<TWindowRig>(options);
+  QVERIFY(rig_->Ready());
+  analyser_ = &rig_->Analyser();
+  dialogs_ = &rig_->Dialogs();
+  window_ = &rig_->Window();
 }
 
 void TestCommandChannel::cleanup() {
-  delete window_;
-  delete dialogs_;
-  delete analyser_;
+  rig_.reset();
 }
 
 void TestCommandChannel::commandsLeaveInOrderATickApart() {

@@ -14,8 +14,7 @@
 #include "app/qx7300main.h"
 #include "app/veltrix_application.h"
 #include "serial/serial_port.h"
-#include "support/pty_analyser.h"
-#include "support/scripted_operator_dialogs.h"
+#include "support/window_rig.h"
 #include "ui_comfault.h"
 #include "ui_connect.h"
 #include "ui_qx7300main.h"
@@ -58,6 +57,7 @@ class TestLinkSupervision : public QObject {
   Ui::Tqx7300form& Ui() { return window_->Form(); }
 
   ScriptedOperatorDialogs& dialogs_;
+  std::unique_ptr<TWindowRig> rig_;
   TLinkedAnalyser* analyser_ = nullptr;
   Tcomfaultform* comfault_ = nullptr;
   TConnectform* settings_ = nullptr;
@@ -66,31 +66,21 @@ class TestLinkSupervision : public QObject {
 
 void TestLinkSupervision::init() {
   dialogs_.shown.clear();
-  analyser_ = new TLinkedAnalyser(6);
-  QVERIFY(analyser_->Linked());
-  comfault_ = new Tcomfaultform;
-  settings_ = new TConnectform;
-  window_ = new Tqx7300form(dialogs_);
-  window_->starttimer().stop();
-  Tqx7300form::Companions companions;
-  companions.comfaultform = comfault_;
-  companions.connectform = settings_;
-  window_->SetCompanions(companions);
-  window_->Shell().StartupComplete = true;
-  window_->Shell().LinkFaultSuppressed = false;
-  window_->Shell().ComPortNumber = 6;
-  window_->SerialPort1().SetComNumber(6);
-  window_->SerialPort1().SetOpen(true);
-  window_->Shell().PortConnected = true;
-  window_->show();
+  // The program's own dialogs, its port open, the watchdog free to speak.
+  TWindowRig::Options options;
+  options.comNumber = 6;
+  options.linkFaultsShown = true;
+  options.linkDialogs = true;
+  options.dialogs = &dialogs_;
+  rig_ = std::make_unique<TWindowRig>(options);
+  QVERIFY(rig_->Ready());
+  analyser_ = &rig_->Analyser();
+  comfault_ = rig_->Comfault();
+  settings_ = rig_->Settings();
+  window_ = &rig_->Window();
 }
 
-void TestLinkSupervision::cleanup() {
-  delete window_;
-  delete comfault_;
-  delete settings_;
-  delete analyser_;
-}
+void TestLinkSupervision::cleanup() { rig_.reset(); }
 
 void TestLinkSupervision::suppressedWatchdogKeepsCounting() {
   window_->Shell().LinkFaultSuppressed = true;

@@ -20,11 +20,6 @@
 
 namespace {
 
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString PdfText(const QString& path) {
   QProcess pdftotext;
   pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});

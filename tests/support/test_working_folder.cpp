@@ -15,6 +15,11 @@ QString SourceFilePath(const QString& relative) {
   return QStringLiteral(QX7300_SOURCE_DIR "/") + relative;
 }
 
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void CopyMarkBitmaps(const QString& folder) {
   const QString resources = SourceFilePath(QStringLiteral("resources/"));
   for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp"}) {

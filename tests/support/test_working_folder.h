@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -26,6 +27,9 @@ class TestWorkingFolder {
 // A file of the source tree, found from where the tests were built, so a
 // test executable runs the same inside and outside CTest.
 QString SourceFilePath(const QString& relative);
+
+// The bytes of a file; empty when it cannot be read.
+QByteArray FileBytes(const QString& path);
 
 // Copies tick.bmp, cross.bmp and fill.bmp from the source tree's resources.
 void CopyMarkBitmaps(const QString& folder);
