@@ -1,0 +1,1 @@
+// Compiles the test code's precompiled header (tests/support/CMakeLists.txt).
