@@ -12,42 +12,42 @@ std::mutex& ListLock() {
 }
 
 std::vector<TBaseDispatcher*>& Slots() {
-  static std::vector<TBaseDispatcher*> slots;
-  return slots;
+  static std::vector<TBaseDispatcher*> table;
+  return table;
 }
 
 }  // namespace
 
 int TDispatcherList::Add(TBaseDispatcher* dispatcher) {
   std::lock_guard lock(ListLock());
-  auto& slots = Slots();
-  const auto freeSlot = std::find(slots.begin(), slots.end(), nullptr);
-  if (freeSlot != slots.end()) {
+  auto& table = Slots();
+  const auto freeSlot = std::find(table.begin(), table.end(), nullptr);
+  if (freeSlot != table.end()) {
     *freeSlot = dispatcher;
-    return static_cast<int>(freeSlot - slots.begin());
+    return static_cast<int>(freeSlot - table.begin());
   }
-  slots.push_back(dispatcher);
-  return static_cast<int>(slots.size() - 1);
+  table.push_back(dispatcher);
+  return static_cast<int>(table.size() - 1);
 }
 
 void TDispatcherList::Remove(int handle) {
   std::lock_guard lock(ListLock());
-  auto& slots = Slots();
-  if (handle >= 0 && handle < static_cast<int>(slots.size()))
-    slots[handle] = nullptr;
+  auto& table = Slots();
+  if (handle >= 0 && handle < static_cast<int>(table.size()))
+    table[handle] = nullptr;
 }
 
 TBaseDispatcher* TDispatcherList::Find(int handle) {
   std::lock_guard lock(ListLock());
-  const auto& slots = Slots();
-  if (handle < 0 || handle >= static_cast<int>(slots.size()))
+  const auto& table = Slots();
+  if (handle < 0 || handle >= static_cast<int>(table.size()))
     return nullptr;
-  return slots[handle];
+  return table[handle];
 }
 
 int TDispatcherList::ActiveCount() {
   std::lock_guard lock(ListLock());
-  const auto& slots = Slots();
-  return static_cast<int>(std::count_if(slots.begin(), slots.end(),
+  const auto& table = Slots();
+  return static_cast<int>(std::count_if(table.begin(), table.end(),
                                         [](const TBaseDispatcher* d) { return d != nullptr; }));
 }
