@@ -102,7 +102,7 @@ void Tqx7300form::RecordStepResult() {
   // reported, whatever a repaint does while the message shows.
   ShowManualSwitchingResults();
   WriteManualResultsHeading(report_);
-  dialogs_.ShowInformation(QStringLiteral("Test has Finished"));
+  dialogs_.ShowInformation(TestSequencing::kSequenceFinished);
   QList<std::array<QString, 4>> stepCells;
   for (int s = 1; s <= test_.StepNumber; ++s) {
     const StepCellPlace place = StepCellsAt(s);

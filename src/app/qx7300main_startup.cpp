@@ -94,7 +94,7 @@ void Tqx7300form::ClearResults() {
   harmonics_.Clear();
   samples_.Clear();
   report_.ClearLines();
-  flicker_.FlickerDisplayLines.fill(QString());
+  // The flicker summary with it.
   NewManualSequence();
 }
 

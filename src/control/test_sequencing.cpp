@@ -20,14 +20,10 @@ std::optional<quint8> ValidEvents(const QString& text) {
   return static_cast<quint8>(*events);
 }
 
-QString StartCaption(bool manualSwitching, quint8 stepNumber) {
-  return manualSwitching ? QStringLiteral("Start Step %1").arg(stepNumber) : kStartTimedTest;
-}
-
 StartButtonState StartButtonFor(bool testRunning, bool manualSwitching, quint8 stepNumber, bool sequenceFinished) {
   if (testRunning) return {kAbortTest, true};
   if (manualSwitching && sequenceFinished) return {kSequenceFinished, false};
-  return {StartCaption(manualSwitching, stepNumber), true};
+  return {manualSwitching ? QStringLiteral("Start Step %1").arg(stepNumber) : kStartTimedTest, true};
 }
 
 }  // namespace TestSequencing

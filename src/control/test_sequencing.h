@@ -34,10 +34,8 @@ std::optional<int> ValidDuration(const QString& text);
 // "Number of Events to Collect" as steps when it holds 1 to 24.
 std::optional<quint8> ValidEvents(const QString& text);
 
+// The start button as the test stands: "Abort Test" while a test runs,
 // "Start Step <n>" for a manual-switching step, else "Start Timed Test".
-QString StartCaption(bool manualSwitching, quint8 stepNumber);
-
-// The start button as the test stands. While a test runs it aborts it.
 // A finished manual sequence cannot be started again: its results stay in
 // the window and the report until "New Test", a change of test type or of
 // standard begins a new one.
