@@ -23,6 +23,11 @@ void Tpreviewform::ShowLines(const QStringList& lines, const QString& fontName, 
   ui->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
+void Tpreviewform::OfferCsvSave(bool offered) {
+  ui->Button3->setEnabled(offered);
+  ui->Button3->setToolTip(offered ? QString() : QStringLiteral("A recalled report is kept as text only"));
+}
+
 bool Tpreviewform::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) emit Activated();
   return QDialog::event(event);

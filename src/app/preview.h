@@ -19,6 +19,8 @@ class Tpreviewform : public QDialog {
   Ui::Tpreviewform& Form() { return *ui; }
   // Shows the lines in the given font name and size.
   void ShowLines(const QStringList& lines, const QString& fontName, int pointSize);
+  // "Save as .CSV File" is offered only for a report that has a CSV form.
+  void OfferCsvSave(bool offered);
 
  signals:
   void Activated();

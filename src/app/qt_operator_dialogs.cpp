@@ -1,13 +1,11 @@
 #include "app/qt_operator_dialogs.h"
 
+#include "app/printer_font_dialog.h"
 #include "app/veltrix_application.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
-#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -108,14 +106,7 @@ void QtOperatorDialogs::PrinterSetup() {
 std::optional<OperatorDialogs::FontChoice> QtOperatorDialogs::ChooseFont(const FontChoice& current,
                                                                          int minPoints,
                                                                          int maxPoints) {
-  QFontDialog dialog(current.font, parent_);
-  dialog.setOption(QFontDialog::MonospacedFonts);
-  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  PrinterFontDialog dialog(current.font, current.colour, minPoints, maxPoints, parent_);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  FontChoice choice{dialog.selectedFont(), current.colour};
-  const int points = choice.font.pointSize();
-  if (points > 0) choice.font.setPointSize(qBound(minPoints, points, maxPoints));
-  const QColor colour = QColorDialog::getColor(current.colour, parent_, QStringLiteral("Font Colour"));
-  if (colour.isValid()) choice.colour = colour;
-  return choice;
+  return FontChoice{dialog.SelectedFont(), dialog.SelectedColour()};
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 #include "app/shell_state.h"
 #include "control/test_state.h"
@@ -19,6 +20,8 @@
 #include "link/rx_line_framer.h"
 #include "persist/configuration_file.h"
 #include "persist/settings_file.h"
+#include "report/graphic_printout.h"
+#include "report/report_files.h"
 #include "report/report_store.h"
 #include "report/report_text.h"
 #include "results/flicker_results.h"
@@ -237,12 +240,22 @@ class Tqx7300form : public QMainWindow {
   void PrintReportJob();
   void SaveTextReportFile();
   void SaveCsvReportFile();
+  // "Save Report as P&DF File...": the report page and the graphic printout
+  // in one PDF.
+  void SavePdfReportFile();
+  // The report is read into a store of its own and previewed; the live
+  // report goes on apart from it. Its set-up is then loaded as the menu's
+  // load does it.
   void ReCallReport1Click();
   void PrinterFont1Click();
   void Screendump1Click();
   void PrintCurrentGraphic1Click();
   // The preview shows the text report in the printer font.
   void FillPreview();
+  // What the preview, printing and saving take: the recalled report while
+  // one is shown, else the live one.
+  const ReportStore& ShownReport() const;
+  GraphicIdentification GraphicId() const;
   QFont PrinterQFont() const;
   QColor PrinterColour() const;
 
@@ -304,6 +317,7 @@ class Tqx7300form : public QMainWindow {
   RxLineFramer framer_;
   TSerialPort* SerialPort1_ = nullptr;
   ReportStore report_;
+  std::optional<RecalledReport> recalled_;
   QImage GraphBitmap_;
   // The graphs kept on GraphBitmap_ between records, and what the last draw
   // changed on it for the copy onto the window.

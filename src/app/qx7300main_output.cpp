@@ -1,26 +1,28 @@
 // The report and the graph taken to paper and to disk: the preview, the
-// printouts, the text and CSV files, recall, and the printer menu entries.
+// printouts, the text, CSV and PDF files, recall, and the printer menu
+// entries.
 #include <QDir>
+#include <QFile>
 #include <QPrinter>
 
 #include "app/operator_dialogs.h"
 #include "app/preview.h"
 #include "app/qx7300main.h"
 #include "persist/configuration_file.h"
+#include "persist/safe_file_writer.h"
+#include "persist/working_folder.h"
 #include "report/graphic_printout.h"
 #include "report/report_files.h"
+#include "report/report_pdf.h"
 #include "report/report_printout.h"
 #include "ui_qx7300main.h"
 
 namespace {
 
-// The operator's report folder ("c:\orvane" of the analyser's own PCs): the
-// folder orvane in the home folder, made when it is missing.
-QString ReportFolder() {
-  const QString folder = QDir::home().filePath(QStringLiteral("orvane"));
-  QDir().mkpath(folder);
-  return folder;
-}
+// Reports are kept in the working folder, beside the settings and the
+// start-up set-up (the desktop menu starts the program in ~/orvane). The
+// dialogs open there and make no folder of their own.
+QString ReportFolder() { return QDir::currentPath(); }
 
 OperatorDialogs::FileDialogOptions SaveTextDialog() {
   return {QStringLiteral("QX7300 Save Report as Text File"), QStringLiteral("Text Files|*.TXT"),
@@ -33,11 +35,30 @@ OperatorDialogs::FileDialogOptions SaveCsvDialog() {
           QStringLiteral("CSV"), ReportFolder(), true};
 }
 
+OperatorDialogs::FileDialogOptions SavePdfDialog() {
+  return {QStringLiteral("QX7300 Save Report as PDF File"), QStringLiteral("PDF Files|*.pdf"),
+          QStringLiteral("pdf"), ReportFolder(), true};
+}
+
 OperatorDialogs::FileDialogOptions RecallDialog() {
   return {QString(), QStringLiteral("QX7300 Reports|*.TXT"), QStringLiteral("*.TXT"), ReportFolder(), false};
 }
 
 const QString kPrintFailed = QStringLiteral("The printer could not print the page");
+const QString kPdfFailed = QStringLiteral("The PDF report could not be made");
+
+// What a file holds; nullopt when it is missing or cannot be read.
+std::optional<QByteArray> FileContents(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return file.readAll();
+}
+
+// The set-up saved beside a report, found whatever the letter case of its
+// name: RUN7.TXT finds run7.hac.
+QString CompanionOf(const QString& reportPath) {
+  return PathIgnoringCase(CompanionConfigurationPath(reportPath));
+}
 
 }  // namespace
 
@@ -46,6 +67,7 @@ void Tqx7300form::ConnectReportOutput() {
   connect(ui->PrintReport1, &QAction::triggered, this, &Tqx7300form::PrintReport1Click);
   connect(ui->SaveReportasTextFile1, &QAction::triggered, this, &Tqx7300form::SaveTextReportFile);
   connect(ui->SaveReportasCSVFile1, &QAction::triggered, this, &Tqx7300form::SaveCsvReportFile);
+  connect(ui->SaveReportasPDFFile1, &QAction::triggered, this, &Tqx7300form::SavePdfReportFile);
   connect(ui->ReCallReport1, &QAction::triggered, this, &Tqx7300form::ReCallReport1Click);
   connect(ui->PrinterSetup1, &QAction::triggered, this, [this] { dialogs_.PrinterSetup(); });
   connect(ui->PrinterFont1, &QAction::triggered, this, &Tqx7300form::PrinterFont1Click);
@@ -70,11 +92,20 @@ QFont Tqx7300form::PrinterQFont() const {
 
 QColor Tqx7300form::PrinterColour() const { return PrinterFontColour(shell_.PrinterFont.Colour); }
 
+const ReportStore& Tqx7300form::ShownReport() const { return recalled_ ? recalled_->Report : report_; }
+
+GraphicIdentification Tqx7300form::GraphicId() const {
+  return {ui->Edit8->text(), ui->Edit9->text(), ui->Edit10->text(), ui->Edit11->text()};
+}
+
 void Tqx7300form::FillPreview() {
   if (companions_.previewform == nullptr) return;
+  const ReportStore& report = ShownReport();
   QStringList lines;
-  for (int i = 0; i <= report_.LineCount(); ++i) lines << report_.Text(i);
+  for (int i = 0; i <= report.LineCount(); ++i) lines << report.Text(i);
   companions_.previewform->ShowLines(lines, shell_.PrinterFont.Name, shell_.PrinterFont.Size);
+  // A recalled report was kept as text only.
+  companions_.previewform->OfferCsvSave(!recalled_);
 }
 
 void Tqx7300form::PreViewReport1Click() {
@@ -88,44 +119,77 @@ void Tqx7300form::PrintReport1Click() {
 
 void Tqx7300form::PrintReportJob() {
   if (!dialogs_.Print()) return;
-  if (!PrintReport(dialogs_.Printer(), report_, PrinterQFont(), PrinterColour())) dialogs_.ShowError(kPrintFailed);
+  if (!PrintReport(dialogs_.Printer(), ShownReport(), PrinterQFont(), PrinterColour())) dialogs_.ShowError(kPrintFailed);
 }
 
 void Tqx7300form::SaveTextReportFile() {
   const QString path = dialogs_.SaveFileName(SaveTextDialog());
   if (path.isEmpty()) return;
-  // The set-up beside the report, so that recalling it brings both back.
-  SaveConfigurationFile(CompanionConfigurationPath(path));
-  const ReportFileResult saved = SaveTextReport(path, report_);
-  if (!saved.Ok()) dialogs_.ShowError(saved.errorText);
+  // The set-up beside the report, so that recalling it brings both back; a
+  // recalled report keeps the set-up it was saved with. The two are saved
+  // as one, so a report never stands beside another report's set-up.
+  QList<FileToSave> files{{path, TextReportBytes(ShownReport())}};
+  if (!recalled_) {
+    files.append({CompanionOf(path), TextLinesBytes(ConfigurationLines(TakeTestSetup()))});
+  } else if (recalled_->Companion) {
+    files.append({CompanionOf(path), *recalled_->Companion});
+  }
+  const QString error = SaveFilesTogetherOrError(files);
+  if (!error.isEmpty()) dialogs_.ShowError(error);
 }
 
 void Tqx7300form::SaveCsvReportFile() {
+  if (recalled_) return;  // no CSV form was kept with a recalled report
   const QString path = dialogs_.SaveFileName(SaveCsvDialog());
   if (path.isEmpty()) return;
   const ReportFileResult saved = SaveCsvReport(path, report_);
   if (!saved.Ok()) dialogs_.ShowError(saved.errorText);
 }
 
+void Tqx7300form::SavePdfReportFile() {
+  const QString path = dialogs_.SaveFileName(SavePdfDialog());
+  if (path.isEmpty()) return;
+  const QPrinter& printer = dialogs_.Printer();
+  const QByteArray pdf = ReportPdfBytes(ShownReport(), GraphBitmap_, GraphicId(), PrinterQFont(), PrinterColour(),
+                                        {printer.pageLayout(), printer.resolution()});
+  if (pdf.isEmpty()) {
+    dialogs_.ShowError(kPdfFailed);
+    return;
+  }
+  const QString error = SaveFileBytesOrError(path, pdf);
+  if (!error.isEmpty()) dialogs_.ShowError(error);
+}
+
 void Tqx7300form::ReCallReport1Click() {
   const QString path = dialogs_.OpenFileName(RecallDialog());
   if (path.isEmpty()) return;
-  // A file that cannot be read whole leaves the report as it was.
-  const ReportFileResult recalled = RecallReport(path, TakeReportSnapshot(), report_);
-  if (!recalled.Ok()) {
-    dialogs_.ShowError(recalled.errorText);
+  // The recalled report is kept apart from the live one, which the
+  // analyser's records go on filling while the preview shows the file.
+  RecalledReport recalled;
+  const ReportFileResult read = RecallReport(path, TakeReportSnapshot(), recalled.Report);
+  if (!read.Ok()) {
+    dialogs_.ShowError(read.errorText);
     return;
   }
-  PreViewReport1Click();
-  LoadConfiguration(CompanionConfigurationPath(path));
+  const QString companion = CompanionOf(path);
+  recalled.Companion = FileContents(companion);
+  recalled_ = std::move(recalled);
+  {
+    const auto back = qScopeGuard([this] { recalled_.reset(); });
+    PreViewReport1Click();
+  }
+  // The report's set-up comes back as "Load Configuration..." brings one.
+  LoadConfiguration(companion);
+  StandardChanged();
 }
 
 void Tqx7300form::PrinterFont1Click() {
-  const std::optional<OperatorDialogs::FontChoice> choice =
-      dialogs_.ChooseFont({PrinterQFont(), PrinterColour()}, 6, 10);
+  const std::optional<OperatorDialogs::FontChoice> choice = dialogs_.ChooseFont(
+      {PrinterQFont(), PrinterColour()}, PrinterFontValues::kMinSize, PrinterFontValues::kMaxSize);
   if (choice) {
     shell_.PrinterFont.Name = choice->font.family();
-    shell_.PrinterFont.Size = choice->font.pointSize();
+    shell_.PrinterFont.Size =
+        qBound(PrinterFontValues::kMinSize, choice->font.pointSize(), PrinterFontValues::kMaxSize);
     shell_.PrinterFont.Colour = PrinterFontColourNumber(choice->colour);
   }
   // Kept at once, confirmed or not.
@@ -133,11 +197,14 @@ void Tqx7300form::PrinterFont1Click() {
 }
 
 void Tqx7300form::Screendump1Click() {
+  // Asked where to print like every other job: the print dialog shows the
+  // page turned and asks before it replaces a file of the chosen name.
+  dialogs_.Printer().setPageOrientation(QPageLayout::Landscape);
+  if (!dialogs_.Print()) return;
   if (!PrintScreendump(dialogs_.Printer(), centralWidget()->grab().toImage())) dialogs_.ShowError(kPrintFailed);
 }
 
 void Tqx7300form::PrintCurrentGraphic1Click() {
   if (!dialogs_.Print()) return;
-  const GraphicIdentification id{ui->Edit8->text(), ui->Edit9->text(), ui->Edit10->text(), ui->Edit11->text()};
-  if (!PrintGraphic(dialogs_.Printer(), GraphBitmap_, id, PrinterQFont(), PrinterColour())) dialogs_.ShowError(kPrintFailed);
+  if (!PrintGraphic(dialogs_.Printer(), GraphBitmap_, GraphicId(), PrinterQFont(), PrinterColour())) dialogs_.ShowError(kPrintFailed);
 }

@@ -1,12 +1,20 @@
 #include "persist/safe_file_writer.h"
 
+#include <QFile>
 #include <QSaveFile>
 
-QString SaveFileBytesOrError(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  // Unbuffered, so every write reports what reached the file: a buffered
-  // write that the disk takes only in part (disk full, size limit) is
-  // flushed at commit without any error, leaving a cut file in place.
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Opens the temporary file beside path and writes all of bytes into it;
+// the system's reason on failure. Unbuffered, so every write reports what
+// reached the file: a buffered write that the disk takes only in part (disk
+// full, size limit) is flushed at commit without any error, leaving a cut
+// file in place.
+QString Stage(QSaveFile& file, const QByteArray& bytes) {
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
   qint64 written = 0;
   while (written < bytes.size()) {
@@ -18,11 +26,56 @@ QString SaveFileBytesOrError(const QString& path, const QByteArray& bytes) {
     }
     written += count;
   }
+  return {};
+}
+
+// What a file held before a save replaced it; nullopt when there was none.
+struct Previous {
+  bool readable = true;
+  std::optional<QByteArray> bytes;
+  QString error;
+};
+
+Previous PreviousContents(const QString& path) {
+  QFile file(path);
+  if (!file.exists()) return {};
+  if (!file.open(QIODevice::ReadOnly)) return {false, std::nullopt, file.errorString()};
+  return {true, file.readAll(), {}};
+}
+
+}  // namespace
+
+QString SaveFileBytesOrError(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  if (const QString error = Stage(file, bytes); !error.isEmpty()) return error;
   if (!file.commit()) return file.errorString();
   return {};
 }
 
 bool SaveFileBytes(const QString& path, const QByteArray& bytes) { return SaveFileBytesOrError(path, bytes).isEmpty(); }
+
+QString SaveFilesTogetherOrError(const QList<FileToSave>& files) {
+  std::vector<std::unique_ptr<QSaveFile>> staged;
+  std::vector<Previous> previous;
+  for (const FileToSave& file : files) {
+    // Unwritten temporary files are discarded when their QSaveFile goes.
+    staged.push_back(std::make_unique<QSaveFile>(file.path));
+    if (const QString error = Stage(*staged.back(), file.bytes); !error.isEmpty()) return error;
+    previous.push_back(PreviousContents(file.path));
+    if (!previous.back().readable) return previous.back().error;
+  }
+  for (size_t i = 0; i < staged.size(); ++i) {
+    if (staged[i]->commit()) continue;
+    QString error = staged[i]->errorString();
+    for (size_t done = 0; done < i; ++done) {
+      const QString& path = files[static_cast<qsizetype>(done)].path;
+      const bool restored = previous[done].bytes ? SaveFileBytes(path, *previous[done].bytes) : QFile::remove(path);
+      if (!restored) error += QStringLiteral("; %1 could not be put back as it was").arg(path);
+    }
+    return error;
+  }
+  return {};
+}
 
 QByteArray TextLinesBytes(const QStringList& lines) {
   QByteArray bytes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,18 @@
 bool SaveFileBytes(const QString& path, const QByteArray& bytes);
 // The same, with the system's reason on failure; empty on success.
 QString SaveFileBytesOrError(const QString& path, const QByteArray& bytes);
+
+// Files that belong together (a report and the set-up beside it) saved as
+// one: every file is written beside its target first, and only when all are
+// written do they replace their targets. If one then cannot be put in place,
+// those already replaced get their previous contents back (or are removed
+// when they are new), so a failed save leaves every old file as it was.
+// Empty on success, else the system's reason.
+struct FileToSave {
+  QString path;
+  QByteArray bytes;
+};
+QString SaveFilesTogetherOrError(const QList<FileToSave>& files);
 
 // Text lines as the program's files hold them: the single-byte character set
 // (Latin-1; a character outside it becomes "?"), every line, the last

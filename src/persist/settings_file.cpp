@@ -68,7 +68,10 @@ SettingsRead ReadSettingsFile(const QString& path) {
   const std::optional<int> size = line ? ParseWholeNumber(*line) : std::nullopt;
   if (!size) return read;
   settings.PrinterFont.Size = static_cast<quint16>(*size);  // the low 16 bits, without sign
-  if (settings.PrinterFont.Size < 6) settings.PrinterFont.Size = 8;
+  // A size the layout was not made for (a hand edit; -1 reads as 65535)
+  // gives the default, as a size below the range always did.
+  if (settings.PrinterFont.Size < PrinterFontValues::kMinSize || settings.PrinterFont.Size > PrinterFontValues::kMaxSize)
+    settings.PrinterFont.Size = PrinterFontValues{}.Size;
 
   line = reader.NextLine();
   const std::optional<int> colour = line ? ParseWholeNumber(*line) : std::nullopt;

@@ -23,8 +23,11 @@ inline constexpr const char* kPortPromptProposal = "1";
 // The printer font as the settings file keeps it. The initialisers are the
 // font the defaults procedure sets: Courier, 8 points, black.
 struct PrinterFontValues {
+  // The sizes the report layout is made for, the only ones offered and kept.
+  static constexpr int kMinSize = 6;
+  static constexpr int kMaxSize = 10;
   QString Name = QStringLiteral("Courier");
-  int Size = 8;      // points
+  int Size = 8;      // points, kMinSize to kMaxSize
   qint32 Colour = 0; // colour number, see PrinterFontColour
   bool operator==(const PrinterFontValues&) const = default;
 };

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 #include "report/report_store.h"
 
 struct ReportSnapshot;
@@ -33,3 +35,11 @@ ReportFileResult SaveCsvReport(const QString& path, const ReportStore& report);
 // untouched.
 ReportFileResult RecallReport(const QString& path, const ReportSnapshot& current,
                               ReportStore& report);
+
+// A saved report brought back: its text as the file holds it, kept apart
+// from the live report, and the set-up saved beside it (nullopt when there
+// was none to read).
+struct RecalledReport {
+  ReportStore Report;
+  std::optional<QByteArray> Companion;
+};

@@ -96,7 +96,6 @@ bool PrintReport(QPrinter& printer, const ReportStore& report, const QFont& prin
 }
 
 bool PrintScreendump(QPrinter& printer, const QImage& window, qreal screenDpi) {
-  printer.setPageOrientation(QPageLayout::Landscape);
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   PaintScreendump(painter, window, screenDpi);

@@ -58,8 +58,8 @@ void PaintReport(QPainter& painter, const PageGeometry& page, const ReportStore&
 // screen (scaled by the device's resolution over screenDpi).
 void PaintScreendump(QPainter& painter, const QImage& window, qreal screenDpi);
 
-// One print job each; false when the job cannot start or finish. The report prints in the printer's current orientation;
-// the screendump sets the printer to landscape first and leaves it so.
+// One print job each, in the printer's current orientation; false when the
+// job cannot start or finish.
 bool PrintReport(QPrinter& printer, const ReportStore& report, const QFont& printerFont,
                  const QColor& colour, qreal screenDpi = ScreenDpi());
 bool PrintScreendump(QPrinter& printer, const QImage& window, qreal screenDpi = ScreenDpi());

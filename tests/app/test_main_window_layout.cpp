@@ -257,6 +257,7 @@ void TestMainWindowLayout::menuTree() {
       "  -",
       "  Save Report as &Text File...",
       "  Save Report as &CSV File...",
+      "  Save Report as P&DF File...",
       "  -",
       "  Save Current Confi&guration...",
       "  &Load Configuration...",

@@ -90,6 +90,8 @@ void TestSettingsFile::readSettings_data() {
   QTest::newRow("font size 4 becomes 8") << SavedFileWith(5, "4") << 3 << 8;
   QTest::newRow("font size 6 stays") << SavedFileWith(5, "6") << 3 << 6;
   QTest::newRow("font size, low 16 bits") << SavedFileWith(5, "65546") << 3 << 10;
+  QTest::newRow("font size -1 becomes 8") << SavedFileWith(5, "-1") << 3 << 8;
+  QTest::newRow("font size 11 becomes 8") << SavedFileWith(5, "11") << 3 << 8;
   QTest::newRow("colour not a number") << SavedFileWith(6, "black") << 3 << -1;
   QTest::newRow("counter missing") << SavedFileWith(8, QByteArray()) << 3 << -1;
   QTest::newRow("cut before the port") << SavedFileWith(4, QByteArray()) << -1 << -1;

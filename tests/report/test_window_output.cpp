@@ -2,7 +2,9 @@
 // CSV files with the companion set-up, recall through the preview, the
 // printer font, and the orientation each print job leaves behind. Printing
 // goes into real PDF files.
+#include <QComboBox>
 #include <QDir>
+#include <QFontComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -11,7 +13,9 @@
 #include <QtTest>
 
 #include "app/preview.h"
+#include "app/printer_font_dialog.h"
 #include "app/qx7300main.h"
+#include "persist/safe_file_writer.h"
 #include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "support/test_working_folder.h"
@@ -54,7 +58,7 @@ class TestWindowOutput : public QObject {
 
 void TestWindowOutput::init() {
   folder_ = new TestWorkingFolder;
-  // The report folder is made in the home folder: a temporary one here.
+  // A home of its own, to see that nothing is made there.
   qputenv("HOME", folder_->Path().toLocal8Bit());
   dialogs_ = new ScriptedOperatorDialogs(folder_->FilePath(QStringLiteral("out.pdf")));
   preview_ = new Tpreviewform;
@@ -92,14 +96,15 @@ void TestWindowOutput::saveAndRecallRoundTrip() {
   Ui().Edit10->setText(QStringLiteral("A. Smith"));
   Ui().SaveReportasTextFile1->trigger();
   Ui().SaveReportasCSVFile1->trigger();
-  // Both dialogs carry the text dialog's title and open in ~/orvane.
+  // Both dialogs carry the text dialog's title and open in the working
+  // folder; no folder of their own is made.
   QCOMPARE(dialogs_->fileDialogs.size(), 2);
   for (const auto& options : dialogs_->fileDialogs) {
     QCOMPARE(options.title, QStringLiteral("QX7300 Save Report as Text File"));
-    QCOMPARE(options.initialFolder, QDir(folder_->Path()).filePath(QStringLiteral("orvane")));
+    QCOMPARE(options.initialFolder, QDir::currentPath());
     QVERIFY(options.confirmOverwrite);
-    QVERIFY(QDir(options.initialFolder).exists());
   }
+  QVERIFY(!QFile::exists(QDir(folder_->Path()).filePath(QStringLiteral("orvane"))));
   QCOMPARE(dialogs_->fileDialogs[0].filter, QStringLiteral("Text Files|*.TXT"));
   QCOMPARE(dialogs_->fileDialogs[1].filter, QStringLiteral("Comma Separated Files|*.CSV"));
   // A harmonics report before any measurement: lines 0 to 18.
@@ -114,18 +119,25 @@ void TestWindowOutput::saveAndRecallRoundTrip() {
   Ui().Edit10->setText(QStringLiteral("someone else"));
   Ui().Edit8->setText(QStringLiteral("Toaster"));
   window_->ClearReport();
+  // A second save of the recalled report, from its preview, is the same
+  // file again.
+  const QString again = folder_->FilePath(QStringLiteral("AGAIN.TXT"));
   dialogs_->openAnswers << text;
+  dialogs_->saveAnswers << again;
   QString shown;
-  CloseThePreviewWhenShown(&shown);
+  QTimer::singleShot(0, [this, &shown] {
+    QTRY_VERIFY(preview_->isVisible());
+    QApplication::processEvents();
+    shown = preview_->Form().Memo1->toPlainText();
+    QTest::mouseClick(preview_->Form().Button2, Qt::LeftButton);
+    QTest::mouseClick(preview_->Form().Button4, Qt::LeftButton);
+  });
   Ui().ReCallReport1->trigger();
   QString asFile = shown + QLatin1Char('\n');
   QCOMPARE(asFile.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toLatin1(), saved);
   QCOMPARE(Ui().Edit10->text(), QStringLiteral("A. Smith"));
-  QCOMPARE(dialogs_->fileDialogs.last().filter, QStringLiteral("QX7300 Reports|*.TXT"));
-  // A second save of the recalled report is the same file again.
-  const QString again = folder_->FilePath(QStringLiteral("AGAIN.TXT"));
-  dialogs_->saveAnswers << again;
-  Ui().SaveReportasTextFile1->trigger();
+  QCOMPARE(dialogs_->fileDialogs.last().filter, QStringLiteral("Text Files|*.TXT"));
+  QCOMPARE(dialogs_->fileDialogs[2].filter, QStringLiteral("QX7300 Reports|*.TXT"));
   QCOMPARE(FileBytes(again), saved);
   QVERIFY(dialogs_->Texts(QStringLiteral("error")).isEmpty());
 }
@@ -148,6 +160,16 @@ void TestWindowOutput::recallOfTooManyLinesChangesNothing() {
 }
 
 void TestWindowOutput::printerFontKeptEvenWhenCancelled() {
+  // The dialog offers the sizes the layout allows and fixed-pitch fonts only.
+  QFont large(QStringLiteral("Liberation Mono"));
+  large.setPointSize(14);
+  const PrinterFontDialog dialog(large, Qt::black, 6, 10);
+  QStringList sizes;
+  for (int i = 0; i < dialog.SizeBox()->count(); ++i) sizes << dialog.SizeBox()->itemText(i);
+  QCOMPARE(sizes, QStringList({"6", "7", "8", "9", "10"}));
+  QCOMPARE(dialog.SelectedFont().pointSize(), 10);
+  QCOMPARE(dialog.FamilyBox()->fontFilters(), QFontComboBox::MonospacedFonts);
+
   Ui().PrinterFont1->trigger();
   QCOMPARE(dialogs_->Texts(QStringLiteral("font")), QStringList{QStringLiteral("6-10")});
   QVERIFY(FileBytes(folder_->FilePath(QStringLiteral("QX7300.ini"))).contains("\r\n8\r\n0\r\nCourier\r\n"));
@@ -168,9 +190,16 @@ void TestWindowOutput::printerFontKeptEvenWhenCancelled() {
 void TestWindowOutput::orientationStaysBetweenJobs() {
   QPrinter& printer = dialogs_->Printer();
   const auto orientation = [&printer] { return printer.pageLayout().orientation(); };
+  // The screendump asks where to print first: cancelled, the file the last
+  // job chose stays as it was.
+  QVERIFY(SaveFileBytes(printer.outputFileName(), "the report PDF"));
+  Ui().Screendump1->trigger();
+  QCOMPARE(dialogs_->Texts(QStringLiteral("print")).size(), 1);
+  QCOMPARE(FileBytes(printer.outputFileName()), QByteArray("the report PDF"));
+  dialogs_->printAnswers << true;
   Ui().Screendump1->trigger();
   QCOMPARE(orientation(), QPageLayout::Landscape);
-  QVERIFY(QFileInfo(printer.outputFileName()).size() > 0);
+  QVERIFY(FileBytes(printer.outputFileName()).startsWith("%PDF"));
   // From the preview the report prints as the printer stands.
   dialogs_->printAnswers << true << true;
   QTimer::singleShot(0, [this] {

@@ -4,6 +4,7 @@
 
 #include "app/comfault.h"
 #include "app/connect.h"
+#include "app/preview.h"
 #include "app/qx7300main.h"
 #include "serial/serial_port.h"
 #include "support/test_working_folder.h"
@@ -20,9 +21,13 @@ TWindowRig::TWindowRig(const Options& options) : analyser_(std::make_unique<TLin
   if (options.linkDialogs) {
     comfault_ = std::make_unique<Tcomfaultform>();
     settings_ = std::make_unique<TConnectform>();
+  }
+  if (options.preview) preview_ = std::make_unique<Tpreviewform>();
+  if (options.linkDialogs || options.preview) {
     Tqx7300form::Companions companions;
     companions.comfaultform = comfault_.get();
     companions.connectform = settings_.get();
+    companions.previewform = preview_.get();
     window_->SetCompanions(companions);
   }
   ShellState& shell = window_->Shell();
@@ -42,6 +47,7 @@ TWindowRig::TWindowRig(const Options& options) : analyser_(std::make_unique<TLin
 TWindowRig::~TWindowRig() {
   // The window first: its port still talks to the analyser's line.
   window_.reset();
+  preview_.reset();
   settings_.reset();
   comfault_.reset();
 }

@@ -10,6 +10,7 @@
 
 class Tcomfaultform;
 class TConnectform;
+class Tpreviewform;
 class Tqx7300form;
 namespace Ui {
 class Tqx7300form;
@@ -32,6 +33,8 @@ class TWindowRig {
     bool linkFaultsShown = false;
     // The no-response and Settings dialogs as the window's companions.
     bool linkDialogs = false;
+    // The report preview as the window's companion.
+    bool preview = false;
     // The mark bitmaps in the working folder, which start-up loads.
     bool markBitmaps = false;
     bool show = true;
@@ -54,6 +57,7 @@ class TWindowRig {
   TLinkedAnalyser& Analyser() { return *analyser_; }
   Tcomfaultform* Comfault() { return comfault_.get(); }
   TConnectform* Settings() { return settings_.get(); }
+  Tpreviewform* Preview() { return preview_.get(); }
   QString FilePath(const QString& name) const;
 
   // What the analyser receives within `within` (at most `limit` bytes): the
@@ -70,5 +74,6 @@ class TWindowRig {
   ScriptedOperatorDialogs* dialogs_ = nullptr;
   std::unique_ptr<Tcomfaultform> comfault_;
   std::unique_ptr<TConnectform> settings_;
+  std::unique_ptr<Tpreviewform> preview_;
   std::unique_ptr<Tqx7300form> window_;
 };
