@@ -1,5 +1,6 @@
 # Installation and the Debian package. `cmake --install` puts the program, the
-# emulator, the desktop launcher, the mark bitmaps, the desktop entry, the
+# emulator, the desktop launcher, the mark bitmaps and the start-up
+# configuration it gives a new working folder, the desktop entry, the
 # icon, the AppStream metadata and the manual pages in the usual places under
 # the prefix; CPack packs the same tree as a .deb (scripts/package).
 include(GNUInstallDirs)
@@ -16,12 +17,14 @@ install(TARGETS veltrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET qx7300-emulator)
   install(TARGETS qx7300-emulator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# The menu's launcher: finds the program and the bitmaps beside itself.
+# The menu's launcher: finds the program, the bitmaps and the start-up
+# configuration of a fresh set-up beside itself, for a new working folder.
 install(PROGRAMS ${packaging_source}/veltrix-desktop DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
   ${CMAKE_SOURCE_DIR}/resources/tick.bmp
   ${CMAKE_SOURCE_DIR}/resources/cross.bmp
   ${CMAKE_SOURCE_DIR}/resources/fill.bmp
+  ${CMAKE_SOURCE_DIR}/resources/Startup.hac
   DESTINATION ${CMAKE_INSTALL_DATADIR}/veltrix)
 install(FILES ${packaging_source}/${VELTRIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${packaging_source}/${VELTRIX_APP_ID}.metainfo.xml.in

@@ -25,7 +25,8 @@ constexpr const char* kHelpText =
     "otherwise /dev/ttyS<n-1>.\n"
     "\n"
     "veltrix-desktop starts it as the desktop menu does: in the folder ~/orvane,\n"
-    "made on the first start and given the mark bitmaps.\n"
+    "made on the first start and given the mark bitmaps and the start-up\n"
+    "configuration of a fresh set-up.\n"
     "\n"
     "  --help     show this text and exit\n"
     "  --version  show the version of the program and of its settings file, and exit\n";

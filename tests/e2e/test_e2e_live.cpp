@@ -56,6 +56,27 @@ struct StartedProgram {
   VeltrixProgram program;
 };
 
+// The PDF report saved from the File menu, its pages rendered into the test
+// output folder for a look: <name>-1.png (the report), <name>-2.png (the
+// graph). The report's first line is real text in the PDF.
+void SavePdfReport(StartedProgram& started, const QString& folder, const QString& name) {
+  const QString pdf = QDir(folder).filePath(name + QStringLiteral(".pdf"));
+  started.dialogs.saveAnswers << pdf;
+  started.Window().Form().SaveReportasPDFFile1->trigger();
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+  QVERIFY(text.waitForFinished(30000));
+  QVERIFY(text.readAllStandardOutput().simplified().startsWith("Report Number : "));
+  const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
+  QDir().mkpath(output);
+  QProcess render;
+  render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"), pdf,
+                                            QDir(output).filePath(name)});
+  QVERIFY(render.waitForFinished(30000));
+  QVERIFY(QImage(QDir(output).filePath(name + QStringLiteral("-1.png"))).height() > 600);
+  QVERIFY(QFile::exists(QDir(output).filePath(name + QStringLiteral("-2.png"))));
+}
+
 }  // namespace
 
 class TestE2eLive : public QObject {
@@ -208,6 +229,15 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   QVERIFY2(start >= 4, qPrintable(sent.join(' ')));
   QCOMPARE(sent.mid(start - 4, 5), QStringList({"K:A;", "E:S;", "N:75;", "D:30;", "T:S;"}));
   QCOMPARE(window.Test().ReportCounter, 1u);
+  // Filed as a lab files it: identified, with the histogram of the held
+  // results as its graph.
+  ui.Edit8->setText(QStringLiteral("Kettle KX-2"));
+  ui.Edit9->setText(QStringLiteral("SN 1042"));
+  ui.Edit10->setText(QStringLiteral("A. Tester"));
+  ui.RadioGroup1->SetItemIndex(1);
+  const QImage cleared = window.GraphBitmap();
+  QTRY_VERIFY_WITH_TIMEOUT(window.GraphBitmap() != cleared, 5000);
+  SavePdfReport(started, folder_->Path(), QStringLiteral("report-harmonics"));
 }
 
 void TestE2eLive::flickerTestsFillTheDisplays() {
@@ -246,6 +276,7 @@ void TestE2eLive::flickerTestsFillTheDisplays() {
   QCOMPARE(report.Text(b + 21), QStringLiteral("Flicker Results : "));
   QVERIFY(report.Text(b + 37).contains(QStringLiteral("  Plt =      ")));
   QCOMPARE(report.LineCount(), b + 39);
+  SavePdfReport(started, folder_->Path(), QStringLiteral("report-flicker"));
 
   // A manual sequence of five steps.
   ui.RadioButton2->setChecked(true);

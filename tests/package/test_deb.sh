@@ -20,7 +20,7 @@ check "the package is named veltrix_<version>_<architecture>.deb" \
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/list"
 app=com.orvane.veltrix
 for path in /usr/bin/veltrix /usr/bin/qx7300-emulator /usr/bin/veltrix-desktop \
-  /usr/share/veltrix/tick.bmp /usr/share/veltrix/cross.bmp /usr/share/veltrix/fill.bmp \
+  /usr/share/veltrix/tick.bmp /usr/share/veltrix/cross.bmp /usr/share/veltrix/fill.bmp /usr/share/veltrix/Startup.hac \
   /usr/share/applications/$app.desktop /usr/share/metainfo/$app.metainfo.xml \
   /usr/share/icons/hicolor/scalable/apps/$app.svg /usr/share/icons/hicolor/48x48/apps/$app.png \
   /usr/share/icons/hicolor/256x256/apps/$app.png \

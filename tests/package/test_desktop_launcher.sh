@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The desktop launcher of an installed tree: with a fresh home it makes
-# ~/orvane, gives it the mark bitmaps and starts the program there; bitmaps
-# the operator already has stay as they are; the program started from a
-# shell keeps the shell's folder.
+# ~/orvane, gives it the mark bitmaps and the start-up configuration of a
+# fresh set-up and starts the program there; files the operator already has
+# stay as they are; the program started from a shell keeps the shell's
+# folder.
 set -uo pipefail
 source "$(dirname "$0")/check.sh"
 build=$1
@@ -77,6 +78,7 @@ pid=$started
 check "the launcher execs the installed program" running_program "$pid"
 check "the program runs in ~/orvane" test "$(readlink "/proc/$pid/cwd")" == "$HOME/orvane"
 check "~/orvane holds the three mark bitmaps" same_bitmaps "$HOME/orvane"
+check "~/orvane holds the start-up configuration" cmp -s "$source_dir/resources/Startup.hac" "$HOME/orvane/Startup.hac"
 stop "$pid"
 # Closed before start-up has read any settings: none are made up and saved.
 check "closing it at once writes no settings file" test ! -e "$HOME/orvane/QX7300.ini"
@@ -85,12 +87,16 @@ check "closing it at once writes no settings file" test ! -e "$HOME/orvane/QX730
 # missing one comes back.
 printf 'the operator'"'"'s own tick\n' >"$HOME/orvane/TICK.BMP"
 rm -f "$HOME/orvane/tick.bmp" "$HOME/orvane/cross.bmp"
+rm "$HOME/orvane/Startup.hac"
+printf 'the operator'"'"'s set-up\r\n' >"$HOME/orvane/startup.HAC"
 start / "$bin/veltrix-desktop"
 pid=$started
 check "the launcher starts the program again" running_program "$pid"
 check "a bitmap the operator has is left alone" \
   test "$(ls "$HOME/orvane" | grep -ic '^tick\.bmp$')" -eq 1 -a "$(cat "$HOME/orvane/TICK.BMP")" == "the operator's own tick"
 check "a missing bitmap is given back" cmp -s "$source_dir/resources/cross.bmp" "$HOME/orvane/cross.bmp"
+check "the operator's start-up configuration is left alone" \
+  test "$(ls "$HOME/orvane" | grep -ic '^startup\.hac$')" -eq 1 -a "$(cat "$HOME/orvane/startup.HAC")" == $'the operator\'s set-up\r'
 stop "$pid"
 
 # From a shell: the program stays in the folder it is started in.

@@ -11,6 +11,7 @@
 
 #include "persist/configuration_file.h"
 #include "persist/settings_file.h"
+#include "support/test_working_folder.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ void TestConfigurationFile::designTimeBytes() {
   const QString path = folder.filePath(QStringLiteral("design.HAC"));
   QVERIFY(SaveConfiguration(path, TestSetupValues{}));
   QCOMPARE(ReadBytes(path), kDesignTimeFile);
+  // The start-up configuration the package gives a new working folder.
+  QCOMPARE(ReadBytes(SourceFilePath(QStringLiteral("resources/Startup.hac"))), kDesignTimeFile);
 }
 
 void TestConfigurationFile::wholeSetUpRoundTrip() {
