@@ -297,6 +297,8 @@ class Tqx7300form : public QMainWindow {
   void ConnectLinkDialogs();
   void ConnectSettingsPanels();
   void SetSettingsPanelsEnabled(bool enabled);
+  // A test holds the set-up, from its start to its end.
+  bool SetUpLocked() const;
   // Step 5 of the flicker settings: what the sensing method allows.
   void ApplySensingMethod();
   bool ManualSwitching() const;

@@ -178,7 +178,9 @@ void Tqx7300form::ReCallReport1Click() {
     const auto back = qScopeGuard([this] { recalled_.reset(); });
     PreViewReport1Click();
   }
-  // The report's set-up comes back as "Load Configuration..." brings one.
+  // The report's set-up comes back as "Load Configuration..." brings one,
+  // unless a test holds the set-up now.
+  if (SetUpLocked()) return;
   LoadConfiguration(companion);
   StandardChanged();
 }

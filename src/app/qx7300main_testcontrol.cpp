@@ -55,7 +55,12 @@ bool Tqx7300form::FlickerStandard() const { return ui->ComboBox1->currentIndex()
 void Tqx7300form::SetSettingsPanelsEnabled(bool enabled) {
   ui->Panel1->setEnabled(enabled);
   ui->Panel2->setEnabled(enabled);
+  // The menu's ways of changing the whole set-up are locked with the panels.
+  ui->LoadConfiguration1->setEnabled(enabled);
+  ui->RestoreDefaultSettings1->setEnabled(enabled);
 }
+
+bool Tqx7300form::SetUpLocked() const { return !ui->Panel1->isEnabled(); }
 
 void Tqx7300form::StartOrAbort() {
   shell_.TestStartTime = QDateTime::currentDateTime();

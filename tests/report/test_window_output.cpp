@@ -163,12 +163,14 @@ void TestWindowOutput::printerFontKeptEvenWhenCancelled() {
   // The dialog offers the sizes the layout allows and fixed-pitch fonts only.
   QFont large(QStringLiteral("Liberation Mono"));
   large.setPointSize(14);
-  const PrinterFontDialog dialog(large, Qt::black, 6, 10);
+  PrinterFontDialog dialog(large, Qt::black, 6, 10);
   QStringList sizes;
   for (int i = 0; i < dialog.SizeBox()->count(); ++i) sizes << dialog.SizeBox()->itemText(i);
   QCOMPARE(sizes, QStringList({"6", "7", "8", "9", "10"}));
   QCOMPARE(dialog.SelectedFont().pointSize(), 10);
   QCOMPARE(dialog.FamilyBox()->fontFilters(), QFontComboBox::MonospacedFonts);
+  QDir().mkpath(QStringLiteral(QX7300_TEST_OUTPUT));
+  QVERIFY(dialog.grab().save(QStringLiteral(QX7300_TEST_OUTPUT "/dialog-printer-font.png")));
 
   Ui().PrinterFont1->trigger();
   QCOMPARE(dialogs_->Texts(QStringLiteral("font")), QStringList{QStringLiteral("6-10")});
