@@ -2,11 +2,14 @@
 #include "app/program.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
+#include "app/report_from_recording.h"
 #include "app/termination_signals.h"
 #include "app/veltrix_application.h"
 #include "persist/settings_file.h"
 
+#include <QApplication>
 #include <QIcon>
+#include <QTextStream>
 
 #include <cstdio>
 #include <cstring>
@@ -15,6 +18,7 @@ namespace {
 
 constexpr const char* kHelpText =
     "Usage: veltrix [--help | --version]\n"
+    "       veltrix --report-from RECORDING --out FILE\n"
     "\n"
     "The operator station of the Orvane QX7300 power and harmonics analyser.\n"
     "\n"
@@ -28,8 +32,14 @@ constexpr const char* kHelpText =
     "made on the first start and given the mark bitmaps and the start-up\n"
     "configuration of a fresh set-up.\n"
     "\n"
+    "Every test is recorded in the folder recordings/ of the working folder, and\n"
+    "a saved report keeps its test's recording beside it (RUN7.TXT, RUN7.qxr).\n"
+    "\n"
     "  --help     show this text and exit\n"
-    "  --version  show the version of the program and of its settings file, and exit\n";
+    "  --version  show the version of the program and of its settings file, and exit\n"
+    "  --report-from RECORDING --out FILE\n"
+    "             rebuild the report of a recorded test without a window and write\n"
+    "             it as FILE (.txt, .csv or .pdf); needs no display\n";
 
 // --help and --version are answered before any window, display or port is
 // touched; any other argument goes to the toolkit as it always did.
@@ -48,10 +58,36 @@ int AnswerInformationRequest(int argc, char** argv) {
   return -1;
 }
 
+// --report-from RECORDING --out FILE; -1 when not asked for.
+int AnswerReportRequest(int argc, char** argv) {
+  const char* recording = nullptr;
+  const char* out = nullptr;
+  bool asked = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--report-from") == 0) {
+      asked = true;
+      if (i + 1 < argc) recording = argv[++i];
+    } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+      out = argv[++i];
+    }
+  }
+  if (!asked) return -1;
+  if (recording == nullptr || out == nullptr) {
+    std::fputs("Usage: veltrix --report-from RECORDING --out FILE\n", stderr);
+    return 2;
+  }
+  // No display is needed: the window is never shown.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QTextStream messages(stderr);
+  return ReportFromRecording(QString::fromLocal8Bit(recording), QString::fromLocal8Bit(out), messages);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const int answered = AnswerInformationRequest(argc, argv); answered >= 0) return answered;
+  if (const int answered = AnswerReportRequest(argc, argv); answered >= 0) return answered;
 
   // Ties the windows to the desktop entry and its icon where one is installed.
   VeltrixApplication::setDesktopFileName(QStringLiteral(VELTRIX_APP_ID));

@@ -1,4 +1,5 @@
 #include "app/qx7300main.h"
+#include "record/recording_writer.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -75,7 +76,10 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
   clocktimer_.start();
 }
 
-Tqx7300form::~Tqx7300form() { delete ui; }
+Tqx7300form::~Tqx7300form() {
+  EndRecording();
+  delete ui;
+}
 
 void Tqx7300form::ApplyDesignAppearance() {
   setFont(FormFont());
@@ -175,7 +179,7 @@ void Tqx7300form::SetMeterPanelColour(const QColor& colour) {
   ui->Panel7->setAutoFillBackground(true);
 }
 
-void Tqx7300form::UpdateClock() { ui->Edit11->setText(FormatTestClock(QDateTime::currentDateTime())); }
+void Tqx7300form::UpdateClock() { ui->Edit11->setText(FormatTestClock(Now())); }
 
 void Tqx7300form::FormActivate() {
   ui->Panel1->move(kSettingsPanelPlace);

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/shell_state.h"
@@ -19,11 +22,14 @@
 #include "link/record_fields.h"
 #include "link/rx_line_framer.h"
 #include "persist/configuration_file.h"
+#include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
 #include "report/graphic_printout.h"
 #include "report/report_files.h"
 #include "report/report_store.h"
 #include "report/report_text.h"
+#include "record/recorded_state.h"
+#include "record/recording_format.h"
 #include "results/flicker_results.h"
 #include "results/harmonics_model.h"
 #include "results/manual_steps.h"
@@ -41,6 +47,7 @@ class TConnectform;
 class Tpreviewform;
 class Tcomfaultform;
 class TSerialPort;
+class RecordingWriter;
 
 // The main window: owns the controls, the timers and the state of every
 // subsystem, and reacts to the operator, to received data and to its timers.
@@ -259,6 +266,22 @@ class Tqx7300form : public QMainWindow {
   QFont PrinterQFont() const;
   QColor PrinterColour() const;
 
+  // --- recording (qx7300main_recording.cpp) -------------------------------
+  // The time the window lives in: the clock, or the recorded time of what
+  // is being played back.
+  QDateTime Now() const;
+  RecordedState TakeRecordedState() const;
+  // A window that plays a recording: no timers of its own, brought up as
+  // start-up brings the live one up. It has no port, so nothing is sent.
+  void PrepareForReplay();
+  // One entry of a recording that began at `start`, handled as the live
+  // window handled it.
+  void ReplayEntry(const QDateTime& start, const RecordingEntry& entry);
+  // The recording of the test in hand, made a whole file, as the file to
+  // save beside a report; nullopt when there is none (before any test, or
+  // for a recalled report).
+  std::optional<FileToSave> RecordingBeside(const QString& reportPath);
+
   // --- report (qx7300main_report.cpp) -------------------------------------
   // Empties the report store and builds the report afresh.
   void ClearReport();
@@ -299,6 +322,18 @@ class Tqx7300form : public QMainWindow {
   void SetSettingsPanelsEnabled(bool enabled);
   // A test holds the set-up, from its start to its end.
   bool SetUpLocked() const;
+  // A new recording at the start of a test (the first step of a manual
+  // sequence); it runs until the next test starts or the window goes.
+  void BeginRecording();
+  void EndRecording();
+  void RecordEntry(EntryKind kind, const QByteArray& payload);
+  // The set-up, identification and report number, when they have changed.
+  void RecordStateIfChanged();
+  // Records a received line; the time it is recorded with.
+  QDateTime RecordReceivedLine(const QByteArray& line);
+  void RecordAction(const char* action);
+  void ApplyRecordedState(const RecordedState& state);
+  void ReplayAction(const QByteArray& payload);
   // Step 5 of the flicker settings: what the sensing method allows.
   void ApplySensingMethod();
   bool ManualSwitching() const;
@@ -320,6 +355,12 @@ class Tqx7300form : public QMainWindow {
   TSerialPort* SerialPort1_ = nullptr;
   ReportStore report_;
   std::optional<RecalledReport> recalled_;
+  std::unique_ptr<RecordingWriter> recording_;
+  QElapsedTimer recordingClock_;
+  QDateTime recordingStart_;
+  std::optional<RecordedState> recordedState_;
+  std::optional<QDateTime> replayClock_;
+  bool replaying_ = false;
   QImage GraphBitmap_;
   // The graphs kept on GraphBitmap_ between records, and what the last draw
   // changed on it for the copy onto the window.

@@ -10,6 +10,7 @@ void Tqx7300form::SendCommand(const QByteArray& text) {
   // No port has ever been chosen: the command goes nowhere, and no
   // watchdog is armed to complain about the silence.
   if (SerialPort1_->ComNumber() == 0) return;
+  RecordEntry(EntryKind::Sent, text);
   // Armed, not restarted: a running watchdog keeps its earlier start.
   if (!Comstimer_.isActive()) Comstimer_.start();
   SerialPort1_->TransmitString(text);

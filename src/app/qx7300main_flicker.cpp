@@ -85,7 +85,7 @@ void Tqx7300form::RecordStepResult() {
   // step past the last would enter the marks and the combined result.
   if (test_.ManualSequenceFinished) return;
   ManualStepRecord& step = manualSteps_.Step(test_.StepNumber);
-  step.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+  step.time = Now().time().toString(QStringLiteral("hh:mm:ss"));
   step.dmax = flicker_.F(25);
   const quint8 lastStep = std::max<quint8>(test_.EventsToCollect, 1);
   if (test_.StepNumber < lastStep) {

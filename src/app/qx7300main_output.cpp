@@ -134,6 +134,8 @@ void Tqx7300form::SaveTextReportFile() {
   } else if (recalled_->Companion) {
     files.append({CompanionOf(path), *recalled_->Companion});
   }
+  // And the test's recording, from which the report can be rebuilt.
+  if (std::optional<FileToSave> recording = RecordingBeside(path)) files.append(*recording);
   const QString error = SaveFilesTogetherOrError(files);
   if (!error.isEmpty()) dialogs_.ShowError(error);
 }
@@ -142,8 +144,10 @@ void Tqx7300form::SaveCsvReportFile() {
   if (recalled_) return;  // no CSV form was kept with a recalled report
   const QString path = dialogs_.SaveFileName(SaveCsvDialog());
   if (path.isEmpty()) return;
-  const ReportFileResult saved = SaveCsvReport(path, report_);
-  if (!saved.Ok()) dialogs_.ShowError(saved.errorText);
+  QList<FileToSave> files{{path, CsvReportBytes(report_)}};
+  if (std::optional<FileToSave> recording = RecordingBeside(path)) files.append(*recording);
+  const QString error = SaveFilesTogetherOrError(files);
+  if (!error.isEmpty()) dialogs_.ShowError(error);
 }
 
 void Tqx7300form::SavePdfReportFile() {
@@ -156,7 +160,9 @@ void Tqx7300form::SavePdfReportFile() {
     dialogs_.ShowError(kPdfFailed);
     return;
   }
-  const QString error = SaveFileBytesOrError(path, pdf);
+  QList<FileToSave> files{{path, pdf}};
+  if (std::optional<FileToSave> recording = RecordingBeside(path)) files.append(*recording);
+  const QString error = SaveFilesTogetherOrError(files);
   if (!error.isEmpty()) dialogs_.ShowError(error);
 }
 

@@ -49,9 +49,13 @@ void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& 
   for (quint16 i = 0; i < count; ++i) {
     const char ch = static_cast<char>(receiveChar());
     if (!framer_.Feed(ch, &line)) continue;
+    // A recorded line is handled at the time it is recorded with, so that
+    // a replay, which knows no other, does just the same with it.
+    if (recording_) replayClock_ = RecordReceivedLine(line);
     // A bounds failure ends the line and leaves the rest of this
     // notification unread, for a later notification.
     const bool whole = ProcessLine(std::move(line));
+    if (recording_) replayClock_.reset();
     EventLoopProbe::CountRecord();
     if (!whole) return;
   }

@@ -63,13 +63,18 @@ void Tqx7300form::SetSettingsPanelsEnabled(bool enabled) {
 bool Tqx7300form::SetUpLocked() const { return !ui->Panel1->isEnabled(); }
 
 void Tqx7300form::StartOrAbort() {
-  shell_.TestStartTime = QDateTime::currentDateTime();
-  if (FirstChar(fields_.StatusCode) == 'T') {
+  shell_.TestStartTime = Now();
+  const bool aborts = FirstChar(fields_.StatusCode) == 'T';
+  const bool refused = ManualSwitching() && test_.ManualSequenceFinished;
+  // A test (a manual sequence from its first step) is recorded from here.
+  if (!aborts && !refused && (!ManualSwitching() || test_.StepNumber == 1)) BeginRecording();
+  RecordAction(kActionStart);
+  if (aborts) {
     SendCommand(Command::AbortTest());
     return;
   }
   // A finished sequence keeps its results until a new one is begun.
-  if (ManualSwitching() && test_.ManualSequenceFinished) return;
+  if (refused) return;
   SaveSettings();
   // The set-up stays as it is until the analyser reports the test over.
   SetSettingsPanelsEnabled(false);
@@ -116,11 +121,13 @@ void Tqx7300form::SendTestDuration() {
 }
 
 void Tqx7300form::Button4Click() {
+  RecordAction(kActionNewTest);
   NewManualSequence();
-  shell_.TestStartTime = QDateTime::currentDateTime();
+  shell_.TestStartTime = Now();
 }
 
 void Tqx7300form::Button1Click() {
+  RecordAction(kActionFreeRun);
   test_.StartPending = false;
   SetSettingsPanelsEnabled(true);
   SendCommand(Command::FreeRun());
@@ -144,7 +151,7 @@ void Tqx7300form::RadioButton1Click() {
 
 void Tqx7300form::RadioButton2Click() {
   NewManualSequence();
-  shell_.TestStartTime = QDateTime::currentDateTime();
+  shell_.TestStartTime = Now();
   ui->Edit7->setText(TestSequencing::kManualStepDurationText);
   ShowFlickerSettings();
 }
@@ -170,6 +177,7 @@ void Tqx7300form::ClearManualGrids() {
 }
 
 void Tqx7300form::ToggleLock() {
+  RecordAction(kActionToggleLock);
   ClearGraphArea();
   test_.RangeLocked = !test_.RangeLocked;
   if (test_.RangeLocked) {
@@ -183,6 +191,7 @@ void Tqx7300form::ToggleLock() {
 }
 
 void Tqx7300form::StepRange(int direction) {
+  RecordAction(direction > 0 ? kActionRangeUp : kActionRangeDown);
   ResetMeterExtremes();
   test_.RangeLocked = true;
   ui->Button8->setText(CurrentRanging::kUnlockRange);

@@ -109,16 +109,25 @@ bool SaveConfiguration(const QString& path, const TestSetupValues& values) {
 }
 
 ConfigurationRead ReadConfiguration(const QString& path) {
-  ConfigurationRead read;
   TextLineReader reader(path);
-  for (int line = 1; line <= kLineCount; ++line) {
+  QStringList lines;
+  while (lines.size() < kLineCount) {
     const std::optional<QString> text = reader.NextLine();
-    if (!text) {  // missing file, read error, or the file ends early
+    if (!text) break;  // missing file, read error, or the file ends early
+    lines << *text;
+  }
+  return ConfigurationFromLines(lines);
+}
+
+ConfigurationRead ConfigurationFromLines(const QStringList& lines) {
+  ConfigurationRead read;
+  for (int line = 1; line <= kLineCount; ++line) {
+    if (line > lines.size()) {  // the file ends early
       read.Failed = true;
       break;
     }
     if (line < kFirstValueLine) continue;  // the heading and the empty line are not checked
-    const std::optional<ConfigurationItem> item = ItemFromLine(line, *text);
+    const std::optional<ConfigurationItem> item = ItemFromLine(line, lines[line - 1]);
     if (!item) {
       read.Failed = true;
       break;

@@ -97,6 +97,8 @@ QStringList ConfigurationLines(const TestSetupValues& values);
 bool SaveConfiguration(const QString& path, const TestSetupValues& values);
 
 ConfigurationRead ReadConfiguration(const QString& path);
+// The same from the file's lines (heading included) held in memory.
+ConfigurationRead ConfigurationFromLines(const QStringList& lines);
 
 // The items of a whole set-up in file order, as loading its file would give
 // them. Applying the set-up defaults walks these the way a load does.

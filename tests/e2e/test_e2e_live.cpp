@@ -77,6 +77,28 @@ void SavePdfReport(StartedProgram& started, const QString& folder, const QString
   QVERIFY(QFile::exists(QDir(output).filePath(name + QStringLiteral("-2.png"))));
 }
 
+// The text report saved from the window keeps the test's recording beside
+// it; the program rebuilds the same report from that recording alone, in
+// its own process and without a display.
+void ReportRebuiltFromRecording(StartedProgram& started, const QString& folder, const QString& name) {
+  const QString report = QDir(folder).filePath(name + QStringLiteral(".TXT"));
+  started.dialogs.saveAnswers << report;
+  started.Window().Form().SaveReportasTextFile1->trigger();
+  const QString recording = QDir(folder).filePath(name + QStringLiteral(".qxr"));
+  QVERIFY(QFile::exists(recording));
+  const QString rebuilt = QDir(folder).filePath(name + QStringLiteral("-rebuilt.txt"));
+  QProcess veltrix;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  environment.remove(QStringLiteral("DISPLAY"));
+  veltrix.setProcessEnvironment(environment);
+  veltrix.setWorkingDirectory(QDir::tempPath());
+  veltrix.start(QStringLiteral(QX7300_VELTRIX), {QStringLiteral("--report-from"), recording, QStringLiteral("--out"), rebuilt});
+  QVERIFY(veltrix.waitForFinished(60000));
+  QVERIFY2(veltrix.exitCode() == 0, veltrix.readAllStandardError().constData());
+  QCOMPARE(FileBytes(rebuilt), FileBytes(report));
+}
+
 }  // namespace
 
 class TestE2eLive : public QObject {
@@ -238,6 +260,7 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   const QImage cleared = window.GraphBitmap();
   QTRY_VERIFY_WITH_TIMEOUT(window.GraphBitmap() != cleared, 5000);
   SavePdfReport(started, folder_->Path(), QStringLiteral("report-harmonics"));
+  ReportRebuiltFromRecording(started, folder_->Path(), QStringLiteral("HARMONICS"));
 }
 
 void TestE2eLive::flickerTestsFillTheDisplays() {
@@ -277,6 +300,7 @@ void TestE2eLive::flickerTestsFillTheDisplays() {
   QVERIFY(report.Text(b + 37).contains(QStringLiteral("  Plt =      ")));
   QCOMPARE(report.LineCount(), b + 39);
   SavePdfReport(started, folder_->Path(), QStringLiteral("report-flicker"));
+  ReportRebuiltFromRecording(started, folder_->Path(), QStringLiteral("FLICKER"));
 
   // A manual sequence of five steps.
   ui.RadioButton2->setChecked(true);
@@ -292,6 +316,7 @@ void TestE2eLive::flickerTestsFillTheDisplays() {
   QVERIFY(ParseDecimal(ui.Label12->text()).has_value());
   for (int step = 1; step <= 5; ++step) QVERIFY(!GridCellText(ui.StringGrid1, 2, step).isEmpty());
   QCOMPARE(report.Text(report.BodyStart() + 11), QStringLiteral("Combined Result : ") + ui.Label12->text());
+  ReportRebuiltFromRecording(started, folder_->Path(), QStringLiteral("MANUAL"));
   QVERIFY(window.grab().save(output + QStringLiteral("/flicker-manual-switching.png")));
 }
 

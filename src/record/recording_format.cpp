@@ -1,0 +1,168 @@
+#include "record/recording_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <zlib.h>
+
+#include <cstring>
+
+#include "persist/working_folder.h"
+
+namespace {
+
+constexpr int kEntryHeaderSize = 9;
+// No line of the analyser and no state comes near this; a larger length
+// is damage, not a reason to allocate.
+constexpr quint32 kLargestPayload = 1 << 20;
+const QString kDateTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+
+void AppendWord(QByteArray& bytes, quint32 value) {
+  for (int shift = 0; shift < 32; shift += 8) bytes.append(static_cast<char>((value >> shift) & 0xFF));
+}
+
+quint32 WordAt(const QByteArray& bytes, qsizetype at) {
+  quint32 value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<quint8>(bytes[at + i]);
+  return value;
+}
+
+bool KnownKind(char kind) {
+  switch (static_cast<EntryKind>(kind)) {
+    case EntryKind::Begin:
+    case EntryKind::State:
+    case EntryKind::Received:
+    case EntryKind::Sent:
+    case EntryKind::Action:
+    case EntryKind::End:
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+QByteArray EncodeEntry(const RecordingEntry& entry) {
+  QByteArray bytes;
+  bytes.reserve(kEntryHeaderSize + entry.Payload.size());
+  bytes.append(static_cast<char>(entry.Kind));
+  AppendWord(bytes, entry.Milliseconds);
+  AppendWord(bytes, static_cast<quint32>(entry.Payload.size()));
+  bytes.append(entry.Payload);
+  return bytes;
+}
+
+RecordingContents DecodeRecording(const QByteArray& stream) {
+  RecordingContents contents;
+  const qsizetype magic = static_cast<qsizetype>(std::strlen(kRecordingMagic));
+  if (!stream.startsWith(kRecordingMagic)) {
+    contents.Problem = stream.size() < magic && QByteArray(kRecordingMagic).startsWith(stream)
+                           ? QStringLiteral("it ends before its first entry")
+                           : QStringLiteral("it is not a QX7300 recording");
+    return contents;
+  }
+  qsizetype at = magic;
+  while (at < stream.size()) {
+    if (stream.size() - at < kEntryHeaderSize) {
+      contents.Problem = QStringLiteral("it is cut short in entry %1").arg(contents.Entries.size() + 1);
+      break;
+    }
+    const char kind = stream[at];
+    const quint32 length = WordAt(stream, at + 5);
+    if (!KnownKind(kind) || length > kLargestPayload) {
+      contents.Problem = QStringLiteral("entry %1 is damaged").arg(contents.Entries.size() + 1);
+      break;
+    }
+    if (stream.size() - at - kEntryHeaderSize < static_cast<qsizetype>(length)) {
+      contents.Problem = QStringLiteral("it is cut short in entry %1").arg(contents.Entries.size() + 1);
+      break;
+    }
+    RecordingEntry entry{static_cast<EntryKind>(kind), WordAt(stream, at + 1),
+                         stream.mid(at + kEntryHeaderSize, length)};
+    at += kEntryHeaderSize + length;
+    if (entry.Kind == EntryKind::Begin && !contents.Start.isValid()) {
+      contents.Start = QDateTime::fromString(QString::fromLatin1(entry.Payload), kDateTimeFormat);
+    }
+    if (entry.Kind == EntryKind::End) contents.Ended = true;
+    contents.Entries.append(std::move(entry));
+  }
+  if (contents.Problem.isEmpty() && !contents.Start.isValid()) {
+    contents.Problem = QStringLiteral("it has no start time");
+  }
+  return contents;
+}
+
+QByteArray InflateGzipMembers(const QByteArray& compressed, QString* problem) {
+  QByteArray out;
+  z_stream zs{};
+  // 15 window bits, +16: gzip members only.
+  if (inflateInit2(&zs, 15 + 16) != Z_OK) {
+    *problem = QStringLiteral("it cannot be uncompressed");
+    return out;
+  }
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.constData()));
+  zs.avail_in = static_cast<uInt>(compressed.size());
+  char buffer[65536];
+  bool inMember = true;
+  while (true) {
+    zs.next_out = reinterpret_cast<Bytef*>(buffer);
+    zs.avail_out = sizeof buffer;
+    const int result = inflate(&zs, Z_NO_FLUSH);
+    out.append(buffer, static_cast<qsizetype>(sizeof buffer - zs.avail_out));
+    if (result == Z_STREAM_END) {
+      inMember = false;
+      if (zs.avail_in == 0) break;
+      inflateReset(&zs);
+      inMember = true;
+      continue;
+    }
+    if (result == Z_OK) continue;
+    if (result == Z_BUF_ERROR && zs.avail_in == 0) break;  // input used up
+    *problem = out.isEmpty() && zs.total_in < 10 ? QStringLiteral("it is not a QX7300 recording")
+                                                 : QStringLiteral("it is corrupted after %1 bytes").arg(out.size());
+    inMember = false;
+    break;
+  }
+  if (inMember && problem->isEmpty()) {
+    *problem = compressed.isEmpty() ? QStringLiteral("it is empty") : QStringLiteral("it is cut short");
+  }
+  inflateEnd(&zs);
+  return out;
+}
+
+RecordingContents ReadRecordingBytes(const QByteArray& compressed) {
+  QString inflateProblem;
+  const QByteArray stream = InflateGzipMembers(compressed, &inflateProblem);
+  RecordingContents contents = DecodeRecording(stream);
+  // Damage to the compression explains a recording that stops short; what
+  // uncompresses into something else is no recording, damaged or not.
+  const bool foreign = stream.size() >= static_cast<qsizetype>(std::strlen(kRecordingMagic)) && !stream.startsWith(kRecordingMagic);
+  if (!inflateProblem.isEmpty() && !foreign) contents.Problem = inflateProblem;
+  return contents;
+}
+
+RecordingContents ReadRecordingFile(const QString& path) {
+  QFile file(path);
+  RecordingContents contents;
+  if (!file.open(QIODevice::ReadOnly)) {
+    contents.Problem = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), file.errorString());
+    return contents;
+  }
+  contents = ReadRecordingBytes(file.readAll());
+  if (!contents.Problem.isEmpty()) {
+    contents.Problem = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), contents.Problem);
+  }
+  return contents;
+}
+
+QString RecordingPathForReport(const QString& reportPath) {
+  const QFileInfo report(reportPath);
+  const QString name = report.fileName();
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  const QString base = dot > 0 ? name.left(dot) : name;
+  QString recording = base + QLatin1Char('.') + QLatin1String(kRecordingExtension);
+  // Never the report itself (a report saved as RUN7.qxr).
+  if (recording.compare(name, Qt::CaseInsensitive) == 0) recording = name + QLatin1Char('.') + QLatin1String(kRecordingExtension);
+  return PathIgnoringCase(report.dir().filePath(recording));
+}

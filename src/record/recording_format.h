@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// A test's recording: what crossed the wire in both directions, with times,
+// and what the operator did and set, so that the window's state (displays
+// and report) can be rebuilt from it.
+//
+// On disk the stream is gzip-compressed; it may be several gzip members one
+// after another (a recording is appended to, and closed, in pieces). The
+// uncompressed stream is the magic line kRecordingMagic followed by
+// entries, each: kind (one byte), milliseconds since the recording began
+// (unsigned 32-bit, little-endian), payload length (unsigned 32-bit,
+// little-endian), payload.
+inline constexpr char kRecordingMagic[] = "QX7300 Recording 1\n";
+inline constexpr char kRecordingExtension[] = "qxr";
+
+enum class EntryKind : char {
+  Begin = 'B',     // payload: the wall-clock start, "yyyy-MM-ddTHH:mm:ss.zzz" (local)
+  State = 'S',     // payload: RecordedState text (recorded_state.h)
+  Received = 'R',  // payload: one line from the analyser, without its LF
+  Sent = 'T',      // payload: one command as sent
+  Action = 'A',    // payload: an operator action (kAction...)
+  End = 'E',       // payload: empty; the recording was closed in order
+};
+
+// The operator actions a replay repeats.
+inline constexpr char kActionStart[] = "start-or-abort";
+inline constexpr char kActionNewTest[] = "new-test";
+inline constexpr char kActionFreeRun[] = "free-run";
+inline constexpr char kActionRangeUp[] = "range-up";
+inline constexpr char kActionRangeDown[] = "range-down";
+inline constexpr char kActionToggleLock[] = "toggle-lock";
+
+struct RecordingEntry {
+  EntryKind Kind = EntryKind::Received;
+  quint32 Milliseconds = 0;
+  QByteArray Payload;
+};
+
+// The bytes of one entry in the uncompressed stream.
+QByteArray EncodeEntry(const RecordingEntry& entry);
+
+// What a recording holds, and what was wrong with it when it was not whole:
+// the entries up to the damage are kept.
+struct RecordingContents {
+  QDateTime Start;  // from the Begin entry
+  QList<RecordingEntry> Entries;
+  QString Problem;  // empty: whole
+  bool Ended = false;  // closed in order (an End entry)
+};
+
+// Reads the uncompressed stream.
+RecordingContents DecodeRecording(const QByteArray& stream);
+
+// Inflates gzip members one after another; the bytes inflated before any
+// damage are kept, and the damage is described (empty when none).
+QByteArray InflateGzipMembers(const QByteArray& compressed, QString* problem);
+
+// A recording file read whole: its Problem names the file and says what is
+// wrong (missing, not a recording, cut short, corrupted).
+RecordingContents ReadRecordingFile(const QString& path);
+
+// The same from bytes in memory (what the fuzz target feeds).
+RecordingContents ReadRecordingBytes(const QByteArray& compressed);
+
+// The recording kept beside a report: the report's name with the extension
+// kRecordingExtension in place of its own (RUN7.TXT -> RUN7.qxr), found
+// whatever the letter case.
+QString RecordingPathForReport(const QString& reportPath);
