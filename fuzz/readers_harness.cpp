@@ -10,6 +10,8 @@
 #include "persist/configuration_file.h"
 #include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
+#include "record/recorded_state.h"
+#include "record/recording_format.h"
 #include "report/report_files.h"
 #include "report/report_text.h"
 
@@ -142,4 +144,29 @@ void RunRecallHarness(const std::uint8_t* data, std::size_t size) {
   for (int i = 0; i <= report.LineCount(); ++i) {
     Check(again.Text(i) == AsWritten(report.Text(i)), "report changed on its way through a save");
   }
+}
+
+void RunRecordingHarness(const std::uint8_t* data, std::size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+  const RecordingContents contents = ReadRecordingBytes(bytes);
+  Check(contents.Problem.isEmpty() || !contents.Problem.trimmed().isEmpty(), "a problem without words");
+  if (contents.Problem.isEmpty()) Check(contents.Start.isValid(), "a whole recording without its start");
+
+  // What was read is written again and reads back the same, whole.
+  QByteArray stream = kRecordingMagic;
+  for (const RecordingEntry& entry : contents.Entries) {
+    stream += EncodeEntry(entry);
+    if (entry.Kind != EntryKind::State) continue;
+    if (const std::optional<RecordedState> state = DecodeState(entry.Payload)) {
+      Check(DecodeState(EncodeState(*state)) == state, "state changed on its way through its writer");
+    }
+  }
+  const RecordingContents again = DecodeRecording(stream);
+  Check(again.Entries.size() == contents.Entries.size(), "entries lost on their way through the writer");
+  for (qsizetype i = 0; i < again.Entries.size(); ++i) {
+    const RecordingEntry& a = again.Entries[i];
+    const RecordingEntry& b = contents.Entries[i];
+    Check(a.Kind == b.Kind && a.Milliseconds == b.Milliseconds && a.Payload == b.Payload, "entry changed");
+  }
+  if (contents.Start.isValid()) Check(again.Problem.isEmpty(), "a rewritten recording reads as damaged");
 }

@@ -17,3 +17,7 @@ void RunSettingsHarness(const std::uint8_t* data, std::size_t size);
 
 // A report recall (RecallReport) into a report holding lines already.
 void RunRecallHarness(const std::uint8_t* data, std::size_t size);
+
+// A recording (ReadRecordingBytes), which may come from another machine, cut
+// or damaged: whatever is read is written again and must read back the same.
+void RunRecordingHarness(const std::uint8_t* data, std::size_t size);

@@ -1,5 +1,5 @@
-// Replays the seed corpora of the configuration, settings and report recall
-// fuzzers and a few thousand mutations of each through their harnesses: no
+// Replays the seed corpora of the configuration, settings, report recall and
+// recording fuzzers and a few thousand mutations of each through their harnesses: no
 // file may crash a reader, and what a reader gives must survive the program's
 // own save and read back the same (the harnesses abort when it does not).
 // Then a few hostile files whose outcome is known.
@@ -55,6 +55,7 @@ class TestReadersFuzzReplay : public QObject {
   void configurationCorpus() { ReplayWithMutations("configuration", RunConfigurationHarness, "\r\n-+0123456789TRUEFALSE ", 3000); }
   void settingsCorpus() { ReplayWithMutations("settings", RunSettingsHarness, "\r\n;,.-+0123456789e ", 3000); }
   void recallCorpus() { ReplayWithMutations("recall", RunRecallHarness, QByteArrayView("\r\n\0 ", 4), 2000); }
+  void recordingCorpus() { ReplayWithMutations("recording", RunRecordingHarness, QByteArrayView("\0\x1f\x8bBSRTAE\n", 10), 2000); }
 
   void hostileConfigurations();
   void hostileSettings();

@@ -1,0 +1,125 @@
+// Recording files as the writer leaves them, as a crash leaves them, and as
+// they may arrive from elsewhere: cut, corrupted or foreign.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "record/recording_format.h"
+#include "record/recording_writer.h"
+#include "support/test_working_folder.h"
+
+namespace {
+
+QList<RecordingEntry> SomeEntries(int count) {
+  QList<RecordingEntry> entries{{EntryKind::Begin, 0, "2026-12-08T10:00:00.000"}};
+  for (int i = 1; i < count; ++i) entries.append({EntryKind::Received, quint32(i * 40), QByteArray(300, char('a' + i % 26))});
+  return entries;
+}
+
+void CompareEntries(const QList<RecordingEntry>& read, const QList<RecordingEntry>& written) {
+  QCOMPARE(read.size(), written.size());
+  for (qsizetype i = 0; i < read.size(); ++i) {
+    QCOMPARE(read[i].Kind, written[i].Kind);
+    QCOMPARE(read[i].Milliseconds, written[i].Milliseconds);
+    QCOMPARE(read[i].Payload, written[i].Payload);
+  }
+}
+
+}  // namespace
+
+class TestRecordingFile : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void writtenInPiecesReadsWhole();
+  void aCrashLosesAtMostTheLastSecond();
+  void damagedFiles_data();
+  void damagedFiles();
+  void besideTheReport();
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// A recording completed for a report's copy and then continued reads back
+// whole, in order, as closed.
+void TestRecordingFile::writtenInPiecesReadsWhole() {
+  const QString path = dir_.filePath(QStringLiteral("folder/made/test.qxr"));
+  QList<RecordingEntry> entries = SomeEntries(50);
+  entries.append({EntryKind::End, 2000, {}});
+  {
+    RecordingWriter writer(path);
+    for (int i = 0; i < 25; ++i) writer.Append(entries[i]);
+    QVERIFY(writer.Complete());
+    const RecordingContents copy = ReadRecordingFile(path);
+    QCOMPARE(copy.Problem, QString());
+    QCOMPARE(copy.Entries.size(), 25);
+    for (qsizetype i = 25; i < entries.size(); ++i) writer.Append(entries[i]);
+  }
+  const RecordingContents read = ReadRecordingFile(path);
+  QCOMPARE(read.Problem, QString());
+  QVERIFY(read.Ended);
+  QCOMPARE(read.Start, QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+  CompareEntries(read.Entries, entries);
+}
+
+// While the writer is still open (as at a crash or a pulled plug), what it
+// was handed more than a second ago is in the file and reads back.
+void TestRecordingFile::aCrashLosesAtMostTheLastSecond() {
+  const QString path = dir_.filePath(QStringLiteral("open.qxr"));
+  RecordingWriter writer(path);
+  const QList<RecordingEntry> entries = SomeEntries(30);
+  for (const RecordingEntry& entry : entries) writer.Append(entry);
+  QElapsedTimer waited;
+  waited.start();
+  RecordingContents read;
+  QTRY_VERIFY_WITH_TIMEOUT((read = ReadRecordingFile(path)).Entries.size() == entries.size(), 2500);
+  QVERIFY(waited.elapsed() < 2000);
+  QVERIFY2(read.Problem.endsWith(QStringLiteral("it is cut short")), qPrintable(read.Problem));
+  CompareEntries(read.Entries, entries);
+}
+
+void TestRecordingFile::damagedFiles_data() {
+  QTest::addColumn<QString>("seed");  // fuzz/corpus/recording
+  QTest::addColumn<int>("entries");   // read before the damage
+  QTest::addColumn<QString>("problem");
+  QTest::newRow("whole") << "whole.qxr" << 7 << "";
+  QTest::newRow("two gzip members") << "two-members.qxr" << 7 << "";
+  QTest::newRow("cut after a flush") << "cut-after-flush.qxr" << 7 << "it is cut short";
+  QTest::newRow("cut in the middle") << "cut-in-middle.qxr" << 0 << "it is cut short";
+  QTest::newRow("a corrupted byte") << "corrupted.qxr" << 0 << "it is corrupted";
+  QTest::newRow("another program's gzip") << "foreign-gzip.qxr" << 0 << "it is not a QX7300 recording";
+  QTest::newRow("not compressed") << "not-gzip.qxr" << 0 << "it is not a QX7300 recording";
+  QTest::newRow("empty") << "empty.qxr" << 0 << "it is empty";
+  QTest::newRow("a length past all reason") << "huge-length.qxr" << 0 << "entry 1 is damaged";
+  QTest::newRow("missing") << "missing.qxr" << 0 << "No such file or directory";
+}
+
+// The message names the file and the damage; what is whole before it is kept.
+void TestRecordingFile::damagedFiles() {
+  QFETCH(QString, seed);
+  QFETCH(int, entries);
+  QFETCH(QString, problem);
+  const RecordingContents read = ReadRecordingFile(SourceFilePath(QStringLiteral("fuzz/corpus/recording/") + seed));
+  if (problem.isEmpty()) {
+    QCOMPARE(read.Problem, QString());
+  } else {
+    QVERIFY2(read.Problem.startsWith(seed + QStringLiteral(": ")) && read.Problem.contains(problem), qPrintable(read.Problem));
+  }
+  if (entries > 0) QCOMPARE(read.Entries.size(), entries);
+  if (seed == QStringLiteral("cut-in-middle.qxr")) QVERIFY(!read.Entries.isEmpty() && read.Entries.size() < 7);
+}
+
+void TestRecordingFile::besideTheReport() {
+  QDir folder(dir_.path());
+  QCOMPARE(RecordingPathForReport(folder.filePath(QStringLiteral("RUN7.TXT"))), folder.filePath(QStringLiteral("RUN7.qxr")));
+  QCOMPARE(RecordingPathForReport(folder.filePath(QStringLiteral("run.7.pdf"))), folder.filePath(QStringLiteral("run.7.qxr")));
+  QCOMPARE(RecordingPathForReport(folder.filePath(QStringLiteral("A.qxr"))), folder.filePath(QStringLiteral("A.qxr.qxr")));
+  QFile existing(folder.filePath(QStringLiteral("RUN8.QXR")));
+  QVERIFY(existing.open(QIODevice::WriteOnly));
+  QCOMPARE(RecordingPathForReport(folder.filePath(QStringLiteral("RUN8.csv"))), existing.fileName());
+}
+
+QTEST_MAIN(TestRecordingFile)
+#include "test_recording_file.moc"
