@@ -277,6 +277,11 @@ class Tqx7300form : public QMainWindow {
   // One entry of a recording that began at `start`, handled as the live
   // window handled it.
   void ReplayEntry(const QDateTime& start, const RecordingEntry& entry);
+  // A window that shows a recording: its set-up and test controls locked,
+  // its title naming the recording.
+  void SetReviewMode(const QString& recordingName);
+  // "&Open Recording...": the recording reviewed in a window of its own.
+  void OpenRecording1Click();
   // The recording of the test in hand, made a whole file, as the file to
   // save beside a report; nullopt when there is none (before any test, or
   // for a recalled report).
@@ -334,6 +339,7 @@ class Tqx7300form : public QMainWindow {
   void RecordAction(const char* action);
   void ApplyRecordedState(const RecordedState& state);
   void ReplayAction(const QByteArray& payload);
+  void LockForReview();
   // Step 5 of the flicker settings: what the sensing method allows.
   void ApplySensingMethod();
   bool ManualSwitching() const;
@@ -361,6 +367,7 @@ class Tqx7300form : public QMainWindow {
   std::optional<RecordedState> recordedState_;
   std::optional<QDateTime> replayClock_;
   bool replaying_ = false;
+  bool reviewMode_ = false;
   QImage GraphBitmap_;
   // The graphs kept on GraphBitmap_ between records, and what the last draw
   // changed on it for the copy onto the window.

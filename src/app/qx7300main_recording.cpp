@@ -1,8 +1,12 @@
 // Each test kept as it crossed the wire: the recording made while a test
 // runs, and a recording played back into a window that has no port.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
+#include "app/recording_review.h"
 #include "persist/working_folder.h"
 #include "record/recording_writer.h"
 #include "ui_qx7300main.h"
@@ -87,6 +91,43 @@ void Tqx7300form::PrepareForReplay() {
   ReinitialiseForStandard();
 }
 
+void Tqx7300form::SetReviewMode(const QString& recordingName) {
+  setWindowTitle(QStringLiteral("Veltrix Review - ") + recordingName);
+  reviewMode_ = true;
+  LockForReview();
+}
+
+void Tqx7300form::LockForReview() {
+  // After every replayed entry, since the window's own reactions enable
+  // some of these again.
+  for (QWidget* control : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->Panel2), static_cast<QWidget*>(ui->ComboBox1),
+                           static_cast<QWidget*>(ui->Button1), static_cast<QWidget*>(ui->Button2),
+                           static_cast<QWidget*>(ui->Button3), static_cast<QWidget*>(ui->Button4),
+                           static_cast<QWidget*>(ui->Button5), static_cast<QWidget*>(ui->Button6),
+                           static_cast<QWidget*>(ui->Button7), static_cast<QWidget*>(ui->Button8)})
+    control->setEnabled(false);
+  // What would change the live set-up or settings is the live window's.
+  for (QAction* action : {ui->OpenRecording1, ui->ReCallReport1, ui->LoadConfiguration1, ui->PrinterFont1,
+                          ui->Settings2, ui->RestoreDefaultSettings1})
+    action->setEnabled(false);
+}
+
+void Tqx7300form::OpenRecording1Click() {
+  const QString path = dialogs_.OpenFileName({QStringLiteral("QX7300 Open Recording"),
+                                              QStringLiteral("QX7300 Recordings|*.qxr"),
+                                              QString::fromLatin1(kRecordingExtension), QDir::currentPath(), false});
+  if (path.isEmpty()) return;
+  RecordingContents recording = ReadRecordingFile(path);
+  if (!recording.Problem.isEmpty()) {
+    dialogs_.ShowWarning(recording.Start.isValid()
+                             ? recording.Problem + QStringLiteral(".\nWhat is whole before the damage is shown.")
+                             : recording.Problem);
+  }
+  if (!recording.Start.isValid()) return;
+  // It deletes itself when the review ends.
+  new RecordingReview(std::move(recording), QFileInfo(path).fileName(), dialogs_, shell_.PrinterFont);
+}
+
 void Tqx7300form::ApplyRecordedState(const RecordedState& state) {
   // A change of standard ran its reaction when the operator made it; the
   // values it reset are then those of the state.
@@ -142,4 +183,5 @@ void Tqx7300form::ReplayEntry(const QDateTime& start, const RecordingEntry& entr
       break;
   }
   UpdateClock();
+  if (reviewMode_) LockForReview();
 }

@@ -254,6 +254,7 @@ void TestMainWindowLayout::menuTree() {
   const QStringList expected = {
       "&File",
       "  Re&Call Report...",
+      "  &Open Recording...",
       "  -",
       "  Save Report as &Text File...",
       "  Save Report as &CSV File...",
