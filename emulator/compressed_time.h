@@ -14,6 +14,11 @@ public:
 
     std::string NextRecord(double now) override { return source_.NextRecord(now * factor_); }
     bool Apply(const std::string& command, double now) override { return source_.Apply(command, now * factor_); }
+    double SecondsUntilNext(double now) const override
+    {
+        const double due = source_.SecondsUntilNext(now * factor_);
+        return due < 0 ? due : due / factor_;
+    }
 
 private:
     RecordSource& source_;

@@ -105,8 +105,10 @@ double EmulatorRunner::WriteRecords(double now)
     if (pending_.empty()) {
         pending_ = faults_.Shape(source_.NextRecord(now));
         sent_ = 0;
-        if (pending_.empty())
-            return LongestWait;
+        if (pending_.empty()) {
+            const double due = source_.SecondsUntilNext(now);
+            return due < 0 ? LongestWait : std::min(due, LongestWait);
+        }
     }
     const std::size_t remaining = pending_.size() - sent_;
     // Paced output goes in pieces of half a burst: waking for that much keeps

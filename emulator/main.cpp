@@ -7,6 +7,7 @@
 #include "line_faults.h"
 #include "load_model.h"
 #include "published_line.h"
+#include "recording_source.h"
 #include "replay_source.h"
 
 #include <cerrno>
@@ -116,7 +117,17 @@ int main(int argc, char** argv)
         return Fail(options.tapPath + ": " + std::strerror(errno));
 
     std::unique_ptr<RecordSource> source;
-    if (!options.replayPath.empty()) {
+    if (!options.replayPath.empty() && RecordingSource::LooksLikeRecording(options.replayPath)) {
+        auto recording = std::make_unique<RecordingSource>();
+        std::string problem;
+        if (!recording->Load(options.replayPath, problem))
+            return Fail(options.replayPath + ": " + problem);
+        // What is whole before any damage still plays.
+        if (!problem.empty())
+            Report(options.replayPath + ": " + problem + "; playing the " + std::to_string(recording->LineCount()) +
+                   " lines before it");
+        source = std::move(recording);
+    } else if (!options.replayPath.empty()) {
         auto replay = std::make_unique<ReplaySource>();
         if (!replay->Load(options.replayPath))
             return Fail(options.replayPath + ": " + std::strerror(errno));

@@ -15,6 +15,9 @@ public:
     // A command received from the program, as of `now`; false when it is not
     // one the source understands (it is then ignored).
     virtual bool Apply(const std::string& command, double now) = 0;
+    // Seconds from `now` until the next line is due, when the source keeps
+    // a timetable; negative when it does not say.
+    virtual double SecondsUntilNext(double /*now*/) const { return -1.0; }
 };
 
 }  // namespace qx7300emu

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <zlib.h>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -163,6 +165,7 @@ private slots:
     void StreamsAndObeysOverTheLine();
     void PacedAtTheLineRate();
     void ReplaysAFile();
+    void PlaysARecordingAtItsPace();
     void LinkReplacedOrRefused();
     void HangsUpAndComesBack();
     void TapCopiesTheFaultyLine();
@@ -352,6 +355,53 @@ void TstEmuProcess::ReplaysAFile()
     missing.start(Emulator, {"--dir", dir.path(), "--replay", dir.filePath("none.txt")});
     QVERIFY(missing.waitForFinished(5000));
     QCOMPARE(missing.exitCode(), 1);
+}
+
+// A recording made by the program: its received lines once, each at the
+// time it came (here 0.6 s apart), then silence; commands are not answered.
+void TstEmuProcess::PlaysARecordingAtItsPace()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("run.qxr");
+    gzFile gz = gzopen(QFile::encodeName(path).constData(), "wb");
+    QVERIFY(gz != nullptr);
+    QByteArray stream = "QX7300 Recording 1\n";
+    const auto entry = [&stream](char kind, quint32 ms, const QByteArray& payload) {
+        stream += kind;
+        for (quint32 value : {ms, quint32(payload.size())})
+            for (int shift = 0; shift < 32; shift += 8)
+                stream += char((value >> shift) & 0xFF);
+        stream += payload;
+    };
+    entry('B', 0, "2026-12-08T10:00:00.000");
+    for (int i = 0; i < 3; ++i) {
+        entry('T', quint32(i * 600), "R:W;");
+        entry('R', quint32(i * 600 + 5), "!line " + QByteArray::number(i) + ",W");
+    }
+    QCOMPARE(gzwrite(gz, stream.constData(), unsigned(stream.size())), int(stream.size()));
+    QCOMPARE(gzclose(gz), Z_OK);
+
+    QProcess process;
+    QString slave;
+    QVERIFY(StartEmulator(process, {"--port", "4", "--dir", dir.path(), "--replay", path}, slave));
+    SlaveReader reader;
+    QVERIFY(reader.Open(dir.filePath("COM4")));
+    QElapsedTimer clock;
+    QCOMPARE(reader.NextLine(), QByteArray("!line 0,W\n"));
+    clock.start();
+    QCOMPARE(reader.NextLine(), QByteArray("!line 1,W\n"));
+    QCOMPARE(reader.NextLine(), QByteArray("!line 2,W\n"));
+    QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(reader.ReadFor(700), 0);
+    Stop(process);
+
+    // Another program's gzip file is refused with its reason.
+    const QString foreign = QStringLiteral(VELTRIX_FUZZ_CORPUS "/recording/foreign-gzip.qxr");
+    QProcess refused;
+    refused.start(Emulator, {"--dir", dir.path(), "--replay", foreign});
+    QVERIFY(refused.waitForFinished(5000));
+    QCOMPARE(refused.exitCode(), 1);
+    QVERIFY(refused.readAllStandardError().contains("not a QX7300 recording"));
 }
 
 void TstEmuProcess::LinkReplacedOrRefused()
