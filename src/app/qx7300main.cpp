@@ -77,7 +77,7 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
 }
 
 Tqx7300form::~Tqx7300form() {
-  EndRecording();
+  WaitForRecordings();
   delete ui;
 }
 

@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
+#include <vector>
 #include <memory>
 #include <optional>
 
@@ -331,6 +333,8 @@ class Tqx7300form : public QMainWindow {
   // sequence); it runs until the next test starts or the window goes.
   void BeginRecording();
   void EndRecording();
+  // Ends the recording and waits until every recording is closed.
+  void WaitForRecordings();
   void RecordEntry(EntryKind kind, const QByteArray& payload);
   // The set-up, identification and report number, when they have changed.
   void RecordStateIfChanged();
@@ -362,6 +366,7 @@ class Tqx7300form : public QMainWindow {
   ReportStore report_;
   std::optional<RecalledReport> recalled_;
   std::unique_ptr<RecordingWriter> recording_;
+  std::vector<std::future<void>> closingRecordings_;
   QElapsedTimer recordingClock_;
   QDateTime recordingStart_;
   std::optional<RecordedState> recordedState_;

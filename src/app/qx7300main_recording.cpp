@@ -44,7 +44,19 @@ void Tqx7300form::BeginRecording() {
 void Tqx7300form::EndRecording() {
   if (!recording_) return;
   RecordEntry(EntryKind::End, {});
-  recording_.reset();
+  // The last writes and the join happen beside the window, which goes on
+  // at once; the window waits for them only when it goes itself.
+  std::erase_if(closingRecordings_, [](const std::future<void>& closing) {
+    return closing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  closingRecordings_.push_back(
+      std::async(std::launch::async, [writer = std::move(recording_)]() mutable { writer.reset(); }));
+}
+
+void Tqx7300form::WaitForRecordings() {
+  EndRecording();
+  for (std::future<void>& closing : closingRecordings_) closing.wait();
+  closingRecordings_.clear();
 }
 
 void Tqx7300form::RecordEntry(EntryKind kind, const QByteArray& payload) {
@@ -76,9 +88,13 @@ void Tqx7300form::RecordAction(const char* action) {
 std::optional<FileToSave> Tqx7300form::RecordingBeside(const QString& reportPath) {
   if (!recording_ || recalled_) return std::nullopt;
   RecordStateIfChanged();
-  if (!recording_->Complete()) return std::nullopt;
   QFile file(recording_->Path());
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  if (!recording_->Complete() || !file.open(QIODevice::ReadOnly)) {
+    // The report is still saved; the operator learns what it lacks.
+    dialogs_.ShowWarning(QStringLiteral("The test's recording %1 could not be written; the report is saved without it.")
+                             .arg(QDir::toNativeSeparators(recording_->Path())));
+    return std::nullopt;
+  }
   return FileToSave{RecordingPathForReport(reportPath), file.readAll()};
 }
 

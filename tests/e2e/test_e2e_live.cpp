@@ -77,26 +77,30 @@ void SavePdfReport(StartedProgram& started, const QString& folder, const QString
   QVERIFY(QFile::exists(QDir(output).filePath(name + QStringLiteral("-2.png"))));
 }
 
-// The text report saved from the window keeps the test's recording beside
-// it; the program rebuilds the same report from that recording alone, in
-// its own process and without a display.
+// The text and CSV reports saved from the window keep the test's recording
+// beside them; the program rebuilds the same reports from that recording
+// alone, in its own process and without a display.
 void ReportRebuiltFromRecording(StartedProgram& started, const QString& folder, const QString& name) {
-  const QString report = QDir(folder).filePath(name + QStringLiteral(".TXT"));
-  started.dialogs.saveAnswers << report;
-  started.Window().Form().SaveReportasTextFile1->trigger();
-  const QString recording = QDir(folder).filePath(name + QStringLiteral(".qxr"));
-  QVERIFY(QFile::exists(recording));
-  const QString rebuilt = QDir(folder).filePath(name + QStringLiteral("-rebuilt.txt"));
-  QProcess veltrix;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  environment.remove(QStringLiteral("DISPLAY"));
-  veltrix.setProcessEnvironment(environment);
-  veltrix.setWorkingDirectory(QDir::tempPath());
-  veltrix.start(QStringLiteral(QX7300_VELTRIX), {QStringLiteral("--report-from"), recording, QStringLiteral("--out"), rebuilt});
-  QVERIFY(veltrix.waitForFinished(60000));
-  QVERIFY2(veltrix.exitCode() == 0, veltrix.readAllStandardError().constData());
-  QCOMPARE(FileBytes(rebuilt), FileBytes(report));
+  const QDir dir(folder);
+  const QString recording = dir.filePath(name + QStringLiteral(".qxr"));
+  for (const QString form : {QStringLiteral("TXT"), QStringLiteral("CSV")}) {
+    const QString report = dir.filePath(name + QLatin1Char('.') + form);
+    started.dialogs.saveAnswers << report;
+    (form == QStringLiteral("TXT") ? started.Window().Form().SaveReportasTextFile1 : started.Window().Form().SaveReportasCSVFile1)
+        ->trigger();
+    QVERIFY(QFile::exists(recording));
+    const QString rebuilt = dir.filePath(name + QStringLiteral("-rebuilt.") + form.toLower());
+    QProcess veltrix;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    veltrix.setProcessEnvironment(environment);
+    veltrix.setWorkingDirectory(QDir::tempPath());
+    veltrix.start(QStringLiteral(QX7300_VELTRIX), {QStringLiteral("--report-from"), recording, QStringLiteral("--out"), rebuilt});
+    QVERIFY(veltrix.waitForFinished(60000));
+    QVERIFY2(veltrix.exitCode() == 0, veltrix.readAllStandardError().constData());
+    QCOMPARE(FileBytes(rebuilt), FileBytes(report));
+  }
 }
 
 }  // namespace
