@@ -1,5 +1,6 @@
 #include "app/comfault.h"
 
+#include "app/port_chooser.h"
 #include "app/window_placement.h"
 #include "ui_comfault.h"
 
@@ -9,6 +10,8 @@ Tcomfaultform::Tcomfaultform(QWidget* parent) : QDialog(parent), ui(new Ui::Tcom
   arial.setPixelSize(12);
   setFont(arial);
   FixClientSize(this, width(), height());
+  // The devices present, beside the number.
+  portChooser_ = PortChooser::AttachBeside(ui->Edit1, this);
   connect(ui->Button1, &QPushButton::clicked, this, [this] {
     done(Rejected);
     emit UseOfflinePressed();

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class PortChooser;
+
 namespace Ui {
 class Tcomfaultform;
 }
@@ -20,6 +22,7 @@ class Tcomfaultform : public QDialog {
   ~Tcomfaultform() override;
 
   Ui::Tcomfaultform& Form() { return *ui; }
+  PortChooser& PortList() { return *portChooser_; }
   // The port number the edit shows when the dialog comes up.
   void SetComPort(quint8 port);
   QString ComPortText() const;
@@ -36,5 +39,6 @@ class Tcomfaultform : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  PortChooser* portChooser_ = nullptr;
   Ui::Tcomfaultform* ui;
 };

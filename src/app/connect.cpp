@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 
+#include "app/port_chooser.h"
 #include "app/window_placement.h"
 #include "ui_connect.h"
 
@@ -11,6 +12,8 @@ TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConne
   arial.setPixelSize(12);
   setFont(arial);
   FixClientSize(this, width(), height());
+  // The devices present, beside the number.
+  portChooser_ = PortChooser::AttachBeside(ui->Edit1, this);
   // The service panel covers the report number frame when it shows.
   ui->Panel3->setAutoFillBackground(true);
   connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);

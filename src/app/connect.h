@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class PortChooser;
+
 namespace Ui {
 class TConnectform;
 }
@@ -17,6 +19,7 @@ class TConnectform : public QDialog {
   ~TConnectform() override;
 
   Ui::TConnectform& Form() { return *ui; }
+  PortChooser& PortList() { return *portChooser_; }
   // What the dialog shows when it comes up; the service panel is hidden.
   void Prepare(quint8 comPort, quint32 reportCounter);
 
@@ -29,5 +32,6 @@ class TConnectform : public QDialog {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
+  PortChooser* portChooser_ = nullptr;
   Ui::TConnectform* ui;
 };

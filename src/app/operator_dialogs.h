@@ -47,6 +47,20 @@ class OperatorDialogs {
   // An input box; nullopt when the operator cancels.
   virtual std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                           const QString& proposed) = 0;
+  // The port-number prompt, with the serial devices present listed beside
+  // the number: the number as typed, and the link target of a device chosen
+  // from the list (empty when none was); nullopt when cancelled. Without a
+  // list of its own it is the input box.
+  struct PortAnswer {
+    QString number;
+    QString deviceTarget;
+  };
+  virtual std::optional<PortAnswer> AskPort(const QString& caption, const QString& prompt,
+                                            const QString& proposed) {
+    const std::optional<QString> answer = InputBox(caption, prompt, proposed);
+    if (!answer) return std::nullopt;
+    return PortAnswer{*answer, QString()};
+  }
   // File dialogs; an empty name when the operator cancels.
   virtual QString OpenFileName(const FileDialogOptions& options) = 0;
   virtual QString SaveFileName(const FileDialogOptions& options) = 0;

@@ -1,9 +1,15 @@
 #include "app/qt_operator_dialogs.h"
 
+#include "app/port_chooser.h"
 #include "app/printer_font_dialog.h"
 #include "app/veltrix_application.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -72,6 +78,30 @@ std::optional<QString> QtOperatorDialogs::InputBox(const QString& caption, const
       QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, proposed, &ok);
   if (!ok) return std::nullopt;
   return answer;
+}
+
+std::optional<OperatorDialogs::PortAnswer> QtOperatorDialogs::AskPort(const QString& caption,
+                                                                     const QString& prompt,
+                                                                     const QString& proposed) {
+  QDialog dialog(parent_);
+  dialog.setWindowTitle(caption);
+  auto* number = new QLineEdit(proposed, &dialog);
+  number->setMaximumWidth(60);
+  auto* devices = new PortChooser(number, &dialog);
+  devices->setMinimumWidth(320);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  auto* row = new QHBoxLayout;
+  row->addWidget(number);
+  row->addWidget(devices, 1);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(prompt, &dialog));
+  layout->addLayout(row);
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  number->selectAll();
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return PortAnswer{number->text(), devices->ChosenTarget()};
 }
 
 QString QtOperatorDialogs::OpenFileName(const FileDialogOptions& options) {

@@ -22,6 +22,8 @@ class QtOperatorDialogs : public OperatorDialogs {
   void ShowError(const QString& text) override;
   std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                   const QString& proposed) override;
+  std::optional<PortAnswer> AskPort(const QString& caption, const QString& prompt,
+                                    const QString& proposed) override;
   QString OpenFileName(const FileDialogOptions& options) override;
   QString SaveFileName(const FileDialogOptions& options) override;
   QPrinter& Printer() override { return printer_; }

@@ -221,6 +221,10 @@ class Tqx7300form : public QMainWindow {
   // "&Settings...": the port and the next report number.
   void Settings2Click();
   void AcceptSettings();
+  // COM<n> of the working folder made a link to the device chosen in a
+  // list (nothing when none was chosen); a link already there that leads
+  // elsewhere is replaced only when the operator says so.
+  void BindChosenDevice(quint16 comNumber, const QString& target);
 
   // --- persistence (qx7300main_persist.cpp) ------------------------------
   // The set-up as the configuration file holds it.

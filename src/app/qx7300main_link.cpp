@@ -9,7 +9,9 @@
 #include "app/comfault.h"
 #include "app/connect.h"
 #include "app/operator_dialogs.h"
+#include "app/port_chooser.h"
 #include "app/qx7300main.h"
+#include "link/port_binding.h"
 #include "link/decimal_text.h"
 #include "serial/port_access.h"
 #include "serial/serial_port.h"
@@ -61,11 +63,23 @@ void Tqx7300form::ComstimerTimer() {
 void Tqx7300form::RetryLink() {
   const std::optional<int> port = ParseWholeNumber(companions_.comfaultform->ComPortText());
   if (!port || *port < 1 || *port > kHighestComPort) return;
+  BindChosenDevice(static_cast<quint16>(*port), companions_.comfaultform->PortList().ChosenTarget());
+  // Closed first, so that the port opens again through COM<n>: an adapter
+  // plugged into another socket is found under its new device node.
+  SerialPort1_->SetOpen(false);
   // The set-up goes out again on the port; a closed port opens with the
   // first of those commands.
   SerialPort1_->SetComNumber(static_cast<quint16>(*port));
   shell_.ComPortNumber = static_cast<quint8>(*port);
   ReinitialiseForStandard();
+}
+
+void Tqx7300form::BindChosenDevice(quint16 comNumber, const QString& target) {
+  if (target.isEmpty()) return;
+  QString error;
+  const BindResult bound =
+      BindComPort(comNumber, target, [this](const QString& question) { return dialogs_.Confirm(question); }, &error);
+  if (bound == BindResult::Failed) dialogs_.ShowWarning(error);
 }
 
 void Tqx7300form::CancelLink() {
@@ -91,6 +105,7 @@ void Tqx7300form::Settings2Click() {
 void Tqx7300form::AcceptSettings() {
   Ui::TConnectform& form = companions_.connectform->Form();
   const int port = WholeNumberOrThrow(form.Edit1->text(), 0, kHighestComPort);
+  if (port > 0) BindChosenDevice(static_cast<quint16>(port), companions_.connectform->PortList().ChosenTarget());
   try {
     SerialPort1_->SetComNumber(static_cast<quint16>(port));
     SerialPort1_->SetOpen(true);

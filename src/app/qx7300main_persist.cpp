@@ -144,11 +144,13 @@ void Tqx7300form::ReadSettings() {
 void Tqx7300form::DefaultsProcedure() {
   dialogs_.ShowWarning(QString::fromLatin1(kSettingsDefaultsLoaded));
   shell_.PrinterFont = PrinterFontValues{};
-  const std::optional<QString> answer =
-      dialogs_.InputBox(QString::fromLatin1(kPortPromptCaption), QString::fromLatin1(kPortPromptText),
-                        QString::fromLatin1(kPortPromptProposal));
+  const std::optional<OperatorDialogs::PortAnswer> answer =
+      dialogs_.AskPort(QString::fromLatin1(kPortPromptCaption), QString::fromLatin1(kPortPromptText),
+                       QString::fromLatin1(kPortPromptProposal));
   // A cancelled prompt takes the proposed port.
-  if (const std::optional<quint8> port = ParsePortAnswer(answer.value_or(QString::fromLatin1(kPortPromptProposal)))) {
+  const QString number = answer ? answer->number : QString::fromLatin1(kPortPromptProposal);
+  if (const std::optional<quint8> port = ParsePortAnswer(number)) {
+    if (answer && *port > 0) BindChosenDevice(*port, answer->deviceTarget);
     SerialPort1_->SetComNumber(*port);
     shell_.ComPortNumber = *port;
   }

@@ -40,7 +40,7 @@ check "Maintainer is set" test -n "$(field Maintainer)"
 check "Description has a synopsis and a body" test "$(field Description | wc -l)" -gt 2
 depends=$(field Depends)
 depends_on() { tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$1"; }
-for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libjpeg62-turbo \
+for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6serialport6 zlib1g libjpeg62-turbo \
   qt6-qpa-plugins fonts-liberation; do
   check "Depends names $package" depends_on "$package"
 done

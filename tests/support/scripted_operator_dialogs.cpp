@@ -66,3 +66,11 @@ std::optional<OperatorDialogs::FontChoice> ScriptedOperatorDialogs::ChooseFont(
   shown.append({"font", QStringLiteral("%1-%2").arg(minPoints).arg(maxPoints)});
   return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.dequeue();
 }
+
+std::optional<OperatorDialogs::PortAnswer> ScriptedOperatorDialogs::AskPort(const QString& caption,
+                                                                           const QString& prompt,
+                                                                           const QString& proposed) {
+  const std::optional<QString> number = InputBox(caption, prompt, proposed);
+  if (!number) return std::nullopt;
+  return PortAnswer{*number, deviceAnswers.isEmpty() ? QString() : deviceAnswers.dequeue()};
+}

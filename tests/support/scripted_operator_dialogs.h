@@ -27,6 +27,9 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
   QList<Shown> shown;
   QQueue<bool> confirmAnswers;
   QQueue<std::optional<QString>> inputAnswers;
+  // The device chosen beside the number in the port prompt (after its
+  // number from inputAnswers); none when empty.
+  QQueue<QString> deviceAnswers;
   QQueue<QString> openAnswers;
   QQueue<QString> saveAnswers;
   QQueue<bool> printAnswers;
@@ -44,6 +47,8 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
   void ShowError(const QString& text) override;
   std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                   const QString& proposed) override;
+  std::optional<PortAnswer> AskPort(const QString& caption, const QString& prompt,
+                                    const QString& proposed) override;
   QString OpenFileName(const FileDialogOptions& options) override;
   QString SaveFileName(const FileDialogOptions& options) override;
   QPrinter& Printer() override { return *printer_; }

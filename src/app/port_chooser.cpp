@@ -1,0 +1,98 @@
+#include "app/port_chooser.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "link/decimal_text.h"
+#include "link/port_binding.h"
+
+namespace {
+
+constexpr int kGap = 8;
+constexpr int kChooserWidth = 320;
+// Item data role for an entry that stands for a device that has gone.
+constexpr int kGoneRole = Qt::UserRole + 1;
+
+std::optional<quint16> ComNumberOf(const QLineEdit* edit) {
+  const std::optional<int> number = ParseWholeNumber(edit->text());
+  if (!number || *number < 1 || *number > 255) return std::nullopt;
+  return static_cast<quint16>(*number);
+}
+
+}  // namespace
+
+PortChooser* PortChooser::AttachBeside(QLineEdit* numberEdit, QWidget* dialog) {
+  QWidget* holder = numberEdit->parentWidget();
+  auto* chooser = new PortChooser(numberEdit, holder);
+  const QRect edit = numberEdit->geometry();
+  chooser->setGeometry(edit.right() + 1 + kGap, edit.top() - 1, kChooserWidth, edit.height() + 2);
+  const int grow = qMax(0, chooser->geometry().right() + 1 + kGap - holder->width());
+  if (grow > 0) {
+    holder->resize(holder->width() + grow, holder->height());
+    if (holder != dialog) dialog->setFixedSize(dialog->width() + grow, dialog->height());
+    else dialog->setFixedSize(dialog->size());
+  }
+  return chooser;
+}
+
+PortChooser::PortChooser(QLineEdit* numberEdit, QWidget* parent) : QComboBox(parent), numberEdit_(numberEdit) {
+  setPlaceholderText(QStringLiteral("Choose the analyser's device"));
+  setToolTip(QStringLiteral("The serial devices present. Choosing one links COM<n> of the working folder\n"
+                            "to it (to its /dev/serial/by-id name where it has one), so the number finds\n"
+                            "the adapter again after it is plugged into another socket."));
+  refresh_.setInterval(kRefreshMilliseconds);
+  connect(&refresh_, &QTimer::timeout, this, &PortChooser::Refresh);
+  connect(this, &QComboBox::activated, this, [this] { chosen_ = currentIndex() >= 0; });
+  connect(numberEdit_, &QLineEdit::textChanged, this, [this] {
+    chosen_ = false;
+    ShowBinding();
+  });
+  Refresh();
+}
+
+QString PortChooser::ChosenTarget() const {
+  if (!chosen_ || currentIndex() < 0 || itemData(currentIndex(), kGoneRole).toBool()) return {};
+  return currentData().toString();
+}
+
+void PortChooser::Refresh() {
+  const std::optional<quint16> number = ComNumberOf(numberEdit_);
+  const QString bound = number ? ComLinkTarget(*number) : QString();
+  const QList<SerialDevice> devices = ListSerialDevices();
+  QStringList targets;
+  for (const SerialDevice& device : devices) targets << device.LinkTarget();
+  if (targets == shownTargets_ && bound == boundTarget_ && count() > 0) return;
+
+  const QString selected = currentIndex() >= 0 ? currentData().toString() : QString();
+  const QSignalBlocker quiet(this);
+  clear();
+  for (const SerialDevice& device : devices) addItem(device.Label(), device.LinkTarget());
+  // The device COM<n> leads to when the list does not hold it: gone, or a
+  // device the listing does not know (a pseudo-terminal, say).
+  if (!bound.isEmpty() && !targets.contains(bound) &&
+      !std::any_of(devices.begin(), devices.end(), [&bound](const SerialDevice& d) { return d.Path == bound; })) {
+    const bool gone = !QFileInfo::exists(bound);
+    addItem(QFileInfo(bound).fileName() + (gone ? QStringLiteral(" - not connected") : QString()), bound);
+    setItemData(count() - 1, gone, kGoneRole);
+  }
+  shownTargets_ = targets;
+  boundTarget_ = bound;
+  const int keep = findData(chosen_ ? selected : bound);
+  setCurrentIndex(keep >= 0 ? keep : findData(bound));
+}
+
+void PortChooser::ShowBinding() {
+  boundTarget_ = QStringLiteral("\n");  // whatever it was, show it again
+  Refresh();
+}
+
+void PortChooser::showEvent(QShowEvent* event) {
+  Refresh();
+  refresh_.start();
+  QComboBox::showEvent(event);
+}
+
+void PortChooser::hideEvent(QHideEvent* event) {
+  refresh_.stop();
+  QComboBox::hideEvent(event);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QComboBox>
+#include <QList>
+#include <QTimer>
+
+#include "link/serial_devices.h"
+
+class QLineEdit;
+
+// The serial devices present, listed beside a port-number edit: choosing
+// one binds COM<n> (n the edit's number) to it when the dialog's choice is
+// taken. The list follows devices that appear or go while it is shown, and
+// shows the device COM<n> leads to now, as "not connected" when it has gone.
+class PortChooser : public QComboBox {
+  Q_OBJECT
+
+ public:
+  // Placed to the right of `numberEdit`, in the same parent; the parent and
+  // `dialog` are widened to hold it.
+  static PortChooser* AttachBeside(QLineEdit* numberEdit, QWidget* dialog);
+
+  explicit PortChooser(QLineEdit* numberEdit, QWidget* parent = nullptr);
+
+  // The link target of the device the operator chose from the list since
+  // the number last changed; empty when the list was left alone.
+  QString ChosenTarget() const;
+  // Lists the devices again (also done every second while shown).
+  void Refresh();
+
+  static constexpr int kRefreshMilliseconds = 1000;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void ShowBinding();
+
+  QLineEdit* numberEdit_;
+  QTimer refresh_;
+  QStringList shownTargets_;
+  QString boundTarget_;
+  bool chosen_ = false;
+};
