@@ -12,6 +12,7 @@
 #include "app/comfault.h"
 #include "app/connect.h"
 #include "app/port_chooser.h"
+#include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "link/serial_devices.h"
 #include "support/record_builder.h"
@@ -153,6 +154,19 @@ void TestPortChooser::listFollowsDevicesComingAndGoing() {
   QTRY_COMPARE(list.currentText(), kAdapter + QStringLiteral(" - not connected"));
   QCOMPARE(list.ChosenTarget(), QString());
   rig.Comfault()->hide();
+
+  // The first-start prompt as the operator meets it, for a look; cancelled.
+  QtOperatorDialogs boxes;
+  QTimer::singleShot(0, [] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    QWidget* prompt = QApplication::activeModalWidget();
+    QTRY_VERIFY(prompt->findChild<PortChooser*>()->count() == 1);
+    QDir().mkpath(QStringLiteral(QX7300_TEST_OUTPUT));
+    QVERIFY(prompt->grab().save(QStringLiteral(QX7300_TEST_OUTPUT "/dialog-port-prompt-devices.png")));
+    static_cast<QDialog*>(prompt)->reject();
+  });
+  QVERIFY(!boxes.AskPort(QStringLiteral("Communication Port Required"), QStringLiteral("Enter Com Port Number : "),
+                         QStringLiteral("1")));
 }
 
 QTEST_MAIN(TestPortChooser)
