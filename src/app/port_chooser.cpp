@@ -58,6 +58,11 @@ QString PortChooser::ChosenTarget() const {
 void PortChooser::Refresh() {
   const std::optional<quint16> number = ComNumberOf(numberEdit_);
   const QString bound = number ? ComLinkTarget(*number) : QString();
+  // The device listing is asked only when a device may have come or gone.
+  const QString signature = SerialDeviceSignature() + QLatin1Char('\n') + bound +
+                            (QFileInfo::exists(bound) ? QStringLiteral(" present") : QString());
+  if (signature == shownSignature_ && count() > 0) return;
+  shownSignature_ = signature;
   const QList<SerialDevice> devices = ListSerialDevices();
   QStringList targets;
   for (const SerialDevice& device : devices) targets << device.LinkTarget();
@@ -83,6 +88,7 @@ void PortChooser::Refresh() {
 
 void PortChooser::ShowBinding() {
   boundTarget_ = QStringLiteral("\n");  // whatever it was, show it again
+  shownSignature_.clear();
   Refresh();
 }
 

@@ -40,6 +40,7 @@ class PortChooser : public QComboBox {
   QLineEdit* numberEdit_;
   QTimer refresh_;
   QStringList shownTargets_;
+  QString shownSignature_;
   QString boundTarget_;
   bool chosen_ = false;
 };

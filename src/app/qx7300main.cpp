@@ -155,6 +155,9 @@ void Tqx7300form::ConfigureSerialPort() {
   SerialPort1_->SetStopBits(1);
   SerialPort1_->SetInSize(8000);
   SerialPort1_->SetOutSize(4096);
+  // Every record ends in a line feed: one notification a record, rather
+  // than one for each piece the line arrives in.
+  SerialPort1_->SetEventChar('\n');
   SerialPort1_->SetBufferFull(6000);
   SerialPort1_->SetBufferResume(2000);
   SerialPort1_->SetHWFlowOptions(THWFlowOptions(hwfUseDTR | hwfUseRTS | hwfRequireDSR | hwfRequireCTS));

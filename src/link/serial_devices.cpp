@@ -54,3 +54,11 @@ QList<SerialDevice> ListSerialDevices() {
             [](const SerialDevice& a, const SerialDevice& b) { return a.Path < b.Path; });
   return devices;
 }
+
+QString SerialDeviceSignature() {
+  QStringList names = QDir(Sources().ByIdFolder).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+  if (Sources().SystemPorts) {
+    names << QDir(QStringLiteral("/dev")).entryList({QStringLiteral("tty*")}, QDir::System | QDir::Files, QDir::Name);
+  }
+  return names.join(QLatin1Char('\n'));
+}

@@ -34,3 +34,9 @@ const SerialDeviceSources& CurrentSerialDeviceSources();
 // ports with their maker, product and serial number, each with its by-id
 // link when there is one, and any other device a by-id link leads to.
 QList<SerialDevice> ListSerialDevices();
+
+// Changes whenever a device node or a by-id link comes or goes: the names
+// the listing would look at, cheap to take where the listing itself (the
+// system's device database) is not, so a list kept up to date asks for the
+// listing only when this changes.
+QString SerialDeviceSignature();

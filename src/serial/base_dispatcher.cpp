@@ -129,6 +129,11 @@ void TBaseDispatcher::SetAvailThreshold(quint16 threshold) {
   Kick();
 }
 
+void TBaseDispatcher::SetEventChar(int character) {
+  eventChar_ = character;
+  Kick();
+}
+
 void TBaseDispatcher::RegisterReceiver(QObject* receiver) {
   {
     std::lock_guard lock(handlerLock_);

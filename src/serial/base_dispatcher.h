@@ -66,6 +66,9 @@ public:
   static constexpr std::chrono::milliseconds kRoundInterval{50};
   static constexpr std::chrono::milliseconds kNotifyLimit{3000};
   static constexpr std::chrono::milliseconds kThreadStartLimit{3000};
+  // With an event character set, bytes that do not end in one are still
+  // notified once the first of them has waited this long.
+  static constexpr std::chrono::milliseconds kGatherLimit{40};
 
   // Registers the dispatcher in the process-wide list; no device yet.
   explicit TBaseDispatcher(TCustomSerialPort* owner);
@@ -92,6 +95,11 @@ public:
   int SetDTR(bool state);
   int SetRTS(bool state);
   void SetAvailThreshold(quint16 threshold);
+  // -1 (the default): every round with new bytes notifies. A character
+  // (0 to 255): a notification waits for it, so a line arriving in pieces
+  // is announced once, when its end comes; bytes without it are announced
+  // after kGatherLimit all the same, and all bytes are announced in order.
+  void SetEventChar(int character);
 
   void RegisterReceiver(QObject* receiver);
   void UnregisterReceiver(QObject* receiver);
@@ -217,6 +225,11 @@ private:
   // as new bytes.
   quint64 notifiedWritten_ = 0;
   bool lostReported_ = false;
+  // The bytes not yet notified hold the event character; when the first of
+  // them came (receiveLock_).
+  bool eventCharSeen_ = false;
+  bool gathering_ = false;
+  std::chrono::steady_clock::time_point gatherSince_;
   std::atomic<bool> dtrFlowAsserted_{true};
 
   std::atomic<bool> terminating_{false};
@@ -224,6 +237,7 @@ private:
   std::atomic<bool> lost_{false};
   std::atomic<bool> watchInput_{true};
   std::atomic<quint16> availThreshold_{1};
+  std::atomic<int> eventChar_{-1};
   std::atomic<unsigned> hwOptions_{0};
   std::atomic<quint16> bufferFull_{0};
   std::atomic<quint16> bufferResume_{0};

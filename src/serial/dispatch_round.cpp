@@ -6,7 +6,10 @@
 #include "serial/delivery_ticket.h"
 #include "serial/notification_events.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
+#include <cstring>
 
 void TBaseDispatcher::EventIteration() {
   const unsigned events = WaitDeviceEvent(watchInput_.load());
@@ -21,8 +24,16 @@ void TBaseDispatcher::EventIteration() {
 }
 
 bool TBaseDispatcher::WaitForRound(unsigned& events) {
+  // Bytes gathered for their event character are announced by their limit.
+  auto wait = std::chrono::steady_clock::duration(kRoundInterval);
+  {
+    std::lock_guard lock(receiveLock_);
+    if (gathering_)
+      wait = std::clamp(gatherSince_ + kGatherLimit - std::chrono::steady_clock::now(),
+                        std::chrono::steady_clock::duration::zero(), wait);
+  }
   std::unique_lock lock(signalMutex_);
-  signalCv_.wait_for(lock, kRoundInterval, [this] {
+  signalCv_.wait_for(lock, wait, [this] {
     return pendingEvents_ != 0 || kick_ || terminating_.load();
   });
   if (terminating_)
@@ -69,9 +80,17 @@ void TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
       return;
     const long got = ReadDevice(run.data(), run.size());
     if (got > 0) {
+      const int eventChar = eventChar_.load();
+      const bool endsSomething =
+          eventChar >= 0 && std::memchr(run.data(), eventChar, static_cast<std::size_t>(got)) != nullptr;
       std::lock_guard lock(receiveLock_);
       receiveRing_.CommitWrite(static_cast<std::size_t>(got));
       written_ += static_cast<quint64>(got);
+      eventCharSeen_ = eventCharSeen_ || endsSomething;
+      if (!gathering_) {
+        gathering_ = true;
+        gatherSince_ = std::chrono::steady_clock::now();
+      }
       tookAny = true;
       continue;
     }
@@ -119,6 +138,18 @@ void TBaseDispatcher::ReportDeviceLost() {
 }
 
 void TBaseDispatcher::CheckAvail() {
+  // Whatever this round decides, bytes are gathered for their event
+  // character only while this round says so: a gathering left standing
+  // would make the dispatch thread wake at a deadline long past, again and
+  // again.
+  bool stillGathering = false;
+  const auto settle = qScopeGuard([this, &stillGathering] {
+    if (stillGathering)
+      return;
+    std::lock_guard lock(receiveLock_);
+    eventCharSeen_ = false;
+    gathering_ = false;
+  });
   {
     std::lock_guard lock(handlerLock_);
     if (receivers_.empty())
@@ -127,11 +158,15 @@ void TBaseDispatcher::CheckAvail() {
   std::size_t unread;
   quint64 written;
   bool ringFull;
+  bool eventCharSeen;
+  std::chrono::steady_clock::time_point gatherSince;
   {
     std::lock_guard lock(receiveLock_);
     unread = receiveRing_.Count();
     written = written_;
     ringFull = receiveRing_.Full();
+    eventCharSeen = eventCharSeen_;
+    gatherSince = gatherSince_;
   }
   const std::size_t threshold = std::max<std::size_t>(availThreshold_.load(), 1);
   if (unread < threshold)
@@ -143,6 +178,13 @@ void TBaseDispatcher::CheckAvail() {
   const bool heldOff = ringFull || ((hwOptions_.load() & hwfUseDTR) && !dtrFlowAsserted_);
   if (written == notifiedWritten_ && !heldOff)
     return;
+  // Waiting for the event character: not past the limit, nor with the ring
+  // half full.
+  if (eventChar_.load() >= 0 && !eventCharSeen && !heldOff && unread < kReceiveRingSize / 2 &&
+      std::chrono::steady_clock::now() - gatherSince < kGatherLimit) {
+    stillGathering = true;
+    return;
+  }
   notifiedWritten_ = written;
   Deliver(static_cast<quint16>(unread));
 }

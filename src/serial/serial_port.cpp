@@ -87,6 +87,7 @@ void TCustomSerialPort::DoOpen() {
   state_ = TPortState::Open;
   try {
     dispatcher_->SetAvailThreshold(availThreshold_);
+    dispatcher_->SetEventChar(eventChar_);
     ApplyHWFlow();
     RaiseSerialError(dispatcher_->SetDTR(dtr_));
     RaiseSerialError(dispatcher_->SetRTS(rts_));
@@ -281,6 +282,12 @@ void TCustomSerialPort::SetAvailThreshold(quint16 value) {
   availThreshold_ = value;
   if (dispatcher_)
     dispatcher_->SetAvailThreshold(value);
+}
+
+void TCustomSerialPort::SetEventChar(int value) {
+  eventChar_ = value;
+  if (dispatcher_)
+    dispatcher_->SetEventChar(value);
 }
 
 std::unique_ptr<TBaseDispatcher> TCustomSerialPort::CreateDispatcher() {

@@ -90,6 +90,12 @@ public:
   quint16 AvailThreshold() const { return availThreshold_; }
   void SetAvailThreshold(quint16 value);
 
+  // -1 (the default): notified as bytes come. A character (0 to 255): a
+  // notification waits until it has come, or for a few milliseconds at
+  // most, so a line that arrives in pieces makes one notification.
+  int EventChar() const { return eventChar_; }
+  void SetEventChar(int value);
+
   // Between BeginLoad and Loaded an open request is only remembered.
   void BeginLoad();
   void Loaded();
@@ -158,6 +164,7 @@ private:
   bool dtr_ = true;
   bool rts_ = true;
   quint16 availThreshold_ = 1;
+  int eventChar_ = -1;
 
   bool loading_ = false;
   bool openWhenLoaded_ = false;

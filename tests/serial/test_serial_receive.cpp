@@ -24,6 +24,7 @@ private slots:
   void CountIsTheUnreadBytes();
   void PartlyReadBytesAreOfferedAgain();
   void UnreadBytesWaitForMoreBeforeANewNotification();
+  void EventCharacterAnnouncesLines();
   void HandlerPeeksAndBytesGoWhenItReturns();
   void FullRingHoldsTheRestBack();
   void BulkArrivesCompleteAndInOrder_data();
@@ -170,6 +171,20 @@ void TestSerialReceive::UnreadBytesWaitForMoreBeforeANewNotification() {
   QCOMPARE(Take(port, int(sent.size()) + 1), sent + "+");
 }
 
+// With the line feed as event character a line is announced once it has
+// come whole, and bytes that never end a line are announced all the same.
+void TestSerialReceive::EventCharacterAnnouncesLines() {
+  TSerialPort& port = *port_;
+  port.SetEventChar('\n');
+  QList<QByteArray> notified;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) { notified.append(Take(sender, count)); });
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("!partial, no end"));
+  QTRY_COMPARE(notified, QList<QByteArray>{"!partial, no end"});
+  QVERIFY(analyser_->WriteAll("!a line\n!another\n"));
+  QTRY_COMPARE(notified.join(), QByteArray("!partial, no end!a line\n!another\n"));
+}
+
 void TestSerialReceive::HandlerPeeksAndBytesGoWhenItReturns() {
   TSerialPort& port = *port_;
   int calls = 0;
@@ -225,17 +240,23 @@ void TestSerialReceive::FullRingHoldsTheRestBack() {
 void TestSerialReceive::BulkArrivesCompleteAndInOrder_data() {
   QTest::addColumn<bool>("readAll");
   QTest::addColumn<int>("handlerDelayUs");
+  QTest::addColumn<int>("eventChar");
   // A slow handler that reads half of each Count keeps the ring busy.
-  QTest::newRow("half of each count, slow") << false << 500;
+  QTest::newRow("half of each count, slow") << false << 500 << -1;
   // A slow handler that empties the ring lets the next round fill all of it
   // in one go, bringing the write index round to where it was.
-  QTest::newRow("all of each count, slow") << true << 2000;
+  QTest::newRow("all of each count, slow") << true << 2000 << -1;
+  // Notified at line ends (random bytes hold one now and then) and by the
+  // gathering limit between them.
+  QTest::newRow("waiting for line feeds") << false << 500 << int('\n');
 }
 
 void TestSerialReceive::BulkArrivesCompleteAndInOrder() {
   QFETCH(bool, readAll);
   QFETCH(int, handlerDelayUs);
+  QFETCH(int, eventChar);
   TSerialPort& port = *port_;
+  port.SetEventChar(eventChar);
   const QByteArray sent = RandomBytes(1 << 20, 1234);
   QByteArray got;
   got.reserve(sent.size() + 1);
