@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <stdexcept>
+
 #include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "app/recording_review.h"
@@ -104,6 +106,12 @@ void Tqx7300form::PrepareForReplay() {
   clocktimer_.stop();
   shell_.StartupComplete = true;
   shell_.LinkFaultSuppressed = true;
+  // The harmonics table's marks, when the working folder has them; the
+  // report does not need them, so a folder without them plays all the same.
+  try {
+    LoadMarkBitmaps();
+  } catch (const std::exception&) {
+  }
   ReinitialiseForStandard();
 }
 
