@@ -125,6 +125,45 @@ void BM_Latency(benchmark::State& state) {
 }
 BENCHMARK(BM_Latency)->Iterations(2000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
+// From a record's line feed written to the handler holding it, with the
+// program's event character (the line feed: notified at line ends) and
+// without one (Arg 0): how soon a record can be shown once it has come.
+void BM_LineEndLatency(benchmark::State& state) {
+  TRig rig;
+  if (!rig.Open()) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  rig.port.SetEventChar(state.range(0) ? '\n' : -1);
+  const QByteArray line = '!' + QByteArray(407, 'x') + '\n';
+  Clock::time_point ended;
+  bool lineEnded = false;
+  rig.port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    for (int i = 0; i < count; ++i) {
+      if (sender.ReceiveChar() == '\n') {
+        ended = Clock::now();
+        lineEnded = true;
+      }
+    }
+  });
+  std::vector<double> samples;
+  for (auto _ : state) {
+    lineEnded = false;
+    rig.analyser.WriteAll(line);
+    const Clock::time_point written = Clock::now();
+    if (!RunUntil([&] { return lineEnded; }, std::chrono::seconds(5))) {
+      state.SkipWithError("line missing");
+      return;
+    }
+    samples.push_back(std::chrono::duration<double, std::micro>(ended - written).count());
+  }
+  std::sort(samples.begin(), samples.end());
+  state.counters["median_us"] = samples[samples.size() / 2];
+  state.counters["p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
+  state.counters["max_us"] = samples.back();
+}
+BENCHMARK(BM_LineEndLatency)->Arg(0)->Arg(1)->Iterations(1000)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
 // An open port with nothing arriving: its threads must block, not poll.
 void BM_IdleOpenPortCpu(benchmark::State& state) {
   TRig rig;
