@@ -58,6 +58,14 @@ bool RunUntil(TDone done, std::chrono::milliseconds limit) {
   return true;
 }
 
+// Median, 99th percentile and largest of latencies in microseconds.
+void ReportLatencies(benchmark::State& state, std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  state.counters["median_us"] = samples[samples.size() / 2];
+  state.counters["p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
+  state.counters["max_us"] = samples.back();
+}
+
 void BM_Throughput(benchmark::State& state) {
   TRig rig;
   if (!rig.Open()) {
@@ -118,10 +126,7 @@ void BM_Latency(benchmark::State& state) {
     }
     samples.push_back(std::chrono::duration<double, std::micro>(entered - sent).count());
   }
-  std::sort(samples.begin(), samples.end());
-  state.counters["median_us"] = samples[samples.size() / 2];
-  state.counters["p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
-  state.counters["max_us"] = samples.back();
+  ReportLatencies(state, std::move(samples));
 }
 BENCHMARK(BM_Latency)->Iterations(2000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
@@ -157,10 +162,7 @@ void BM_LineEndLatency(benchmark::State& state) {
     }
     samples.push_back(std::chrono::duration<double, std::micro>(ended - written).count());
   }
-  std::sort(samples.begin(), samples.end());
-  state.counters["median_us"] = samples[samples.size() / 2];
-  state.counters["p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
-  state.counters["max_us"] = samples.back();
+  ReportLatencies(state, std::move(samples));
 }
 BENCHMARK(BM_LineEndLatency)->Arg(0)->Arg(1)->Iterations(1000)->UseRealTime()->Unit(benchmark::kMicrosecond);
 

@@ -28,9 +28,8 @@ PortChooser* PortChooser::AttachBeside(QLineEdit* numberEdit, QWidget* dialog) {
   chooser->setGeometry(edit.right() + 1 + kGap, edit.top() - 1, kChooserWidth, edit.height() + 2);
   const int grow = qMax(0, chooser->geometry().right() + 1 + kGap - holder->width());
   if (grow > 0) {
-    holder->resize(holder->width() + grow, holder->height());
-    if (holder != dialog) dialog->setFixedSize(dialog->width() + grow, dialog->height());
-    else dialog->setFixedSize(dialog->size());
+    if (holder != dialog) holder->resize(holder->width() + grow, holder->height());
+    dialog->setFixedSize(dialog->width() + grow, dialog->height());
   }
   return chooser;
 }
@@ -61,12 +60,11 @@ void PortChooser::Refresh() {
   // The device listing is asked only when a device may have come or gone.
   const QString signature = SerialDeviceSignature() + QLatin1Char('\n') + bound +
                             (QFileInfo::exists(bound) ? QStringLiteral(" present") : QString());
-  if (signature == shownSignature_ && count() > 0) return;
+  if (signature == shownSignature_) return;
   shownSignature_ = signature;
   const QList<SerialDevice> devices = ListSerialDevices();
   QStringList targets;
   for (const SerialDevice& device : devices) targets << device.LinkTarget();
-  if (targets == shownTargets_ && bound == boundTarget_ && count() > 0) return;
 
   const QString selected = currentIndex() >= 0 ? currentData().toString() : QString();
   const QSignalBlocker quiet(this);
@@ -80,15 +78,12 @@ void PortChooser::Refresh() {
     addItem(QFileInfo(bound).fileName() + (gone ? QStringLiteral(" - not connected") : QString()), bound);
     setItemData(count() - 1, gone, kGoneRole);
   }
-  shownTargets_ = targets;
-  boundTarget_ = bound;
   const int keep = findData(chosen_ ? selected : bound);
   setCurrentIndex(keep >= 0 ? keep : findData(bound));
 }
 
 void PortChooser::ShowBinding() {
-  boundTarget_ = QStringLiteral("\n");  // whatever it was, show it again
-  shownSignature_.clear();
+  shownSignature_.reset();  // whatever it was, show it again
   Refresh();
 }
 

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QTimer>
 
+#include <optional>
+
 #include "link/serial_devices.h"
 
 class QLineEdit;
@@ -39,8 +41,7 @@ class PortChooser : public QComboBox {
 
   QLineEdit* numberEdit_;
   QTimer refresh_;
-  QStringList shownTargets_;
-  QString shownSignature_;
-  QString boundTarget_;
+  // What the list was made from; nullopt: not made yet.
+  std::optional<QString> shownSignature_;
   bool chosen_ = false;
 };

@@ -256,6 +256,9 @@ class Tqx7300form : public QMainWindow {
   // "Save Report as P&DF File...": the report page and the graphic printout
   // in one PDF.
   void SavePdfReportFile();
+  // A report's files saved as one, the test's recording beside them; a
+  // failure is shown.
+  void SaveReportFiles(const QString& reportPath, QList<FileToSave> files);
   // The report is read into a store of its own and previewed; the live
   // report goes on apart from it. Its set-up is then loaded as the menu's
   // load does it.

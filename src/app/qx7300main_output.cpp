@@ -135,20 +135,14 @@ void Tqx7300form::SaveTextReportFile() {
   } else if (recalled_->Companion) {
     files.append({CompanionOf(path), *recalled_->Companion});
   }
-  // And the test's recording, from which the report can be rebuilt.
-  if (std::optional<FileToSave> recording = RecordingBeside(path)) files.append(*recording);
-  const QString error = SaveFilesTogetherOrError(files);
-  if (!error.isEmpty()) dialogs_.ShowError(error);
+  SaveReportFiles(path, std::move(files));
 }
 
 void Tqx7300form::SaveCsvReportFile() {
   if (recalled_) return;  // no CSV form was kept with a recalled report
   const QString path = dialogs_.SaveFileName(SaveCsvDialog());
   if (path.isEmpty()) return;
-  QList<FileToSave> files{{path, CsvReportBytes(report_)}};
-  if (std::optional<FileToSave> recording = RecordingBeside(path)) files.append(*recording);
-  const QString error = SaveFilesTogetherOrError(files);
-  if (!error.isEmpty()) dialogs_.ShowError(error);
+  SaveReportFiles(path, {{path, CsvReportBytes(report_)}});
 }
 
 void Tqx7300form::SavePdfReportFile() {
@@ -161,8 +155,12 @@ void Tqx7300form::SavePdfReportFile() {
     dialogs_.ShowError(kPdfFailed);
     return;
   }
-  QList<FileToSave> files{{path, pdf}};
-  if (std::optional<FileToSave> recording = RecordingBeside(path)) files.append(*recording);
+  SaveReportFiles(path, {{path, pdf}});
+}
+
+void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> files) {
+  // And the test's recording, from which the report can be rebuilt.
+  if (std::optional<FileToSave> recording = RecordingBeside(reportPath)) files.append(*recording);
   const QString error = SaveFilesTogetherOrError(files);
   if (!error.isEmpty()) dialogs_.ShowError(error);
 }

@@ -9,16 +9,13 @@
 #include "app/radio_group.h"
 #include "link/decimal_text.h"
 #include "link/field_rule.h"
+#include "link/record_layout.h"
 #include "link/status_record.h"
 #include "serial/serial_port.h"
 #include "ui_qx7300main.h"
 
 namespace {
 
-// Where the type letter of a record stands, and where the analyser's
-// shorter common section on current range "4" is padded back to it.
-constexpr qsizetype kTypeLetterIndex = 107;
-constexpr qsizetype kRangeFourPadIndex = 105;
 constexpr qsizetype kSampleStart = 108;
 constexpr qsizetype kWaveformLineLength = 409;
 
@@ -73,9 +70,9 @@ bool Tqx7300form::ProcessLine(QByteArray line) {
   HandleCommonSection(fields);
 
   if (currentRange.startsWith(QLatin1Char('4'))) {
-    line.insert(qMin(kRangeFourPadIndex, line.size()), "  ");
+    AlignRangeFourRecord(line);
   }
-  const char type = line.size() > kTypeLetterIndex ? line[kTypeLetterIndex] : '\0';
+  const char type = RecordTypeLetter(line);
 
   UpdateMeterExtremes();
 

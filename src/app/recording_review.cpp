@@ -101,15 +101,10 @@ void RecordingReview::NewWindow() {
   if (placed.isValid()) window_->setGeometry(placed);
   window_->show();
   next_ = 0;
-  flickerStandard_ = false;
 }
 
 void RecordingReview::PlayEntry() {
-  const RecordingEntry& entry = recording_.Entries[next_++];
-  if (entry.Kind == EntryKind::State) {
-    if (const std::optional<RecordedState> state = DecodeState(entry.Payload)) flickerStandard_ = state->Setup.ComboBox1 == 1;
-  }
-  window_->ReplayEntry(recording_.Start, entry);
+  window_->ReplayEntry(recording_.Start, recording_.Entries[next_++]);
 }
 
 void RecordingReview::PlayUntil(quint32 milliseconds) {
@@ -166,7 +161,8 @@ void RecordingReview::SeekTo(quint32 milliseconds) {
 
 bool RecordingReview::NextFailure() {
   Pause();
-  bool flicker = flickerStandard_;
+  // The standard as the window stands now, and as the states ahead set it.
+  bool flicker = window_->Form().ComboBox1->currentIndex() == 1;
   for (qsizetype i = next_; i < recording_.Entries.size(); ++i) {
     const RecordingEntry& entry = recording_.Entries[i];
     if (entry.Kind == EntryKind::State) {

@@ -71,7 +71,6 @@ class RecordingReview : public QObject {
   std::unique_ptr<Tqx7300form> window_;
   std::unique_ptr<QWidget> bar_;
   qsizetype next_ = 0;
-  bool flickerStandard_ = false;
   Speed speed_ = Speed::Real;
   QTimer timer_;
   QElapsedTimer anchor_;

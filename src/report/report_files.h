@@ -11,7 +11,7 @@ struct ReportSnapshot;
 
 // What became of a report file operation, with the system's text for a failure.
 struct ReportFileResult {
-  enum class Status { Done, OpenFailed, ReadFailed, WriteFailed, TooManyLines };
+  enum class Status { Done, OpenFailed, ReadFailed, TooManyLines };
   Status status = Status::Done;
   QString errorText;
 
@@ -23,8 +23,6 @@ struct ReportFileResult {
 // becomes a blank.
 QByteArray TextReportBytes(const ReportStore& report);
 QByteArray CsvReportBytes(const ReportStore& report);
-ReportFileResult SaveTextReport(const QString& path, const ReportStore& report);
-ReportFileResult SaveCsvReport(const QString& path, const ReportStore& report);
 
 // Reads a saved text report back: at least one line (an empty file gives one
 // empty line), at most 81, ended by CR LF or LF. Only when the whole file

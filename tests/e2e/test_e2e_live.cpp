@@ -18,6 +18,7 @@
 #include "link/command_vocabulary.h"
 #include "link/decimal_text.h"
 #include "serial/serial_port.h"
+#include "support/pdf_tools.h"
 #include "support/scripted_operator_dialogs.h"
 #include "support/test_working_folder.h"
 #include "ui_qx7300main.h"
@@ -63,16 +64,13 @@ void SavePdfReport(StartedProgram& started, const QString& folder, const QString
   const QString pdf = QDir(folder).filePath(name + QStringLiteral(".pdf"));
   started.dialogs.saveAnswers << pdf;
   started.Window().Form().SaveReportasPDFFile1->trigger();
-  QProcess text;
-  text.start(QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
-  QVERIFY(text.waitForFinished(30000));
-  QVERIFY(text.readAllStandardOutput().simplified().startsWith("Report Number : "));
+  QVERIFY(Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")})
+              .simplified()
+              .startsWith(QStringLiteral("Report Number : ")));
   const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
   QDir().mkpath(output);
-  QProcess render;
-  render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"), pdf,
-                                            QDir(output).filePath(name)});
-  QVERIFY(render.waitForFinished(30000));
+  Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"), pdf,
+                                      QDir(output).filePath(name)});
   QVERIFY(QImage(QDir(output).filePath(name + QStringLiteral("-1.png"))).height() > 600);
   QVERIFY(QFile::exists(QDir(output).filePath(name + QStringLiteral("-2.png"))));
 }

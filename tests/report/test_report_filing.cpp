@@ -4,7 +4,6 @@
 // report and its set-up saved as one.
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -15,6 +14,7 @@
 #include "app/radio_group.h"
 #include "persist/safe_file_writer.h"
 #include "report/report_files.h"
+#include "support/pdf_tools.h"
 #include "support/record_builder.h"
 #include "support/test_working_folder.h"
 #include "support/window_rig.h"
@@ -22,13 +22,6 @@
 #include "ui_qx7300main.h"
 
 namespace {
-
-QString Poppler(const QString& tool, const QStringList& arguments) {
-  QProcess process;
-  process.start(tool, arguments);
-  process.waitForFinished(30000);
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 int PdfPages(const QString& pdf) {
   const QRegularExpressionMatch pages =

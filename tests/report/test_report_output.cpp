@@ -13,20 +13,14 @@
 #include "report/graphic_printout.h"
 #include "report/report_files.h"
 #include "report/report_text.h"
+#include "support/pdf_tools.h"
 
 namespace {
-
-QString Poppler(const QString& tool, const QStringList& args) {
-  QProcess process;
-  process.start(tool, args);
-  process.waitForFinished(30000);
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // The PDF's text lines, blanks collapsed, a form feed ending each page.
 QStringList PdfLines(const QString& pdf) {
   QStringList lines;
-  for (const QString& line : Poppler("pdftotext", {"-layout", pdf, "-"}).split('\n'))
+  for (const QString& line : PdfText(pdf).split('\n'))
     if (!line.trimmed().isEmpty() || line.contains('\f')) lines << (line.contains('\f') ? "\f" : line.simplified());
   return lines;
 }
@@ -135,7 +129,8 @@ class TestReportOutput : public QObject {
     ReportStore report = NumberedLines(2);
     report.SetText(1, QString::fromUtf8("25 °C ± Ω\nx")), report.SetCsv(1, "a,b");
     const QString text = dir_.filePath("A.TXT"), csv = dir_.filePath("A.CSV");
-    QVERIFY(SaveTextReport(text, report).Ok() && SaveCsvReport(csv, report).Ok());
+    QVERIFY(SaveFileBytesOrError(text, TextReportBytes(report)).isEmpty() &&
+            SaveFileBytesOrError(csv, CsvReportBytes(report)).isEmpty());
     QCOMPARE(FileBytes(text), QByteArray("L00 line 0 , x\r\n25 \xb0" "C \xb1 ? x\r\nL02 line 2 , x\r\n"));
     QCOMPARE(FileBytes(csv), QByteArray("L00 line 0 , x\r\na,b\r\nL02 line 2 , x\r\n"));
   }
@@ -147,9 +142,9 @@ class TestReportOutput : public QObject {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{}, limit{64, RLIM_INFINITY};
     getrlimit(RLIMIT_FSIZE, &saved), setrlimit(RLIMIT_FSIZE, &limit);
-    const ReportFileResult result = SaveTextReport(path, NumberedLines(20));
+    const QString error = SaveFileBytesOrError(path, TextReportBytes(NumberedLines(20)));
     setrlimit(RLIMIT_FSIZE, &saved);
-    QVERIFY(result.status == ReportFileResult::Status::WriteFailed && !result.errorText.isEmpty());
+    QVERIFY(!error.isEmpty());
     QCOMPARE(FileBytes(path), QByteArray("old\r\n"));
   }
 

@@ -7,7 +7,6 @@
 #include <QFontComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
@@ -16,6 +15,7 @@
 #include "app/printer_font_dialog.h"
 #include "app/qx7300main.h"
 #include "persist/safe_file_writer.h"
+#include "support/pdf_tools.h"
 #include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "support/test_working_folder.h"
@@ -24,12 +24,6 @@
 
 namespace {
 
-QString PdfText(const QString& path) {
-  QProcess pdftotext;
-  pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-  if (!pdftotext.waitForFinished(20000)) return {};
-  return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
 
 }  // namespace
 
