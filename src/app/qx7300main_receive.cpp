@@ -22,10 +22,16 @@ constexpr qsizetype kWaveformLineLength = 409;
 const QColor kPromptOff(255, 0, 0);
 const QColor kPromptOn(0, 255, 0);
 
-QString Field(const LineFields& fields, quint16 n) { return QString::fromLatin1(fields.Field(n)); }
-
 // A field whose first character is a prefix the meter does not show.
-QString FieldAfterPrefix(const LineFields& fields, quint16 n) { return Field(fields, n).mid(1); }
+QByteArrayView ViewAfterPrefix(const LineFields& fields, quint16 n) {
+  const QByteArrayView field = fields.View(n);
+  return field.isEmpty() ? field : field.sliced(1);
+}
+
+// A code field; an empty one reads as `absent`.
+void SetCode(QString& target, QByteArrayView field, QLatin1StringView absent) {
+  SetFieldText(target, field.isEmpty() ? QByteArrayView(absent.data(), absent.size()) : field);
+}
 
 void CopySamples(const QByteArray& line, std::array<quint8, WaveformSamples::kEntries>& samples) {
   for (int k = 0; k < WaveformSamples::kFilled; ++k) {
@@ -60,16 +66,14 @@ void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& 
 
 bool Tqx7300form::ProcessLine(QByteArray line) {
   const LineFields fields(line);
-  QString status = Field(fields, 2);
-  QString currentRange = Field(fields, 3);
-  QString voltageRange = Field(fields, 4);
-  fields_.StatusCode = status.isEmpty() ? QStringLiteral("W") : status;
-  fields_.CurrentRangeCode = currentRange.isEmpty() ? QStringLiteral("0") : currentRange;
-  fields_.VoltageRangeCode = voltageRange.isEmpty() ? QStringLiteral("0") : voltageRange;
+  SetCode(fields_.StatusCode, fields.View(2), QLatin1StringView("W"));
+  SetCode(fields_.CurrentRangeCode, fields.View(3), QLatin1StringView("0"));
+  SetCode(fields_.VoltageRangeCode, fields.View(4), QLatin1StringView("0"));
+  const bool rangeFour = fields.View(3).startsWith('4');
 
   HandleCommonSection(fields);
 
-  if (currentRange.startsWith(QLatin1Char('4'))) {
+  if (rangeFour) {
     AlignRangeFourRecord(line);
   }
   const char type = RecordTypeLetter(line);
@@ -124,16 +128,16 @@ void Tqx7300form::HandleCommonSection(const LineFields& fields) {
   ui->Label43->setVisible(status == 'T');
   ShowStartButton();
 
-  fields_.VoltsRms = FieldAfterPrefix(fields, 5);
-  fields_.VoltsPeak = Field(fields, 6);
-  fields_.Frequency = Field(fields, 7);
-  fields_.PeakPhase = Field(fields, 8);
-  fields_.AmpsRms = FieldAfterPrefix(fields, 10);
-  fields_.AmpsPeak = Field(fields, 11);
-  fields_.FundamentalAmps = Field(fields, 12);
-  fields_.TotalHarmonics = Field(fields, 13);
-  fields_.Watts = FieldAfterPrefix(fields, 14);
-  fields_.VoltAmps = Field(fields, 15);
+  SetFieldText(fields_.VoltsRms, ViewAfterPrefix(fields, 5));
+  SetFieldText(fields_.VoltsPeak, fields.View(6));
+  SetFieldText(fields_.Frequency, fields.View(7));
+  SetFieldText(fields_.PeakPhase, fields.View(8));
+  SetFieldText(fields_.AmpsRms, ViewAfterPrefix(fields, 10));
+  SetFieldText(fields_.AmpsPeak, fields.View(11));
+  SetFieldText(fields_.FundamentalAmps, fields.View(12));
+  SetFieldText(fields_.TotalHarmonics, fields.View(13));
+  SetFieldText(fields_.Watts, ViewAfterPrefix(fields, 14));
+  SetFieldText(fields_.VoltAmps, fields.View(15));
   HandleAssessmentFields(fields);
   // The present fundamental of the harmonic tables comes with every line.
   harmonics_.HarmonicText[2][1] = fields_.FundamentalAmps;

@@ -1,5 +1,6 @@
 // Result records from the analyser: the harmonic tables and their report
 // rows, the harmonics summary panel and the harmonics table.
+#include <QLabel>
 #include <QPainter>
 
 #include "app/qx7300main.h"
@@ -11,34 +12,45 @@
 #include "results/harmonics_record.h"
 #include "ui_qx7300main.h"
 
+namespace {
+
+// Shows the Latin-1 `text` and then `unit` on `label`; the text it already
+// shows costs no new string.
+void ShowFieldText(QLabel* label, QByteArrayView text, const QString& unit = {}) {
+  const QString shown = label->text();
+  const QLatin1StringView value(text.data(), text.size());
+  if (shown.size() == value.size() + unit.size() && shown.startsWith(value) && shown.endsWith(unit)) return;
+  label->setText(QString(value) + unit);
+}
+
+}  // namespace
+
 void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
-  const QByteArray classCode = fields.Field(17);
-  const QByteArray verdict = fields.Field(16);
+  const QByteArrayView classCode = fields.View(17);
+  const QByteArrayView verdict = fields.View(16);
   const AssessmentSummary summary =
-      SummariseAssessment(fields.Field(9), verdict, classCode, fields.Field(18), fields.Field(19));
+      SummariseAssessment(fields.View(9), verdict, classCode, fields.View(18), fields.View(19));
   fields_.SupplyCheckFlags = summary.SupplyCheckFlags;
-  fields_.HarmonicsVerdict = QString::fromLatin1(verdict);
-  fields_.ClassCode = QString::fromLatin1(classCode);
+  SetFieldText(fields_.HarmonicsVerdict, verdict);
+  SetFieldText(fields_.ClassCode, classCode);
 
   ui->Label2->setText(summary.verdict);
   // The memo is refilled in one update, and only when its lines change:
   // laying its text out again for every record costs more than the rest of
   // the record together.
-  const QString memo = summary.memo.join(QLatin1Char('\n'));
-  if (memo != shownMemo_) {
-    ui->Memo1->setPlainText(memo);
-    shownMemo_ = memo;
+  if (summary.memo != shownMemo_) {
+    ui->Memo1->setPlainText(summary.memo);
+    shownMemo_ = summary.memo;
   }
-  ui->Label34->setText(summary.value2);
+  ShowFieldText(ui->Label34, summary.value2);
   if (summary.classified) {
     if (summary.caption1) ui->Label28->setText(*summary.caption1);
     if (summary.caption2) ui->Label29->setText(*summary.caption2);
-    ui->Label19->clear();
     if (summary.line1) ui->Label35->setText(*summary.line1);
     ui->Label19->setText(summary.line2);
   }
   // The unit follows the caption the row shows now, kept or just set.
-  ui->Label22->setText(summary.value1 + SummaryValueUnit(ui->Label28->text()));
+  ShowFieldText(ui->Label22, summary.value1, SummaryValueUnit(ui->Label28->text()));
 }
 
 void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {

@@ -48,11 +48,19 @@ LineFields::LineFields(const QByteArray& line) : line_(line) {
   starts_.push_back(end + 1);
 }
 
-QByteArray LineFields::Field(quint16 n) const {
+QByteArray LineFields::Field(quint16 n) const { return View(n).toByteArray(); }
+
+QByteArrayView LineFields::View(quint16 n) const {
   const size_t k = n == 0 ? 1 : n;
   if (k >= starts_.size()) return {};
   const qsizetype from = starts_[k - 1];
-  return line_.mid(from, starts_[k] - 1 - from);
+  return QByteArrayView(line_).sliced(from, starts_[k] - 1 - from);
+}
+
+void SetFieldText(QString& target, QByteArrayView field) {
+  const QLatin1StringView text(field.data(), field.size());
+  if (target.size() == text.size() && target == text) return;
+  target = text;
 }
 
 int HexDigitValue(char ch) {

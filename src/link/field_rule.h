@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 #include <QtGlobal>
 
 #include <vector>
@@ -20,6 +22,8 @@ class LineFields {
   explicit LineFields(const QByteArray& line);
   // As ExtractField(line, n).
   QByteArray Field(quint16 n) const;
+  // The same field, read in place: valid while this object lives.
+  QByteArrayView View(quint16 n) const;
 
  private:
   QByteArray line_;
@@ -27,6 +31,11 @@ class LineFields {
   // starts_[k]; the last entry is one past the trimmed end.
   std::vector<qsizetype> starts_;
 };
+
+// Sets `target` to the Latin-1 text `field`. A text equal to the one held is
+// kept as it is, with no new string: most fields of a record repeat the last
+// record's.
+void SetFieldText(QString& target, QByteArrayView field);
 
 // "0".."9" give 0..9, "A".."F" give 10..15; anything else, lower-case
 // letters included, gives 0.

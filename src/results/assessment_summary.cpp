@@ -1,5 +1,7 @@
 #include "results/assessment_summary.h"
 
+#include <array>
+
 #include "link/field_rule.h"
 
 QStringList SupplyCheckLines(int flags) {
@@ -12,20 +14,29 @@ QStringList SupplyCheckLines(int flags) {
   return lines;
 }
 
+const QString& SupplyCheckMemo(int flags) {
+  static const std::array<QString, 16> memos = [] {
+    std::array<QString, 16> made;
+    for (int k = 0; k < 16; ++k) made[static_cast<size_t>(k)] = SupplyCheckLines(k).join(QLatin1Char('\n'));
+    return made;
+  }();
+  return memos[static_cast<size_t>(flags & 15)];
+}
+
 QString SummaryValueUnit(const QString& caption1) {
   // Class C reads the fundamental current; every other row 1 is a power.
   return caption1 == QLatin1String("Fundamental") ? QStringLiteral(" A") : QStringLiteral(" W");
 }
 
-AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByteArray& verdict,
-                                      const QByteArray& classCode, const QByteArray& summary1,
-                                      const QByteArray& summary2) {
+AssessmentSummary SummariseAssessment(QByteArrayView supplyChecks, QByteArrayView verdict,
+                                      QByteArrayView classCode, QByteArrayView summary1,
+                                      QByteArrayView summary2) {
   AssessmentSummary summary;
   summary.SupplyCheckFlags = supplyChecks.isEmpty() ? 0 : HexDigitValue(supplyChecks[0]);
   summary.verdict = verdict == "0" ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-  summary.memo = SupplyCheckLines(summary.SupplyCheckFlags);
-  summary.value1 = QString::fromLatin1(summary1);
-  summary.value2 = QString::fromLatin1(summary2);
+  summary.memo = SupplyCheckMemo(summary.SupplyCheckFlags);
+  summary.value1 = summary1;
+  summary.value2 = summary2;
   if (classCode.isEmpty()) return summary;
 
   summary.classified = true;
@@ -52,7 +63,7 @@ AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByt
     case 'B':
       summary.caption1 = actualPower;
       summary.caption2 = QString();
-      summary.value2.clear();
+      summary.value2 = {};
       summary.line1 = classCode[0] == 'A' ? QStringLiteral("Class A. Limits Apply.")
                                            : QStringLiteral("Class B. Limits Apply.");
       break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -11,9 +12,10 @@
 struct AssessmentSummary {
   int SupplyCheckFlags = 0;  // 1 harmonics, 2 voltage, 4 frequency, 8 crest factor
   QString verdict;           // "PASS" or "FAIL"
-  QStringList memo;          // the supply check lines
-  QString value1;            // field 18; its unit follows the row's caption
-  QString value2;            // field 19, or emptied for classes A and B
+  QString memo;              // the supply check lines, one text
+  // In the given fields' own bytes: valid while they are.
+  QByteArrayView value1;     // field 18; its unit follows the row's caption
+  QByteArrayView value2;     // field 19, or emptied for classes A and B
   bool classified = false;   // a class code came with the line
   // Set only when the class code says what they read; otherwise the panel
   // keeps its captions and first classification line.
@@ -23,12 +25,14 @@ struct AssessmentSummary {
   QString line2;             // emptied for every class code
 };
 
-AssessmentSummary SummariseAssessment(const QByteArray& supplyChecks, const QByteArray& verdict,
-                                      const QByteArray& classCode, const QByteArray& summary1,
-                                      const QByteArray& summary2);
+AssessmentSummary SummariseAssessment(QByteArrayView supplyChecks, QByteArrayView verdict,
+                                      QByteArrayView classCode, QByteArrayView summary1,
+                                      QByteArrayView summary2);
 
 // " A" for a first row that reads "Fundamental", else " W".
 QString SummaryValueUnit(const QString& caption1);
 
 // The memo lines for a set of supply check flags.
 QStringList SupplyCheckLines(int flags);
+// The same lines as one text, made once for each set of flags (0..15).
+const QString& SupplyCheckMemo(int flags);

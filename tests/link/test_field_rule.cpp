@@ -1,5 +1,9 @@
 // Field extraction and hexadecimal digits, by the analyser's field rule.
 #include <QtTest>
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <cstring>
 
 #include "link/decimal_text.h"
 #include "link/field_rule.h"
@@ -14,6 +18,7 @@ class TestFieldRule : public QObject {
   void hexDigits();
   void decimalText_data();
   void decimalText();
+  void decimalTextAgreesWithQt();
 };
 
 void TestFieldRule::fields_data() {
@@ -94,6 +99,41 @@ void TestFieldRule::decimalText() {
   if (isNumber) QCOMPARE(*parsed, value);
   // Out of single-precision range is no number for a single.
   QVERIFY(!ParseSingle(QStringLiteral("1e300")).has_value());
+}
+
+void TestFieldRule::decimalTextAgreesWithQt() {
+  // The quick conversion must give Qt's value to the bit: hard roundings,
+  // the ends of the range, and random readings of every shape.
+  QList<QByteArray> texts = {"0.1", "2.2250738585072011e-308", "4.9406564584124654e-324", "1e-400", "1e400",
+                             "9007199254740993", "1.7976931348623157e308", "+.5", "5.", "-0", "+1e+3",
+                             "0.30000000000000004", "123456789012345678901234567890", "1e", ".", "+-1", "1e+"};
+  QRandomGenerator random(8122026);
+  const char kChars[] = "0123456789.+-eE";
+  const auto digits = [&](int most) {
+    QByteArray text;
+    for (int k = random.bounded(most); k > 0; --k) text += char('0' + random.bounded(10));
+    return text;
+  };
+  int numbers = 0;
+  for (int i = 0; i < 20000; ++i) {
+    QByteArray text;
+    if (i % 2 == 0) {
+      for (int k = random.bounded(1, 24); k > 0; --k) text += kChars[random.bounded(int(sizeof kChars) - 1)];
+    } else {
+      text = (random.bounded(3) == 0 ? "-" : "") + digits(18) + "." + digits(18);
+      if (random.bounded(2) == 0) text += "e" + QByteArray::number(random.bounded(-330, 330));
+    }
+    texts << text;
+  }
+  for (const QByteArray& text : texts) {
+    bool ok = false;
+    const double qt = text.toDouble(&ok);
+    const std::optional<double> ours = ParseDecimal(QString::fromLatin1(text));
+    QVERIFY2(ours.has_value() == (ok && std::isfinite(qt)), text.constData());
+    if (ours) QVERIFY2(std::memcmp(&*ours, &qt, sizeof qt) == 0, text.constData());
+    numbers += ours.has_value();
+  }
+  QVERIFY(numbers > 8000);
 }
 
 QTEST_APPLESS_MAIN(TestFieldRule)
