@@ -24,6 +24,8 @@ install(FILES
   ${CMAKE_SOURCE_DIR}/resources/tick.bmp
   ${CMAKE_SOURCE_DIR}/resources/cross.bmp
   ${CMAKE_SOURCE_DIR}/resources/fill.bmp
+  ${CMAKE_SOURCE_DIR}/resources/tick@2x.bmp
+  ${CMAKE_SOURCE_DIR}/resources/cross@2x.bmp
   ${CMAKE_SOURCE_DIR}/resources/Startup.hac
   DESTINATION ${CMAKE_INSTALL_DATADIR}/veltrix)
 install(FILES ${packaging_source}/${VELTRIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

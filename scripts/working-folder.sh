@@ -10,7 +10,8 @@
 prepare_working_folder() {
   local root=$1 folder=$2 port=$3
   mkdir -p "$folder"
-  cp "$root"/resources/tick.bmp "$root"/resources/cross.bmp "$root"/resources/fill.bmp "$folder"/
+  cp "$root"/resources/tick.bmp "$root"/resources/cross.bmp "$root"/resources/fill.bmp \
+    "$root"/resources/tick@2x.bmp "$root"/resources/cross@2x.bmp "$folder"/
   if ! ls "$folder" | grep -qix 'qx7300.ini'; then
     printf '1.14 2nd September 2007;    Software Version\r\n\r\n%s;    Date & Time Saved\r\n%s;    Com Port\r\n8\r\n0\r\nCourier\r\n0\r\n' \
       "$(date '+%d %B %Y %H:%M')" "$port" > "$folder/QX7300.ini"

@@ -2,14 +2,24 @@
 
 #include <QPainter>
 
+#include "display/graph_frame.h"
+
 GraphCanvas::GraphCanvas(QWidget* parent) : QFrame(parent) {
   // The surface covers every pixel: nothing beneath needs painting first.
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+bool GraphCanvas::SurfaceFits() const {
+  return surface_.deviceIndependentSize().toSize() == size() && surface_.devicePixelRatio() == devicePixelRatioF();
+}
+
 void GraphCanvas::EnsureSurface() {
-  if (surface_.size() == size()) return;
-  QImage fresh(size(), QImage::Format_RGB32);
+  if (SurfaceFits()) return;
+  // As many pixels as the screen has under the surface, so that a graph drawn
+  // at the screen's density is copied pixel for pixel.
+  const qreal ratio = devicePixelRatioF();
+  QImage fresh(size() * ratio, QImage::Format_RGB32);
+  fresh.setDevicePixelRatio(ratio);
   fresh.fill(palette().color(QPalette::Button));
   if (!surface_.isNull()) {
     QPainter painter(&fresh);
@@ -22,8 +32,7 @@ void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos, Repaint repai
   // The window's every paint copies the kept graph again (a label changing
   // on the window repaints it beneath); when the surface shows that image,
   // unchanged, at that place already, there is nothing to copy.
-  const bool shown = !image.isNull() && image.cacheKey() == shownKey_ && windowPos == shownPos_ &&
-                     surface_.size() == size();
+  const bool shown = !image.isNull() && image.cacheKey() == shownKey_ && windowPos == shownPos_ && SurfaceFits();
   if (shown) {
     if (repaint == Repaint::Schedule) update();
     return;
@@ -39,17 +48,21 @@ void GraphCanvas::CopyImage(const QImage& image, QPoint windowPos, Repaint repai
 }
 
 void GraphCanvas::CopyImageChange(const QImage& image, QPoint windowPos, const GraphChange& change) {
-  if (change.since == 0 || change.since != shownKey_ || windowPos != shownPos_ || surface_.size() != size()) {
+  if (change.since == 0 || change.since != shownKey_ || windowPos != shownPos_ || !SurfaceFits()) {
     CopyImage(image, windowPos);
     return;
   }
   shownKey_ = image.cacheKey();
-  const QRect area = change.area & image.rect();
+  // The change is in the image's figure pixels; a dense image holds `ratio`
+  // device pixels for each.
+  const QRect area = change.area & FigureRect(image);
   if (area.isEmpty()) return;
   const QPoint at = windowPos - pos() + area.topLeft();
+  const qreal ratio = image.devicePixelRatio();
   {
     QPainter painter(&surface_);
-    painter.drawImage(at, image, area);
+    painter.drawImage(QRectF(at, area.size()), image,
+                      QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio));
   }
   update(QRect(at, area.size()));
 }

@@ -16,7 +16,8 @@ class GraphCanvas : public QFrame {
  public:
   explicit GraphCanvas(QWidget* parent = nullptr);
 
-  // Copies the image unscaled with its top-left corner at windowPos. From
+  // Copies the image unscaled with its top-left corner at windowPos (an image
+  // of more than one device pixel a pixel takes its figure size). From
   // inside a paint of the window the surface is being painted anyway, so no
   // further repaint is scheduled.
   enum class Repaint { Schedule, AlreadyPainting };
@@ -33,6 +34,8 @@ class GraphCanvas : public QFrame {
 
  private:
   void EnsureSurface();
+  // The surface has the widget's size and its screen's density.
+  bool SurfaceFits() const;
 
   QImage surface_;
   // The image last copied whole or in part, and where.

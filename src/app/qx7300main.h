@@ -143,6 +143,11 @@ class Tqx7300form : public QMainWindow {
   void DrawWaveformGraph();
   void DrawHarmonicsHistogram();
   void CopyGraphToWindow(QPoint windowPos);
+  // The screen's device pixels a pixel where the graphs show.
+  qreal GraphScreenRatio() const;
+  // What the window shows of the graph: the screen's own drawing when it
+  // has one at the screen's density, else GraphBitmap_.
+  const QImage& ShownGraph() const;
   // Paints over the graph area, then pauses three ticks.
   void ClearGraphArea();
   void Button10Click();  // "Scale Up"
@@ -386,6 +391,13 @@ class Tqx7300form : public QMainWindow {
   WaveformDrawing waveformDrawing_;
   HistogramDrawing histogramDrawing_;
   GraphChange graphChange_;
+  // On a screen of more than one device pixel a pixel, the same graphs drawn
+  // again at its density for the window (GraphBitmap_ stays the bitmap the
+  // printouts and the report take, the same on every screen).
+  QImage screenGraph_;
+  WaveformDrawing screenWaveform_;
+  HistogramDrawing screenHistogram_;
+  GraphChange screenChange_;
   HarmonicsTableMarks marks_;
   GraphState graph_;
   TestState test_;

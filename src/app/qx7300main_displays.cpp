@@ -76,9 +76,9 @@ void Tqx7300form::FormPaint() {
   const int harmonicsDisplay = ui->RadioGroup1->ItemIndex();
   const int flickerDisplay = ui->RadioGroup2->ItemIndex();
   if ((standard == 0 && harmonicsDisplay == 0) || (standard == 1 && flickerDisplay == 0)) {
-    ui->Panel6->CopyImage(GraphBitmap_, kWaveformPlace, GraphCanvas::Repaint::AlreadyPainting);
+    ui->Panel6->CopyImage(ShownGraph(), kWaveformPlace, GraphCanvas::Repaint::AlreadyPainting);
   } else if (standard == 0 && harmonicsDisplay == 1) {
-    ui->Panel6->CopyImage(GraphBitmap_, kHistogramPlace, GraphCanvas::Repaint::AlreadyPainting);
+    ui->Panel6->CopyImage(ShownGraph(), kHistogramPlace, GraphCanvas::Repaint::AlreadyPainting);
   }
 
   // Total harmonics is a reading of the harmonics standard only.

@@ -88,6 +88,14 @@ void Tqx7300form::LoadMarkBitmaps() {
   marks_.tick = load("tick.bmp");
   marks_.cross = load("cross.bmp");
   marks_.fill = load("fill.bmp");
+  // The dense marks are optional: without them the 1x ones are scaled.
+  const auto loadDense = [](const char* name) {
+    QImage picture(WorkingFolderPath(QString::fromLatin1(name)));
+    picture.setDevicePixelRatio(2.0);
+    return picture;
+  };
+  marks_.denseTick = loadDense("tick@2x.bmp");
+  marks_.denseCross = loadDense("cross@2x.bmp");
 }
 
 void Tqx7300form::ClearResults() {

@@ -5,7 +5,8 @@
 #include <QPair>
 #include <QStaticText>
 
-GraphPainter::GraphPainter(QImage& image) : image_(image), painter_(&image) {
+GraphPainter::GraphPainter(QImage& image)
+    : image_(image), painter_(&image), dense_(image.devicePixelRatio() != 1.0) {
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   painter_.setBackgroundMode(Qt::TransparentMode);
@@ -44,6 +45,10 @@ void GraphPainter::Polyline(std::initializer_list<QPoint> points) {
 }
 
 void GraphPainter::SetPixel(int x, int y, const QColor& colour) {
+  if (dense_) {
+    painter_.fillRect(QRect(x, y, 1, 1) & QRect(QPoint(0, 0), image_.deviceIndependentSize().toSize()), colour);
+    return;
+  }
   if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
   image_.setPixelColor(x, y, colour);
 }
@@ -51,6 +56,9 @@ void GraphPainter::SetPixel(int x, int y, const QColor& colour) {
 void GraphPainter::SetPen(const QColor& colour, int width, Qt::PenStyle style) {
   QPen pen(colour);
   pen.setWidth(width);
+  // A thin line stays one device pixel wide on a dense bitmap; a thick one
+  // keeps its width in figure pixels.
+  if (dense_ && width == 1) pen.setCosmetic(true);
   if (style == Qt::DotLine) {
     // One pixel on, one off.
     pen.setDashPattern({1.0, 1.0});

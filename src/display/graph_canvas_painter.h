@@ -12,6 +12,11 @@
 // stop short of their end point; text written from its top-left corner on
 // an opaque background of the brush colour. No antialiasing: every pixel is
 // where the numbers say.
+//
+// On a bitmap of more than one device pixel a pixel (a high-density screen's
+// copy) the figures keep their places and sizes, drawn at the device's
+// density: thin lines and traces one device pixel wide, a dot a whole figure
+// pixel, text shaped for the device's pixels.
 class GraphPainter {
  public:
   explicit GraphPainter(QImage& image);
@@ -34,6 +39,7 @@ class GraphPainter {
  private:
   QImage& image_;
   QPainter painter_;
+  bool dense_ = false;
   QList<QRect>* textAreas_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "display/graph_frame.h"
 
+#include <QtMath>
+
 #include "display/graph_canvas_painter.h"
 
 namespace {
@@ -8,11 +10,12 @@ constexpr int kPlotLeft = 50;
 constexpr int kPlotTop = 60;
 constexpr int kPlotBottom = 260;
 
-QImage NewBitmap(int width) {
-  QImage image(width, kGraphHeight, QImage::Format_RGB32);
+QImage NewBitmap(int width, qreal ratio) {
+  QImage image(qCeil(width * ratio), qCeil(kGraphHeight * ratio), QImage::Format_RGB32);
   // 96 dots per inch, so the bitmap prints at the size it shows.
-  image.setDotsPerMeterX(3780);
-  image.setDotsPerMeterY(3780);
+  image.setDotsPerMeterX(qRound(3780 * ratio));
+  image.setDotsPerMeterY(qRound(3780 * ratio));
+  image.setDevicePixelRatio(ratio);
   return image;
 }
 
@@ -23,34 +26,36 @@ namespace {
 // The frame of one kind with the colours it was drawn in.
 struct DrawnFrame {
   QColor back, plot, grid;
+  qreal ratio = 1.0;
   QImage image;
 };
 
-QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind);
+QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind, qreal ratio);
 
 }  // namespace
 
-QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
+QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind, qreal ratio) {
   // Every record redraws its graph on a fresh frame, and the frame only
   // changes with the colours: its dotted grid and rules are drawn once and
   // copied after that. The graphs are drawn on the user-interface thread
   // only.
-  static DrawnFrame waveform;
-  static DrawnFrame histogram;
-  DrawnFrame& kept = kind.waveform ? waveform : histogram;
-  if (kept.image.isNull() || kept.image.width() != kind.width || kept.back != state.GraphBackColour ||
-      kept.plot != state.PlotAreaColour || kept.grid != state.GridColour) {
-    kept = {state.GraphBackColour, state.PlotAreaColour, state.GridColour, PaintGraphFrame(state, kind)};
+  // A screen of more than one device pixel a pixel has its own pair.
+  static DrawnFrame kept[2][2];
+  DrawnFrame& frame = kept[kind.waveform ? 0 : 1][ratio == 1.0 ? 0 : 1];
+  if (frame.image.isNull() || FigureRect(frame.image).width() != kind.width || frame.ratio != ratio ||
+      frame.back != state.GraphBackColour || frame.plot != state.PlotAreaColour || frame.grid != state.GridColour) {
+    frame = {state.GraphBackColour, state.PlotAreaColour, state.GridColour, ratio,
+             PaintGraphFrame(state, kind, ratio)};
   }
   // Shared: a caller that draws on it draws on its own copy, as QImage
   // copies on the first write.
-  return kept.image;
+  return frame.image;
 }
 
 namespace {
 
-QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
-  QImage image = NewBitmap(kind.width);
+QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind, qreal ratio) {
+  QImage image = NewBitmap(kind.width, ratio);
   GraphPainter canvas(image);
   const int w = kind.width;
   const int r = kind.plotRight;
@@ -79,8 +84,10 @@ QImage PaintGraphFrame(const GraphState& state, const GraphFrameKind& kind) {
 
 }  // namespace
 
-QImage ClearedGraphArea(const QColor& faceColour) {
-  QImage image = NewBitmap(540);
+QImage ClearedGraphArea(const QColor& faceColour, qreal ratio) {
+  QImage image = NewBitmap(540, ratio);
   image.fill(faceColour);
   return image;
 }
+
+QRect FigureRect(const QImage& image) { return QRect(QPoint(0, 0), image.deviceIndependentSize().toSize()); }

@@ -27,8 +27,14 @@ inline constexpr QPoint kWaveformPlace{530, 16};
 inline constexpr QPoint kHistogramPlace{451, 16};
 
 // A fresh bitmap with the common frame: background, white plot area, dotted
-// grid, thick frames and the title rule.
-QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind);
+// grid, thick frames and the title rule. `ratio` is the screen's device
+// pixels per pixel of the figures: the bitmap holds that many more pixels
+// each way and says so (QImage::devicePixelRatio), and is drawn on in the
+// figures' coordinates all the same.
+QImage DrawGraphFrame(const GraphState& state, const GraphFrameKind& kind, qreal ratio = 1.0);
 
 // A bitmap of the graph area filled with the window's face colour.
-QImage ClearedGraphArea(const QColor& faceColour);
+QImage ClearedGraphArea(const QColor& faceColour, qreal ratio = 1.0);
+
+// An image's area in the figures' coordinates: its pixels over its ratio.
+QRect FigureRect(const QImage& image);

@@ -47,8 +47,8 @@ BarHeights HeightsOf(const GraphState& state, const HarmonicsModel& model, const
 
 // The whole graph; without bar heights, its fixed part.
 QImage DrawHistogram(const GraphState& state, const HistogramScale& scale, const BarHeights* heights,
-                     QList<QRect>* textAreas = nullptr) {
-  QImage image = DrawGraphFrame(state, kHistogramFrame);
+                     qreal ratio = 1.0, QList<QRect>* textAreas = nullptr) {
+  QImage image = DrawGraphFrame(state, kHistogramFrame, ratio);
   GraphPainter canvas(image);
   canvas.CollectTextAreas(textAreas);
   canvas.SetPen(state.GridColour);
@@ -98,26 +98,27 @@ QImage DrawHarmonicsHistogramBitmap(GraphState& state, const HarmonicsModel& mod
 }
 
 GraphChange HistogramDrawing::Draw(QImage& bitmap, GraphState& state, const HarmonicsModel& model,
-                                   char currentRangeCode) {
+                                   char currentRangeCode, qreal ratio) {
   const HistogramScale scale = ChooseHistogramScale(state, currentRangeCode);
   const BarHeights heights = HeightsOf(state, model, scale);
-  const QByteArray look = GraphLook(state) + scale.label.toUtf8() + '\n' + scale.perDivision.toUtf8();
+  const QByteArray look = GraphLook(state) + scale.label.toUtf8() + '\n' + scale.perDivision.toUtf8() + '\n' +
+                          QByteArray::number(ratio);
   const GraphFootprint bars = BarsFootprint(heights);
   const bool continues = kept_.Continues(bitmap, look);
   if (!continues) {
     QList<QRect> textAreas;
-    const QImage fixedPart = DrawHistogram(state, scale, nullptr, &textAreas);
-    kept_.Restart(look, DrawGraphFrame(state, kHistogramFrame), fixedPart, textAreas);
+    const QImage fixedPart = DrawHistogram(state, scale, nullptr, ratio, &textAreas);
+    kept_.Restart(look, DrawGraphFrame(state, kHistogramFrame, ratio), fixedPart, textAreas);
   }
   if (!continues || kept_.CrossesText(bars)) {
-    bitmap = DrawHistogram(state, scale, &heights);
+    bitmap = DrawHistogram(state, scale, &heights, ratio);
     kept_.Finish(bitmap, bars);
     drawn_ = heights;
-    return {bitmap.rect(), 0};
+    return {FigureRect(bitmap), 0};
   }
 
   // Only the harmonics whose bars changed are put back and drawn again.
-  GraphFootprint changed(bitmap.size());
+  GraphFootprint changed(FigureRect(bitmap).size());
   for (int n = 1; n <= 40; ++n) {
     if (heights[n] == drawn_[n]) continue;
     MarkBars(changed, n, std::max(drawn_[n].first, drawn_[n].second));

@@ -23,7 +23,10 @@ int HistogramBarHeight(float fraction);
 // while the scale and colours stay as they are.
 class HistogramDrawing {
  public:
-  GraphChange Draw(QImage& bitmap, GraphState& state, const HarmonicsModel& model, char currentRangeCode);
+  // `ratio`: device pixels a figure pixel (see DrawGraphFrame). The change
+  // is given in figure pixels.
+  GraphChange Draw(QImage& bitmap, GraphState& state, const HarmonicsModel& model, char currentRangeCode,
+                   qreal ratio = 1.0);
 
   // The limit's and the value's bar heights of harmonics 1 to 40.
   using BarHeights = std::array<std::pair<int, int>, 41>;

@@ -99,16 +99,28 @@ HarmonicsTableCell HarmonicsTableCellAt(const HarmonicsModel& model, int column,
 void DrawHarmonicsTableCell(QPainter& painter, const QRect& cell, const HarmonicsTableCell& content,
                             const HarmonicsTableMarks& marks) {
   const QPoint corner = cell.topLeft();
+  // A screen of more than one device pixel a pixel takes the dense marks
+  // when there are some; a mark drawn at another density is scaled smoothly.
+  const bool dense = painter.device() != nullptr && painter.device()->devicePixelRatioF() != 1.0;
+  const auto drawMark = [&](QPoint at, const QImage& mark, const QImage& denseMark) {
+    const QImage& chosen = dense && !denseMark.isNull() ? denseMark : mark;
+    const bool scaled = painter.device() != nullptr && painter.device()->devicePixelRatioF() != chosen.devicePixelRatio();
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scaled);
+    painter.drawImage(QRectF(at, chosen.deviceIndependentSize()), chosen, QRectF(chosen.rect()));
+    painter.restore();
+  };
   switch (content.kind) {
     case Cell::Kind::Nothing:
       return;
     case Cell::Kind::Tick:
-      painter.drawImage(corner + QPoint(1, 0), marks.tick);
+      drawMark(corner + QPoint(1, 0), marks.tick, marks.denseTick);
       return;
     case Cell::Kind::Cross:
-      painter.drawImage(corner + QPoint(1, 0), marks.cross);
+      drawMark(corner + QPoint(1, 0), marks.cross, marks.denseCross);
       return;
     case Cell::Kind::Fill:
+      // One flat colour: as sharp scaled as drawn.
       painter.drawImage(corner, marks.fill);
       return;
     case Cell::Kind::Text:

@@ -24,6 +24,11 @@ struct HarmonicsTableMarks {
   QImage tick;
   QImage cross;
   QImage fill;
+  // Optional drawings of the tick and the cross with twice the pixels each
+  // way (device pixel ratio 2), for screens of more than one device pixel a
+  // pixel; without them the 1x marks are scaled smoothly there.
+  QImage denseTick;
+  QImage denseCross;
 };
 
 // What one cell shows.

@@ -1,5 +1,7 @@
 #include "display/kept_graph.h"
 
+#include "display/graph_frame.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -42,8 +44,43 @@ QRect GraphFootprint::Bounds() const {
   return bounds;
 }
 
+namespace {
+
+// The device pixels under an area of figure pixels on a bitmap of `ratio`
+// device pixels a pixel, one more all round where a thin line drawn between
+// figure points may have reached (putting back more of the fixed part than
+// was drawn on is harmless).
+QRect DevicePixels(const QRect& figure, qreal ratio, const QImage& bitmap) {
+  if (ratio == 1.0) return figure & bitmap.rect();
+  const QRectF scaled(figure.x() * ratio, figure.y() * ratio, figure.width() * ratio, figure.height() * ratio);
+  return scaled.toAlignedRect().adjusted(-1, -1, 1, 1) & bitmap.rect();
+}
+
+void CopyArea(const QImage& source, QImage& target, const QRect& area) {
+  const size_t pixel = static_cast<size_t>(source.depth() / 8);
+  const size_t offset = static_cast<size_t>(area.left()) * pixel;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    std::memcpy(target.scanLine(y) + offset, source.constScanLine(y) + offset,
+                static_cast<size_t>(area.width()) * pixel);
+  }
+}
+
+}  // namespace
+
 void GraphFootprint::CopyCovered(const QImage& source, QImage& target) const {
-  Q_ASSERT(source.size() == size_ && target.size() == size_ && source.format() == target.format());
+  Q_ASSERT(source.size() == target.size() && source.format() == target.format() &&
+           source.devicePixelRatio() == target.devicePixelRatio());
+  const qreal ratio = source.devicePixelRatio();
+  if (ratio != 1.0) {
+    for (int x = 0; x < size_.width(); ++x) {
+      const Span& span = columns_[static_cast<size_t>(x)];
+      if (span.bottom < span.top) continue;
+      const QRect area = DevicePixels(QRect(x, span.top, 1, span.bottom - span.top + 1), ratio, target);
+      if (!area.isEmpty()) CopyArea(source, target, area);
+    }
+    return;
+  }
+  Q_ASSERT(source.size() == size_);
   const qsizetype from = source.bytesPerLine();
   const qsizetype to = target.bytesPerLine();
   const uchar* in = source.constBits();
@@ -68,7 +105,8 @@ void GraphFootprint::CopyCovered(const QImage& source, QImage& target) const {
 
 bool KeptGraph::Continues(const QImage& bitmap, const QByteArray& look) const {
   return finishedKey_ != 0 && bitmap.cacheKey() == finishedKey_ && look == look_ &&
-         bitmap.size() == fixedPart_.size() && bitmap.format() == fixedPart_.format();
+         bitmap.size() == fixedPart_.size() && bitmap.format() == fixedPart_.format() &&
+         bitmap.devicePixelRatio() == fixedPart_.devicePixelRatio();
 }
 
 void KeptGraph::Restart(const QByteArray& look, const QImage& frame, const QImage& fixedPart,
@@ -77,18 +115,19 @@ void KeptGraph::Restart(const QByteArray& look, const QImage& frame, const QImag
   frame_ = frame;
   fixedPart_ = fixedPart;
   textAreas_ = textAreas;
-  drawn_ = GraphFootprint(fixedPart.size());
+  drawn_ = GraphFootprint(FigureRect(fixedPart).size());
 }
 
 void KeptGraph::StartAfresh(QImage& bitmap) {
   const bool ours = finishedKey_ != 0 && bitmap.cacheKey() == finishedKey_ && bitmap.size() == fixedPart_.size() &&
-                    bitmap.format() == fixedPart_.format() && bitmap.bytesPerLine() == fixedPart_.bytesPerLine();
+                    bitmap.format() == fixedPart_.format() && bitmap.bytesPerLine() == fixedPart_.bytesPerLine() &&
+                    bitmap.devicePixelRatio() == fixedPart_.devicePixelRatio();
   if (ours) {
     std::memcpy(bitmap.bits(), fixedPart_.constBits(), static_cast<size_t>(fixedPart_.sizeInBytes()));
   } else {
     bitmap = fixedPart_.copy();
   }
-  drawn_ = GraphFootprint(fixedPart_.size());
+  drawn_ = GraphFootprint(FigureRect(fixedPart_).size());
 }
 
 bool KeptGraph::CrossesText(const GraphFootprint& footprint) const {
@@ -99,15 +138,10 @@ bool KeptGraph::CrossesText(const GraphFootprint& footprint) const {
 QRect KeptGraph::RestoreFrame(QImage& bitmap) const {
   drawn_.CopyCovered(frame_, bitmap);
   QRect restored = drawn_.Bounds();
-  const qsizetype line = bitmap.bytesPerLine();
-  const int pixel = bitmap.depth() / 8;
   for (const QRect& text : textAreas_) {
-    const QRect area = text & bitmap.rect();
+    const QRect area = text & FigureRect(bitmap);
     if (area.isEmpty()) continue;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-      std::memcpy(bitmap.bits() + y * line + area.left() * pixel, frame_.constBits() + y * line + area.left() * pixel,
-                  static_cast<size_t>(area.width() * pixel));
-    }
+    CopyArea(frame_, bitmap, DevicePixels(area, bitmap.devicePixelRatio(), bitmap));
     restored |= area;
   }
   return restored;

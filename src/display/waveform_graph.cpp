@@ -72,8 +72,8 @@ void WriteTexts(GraphPainter& canvas, const GraphState& state, char currentRange
 
 // The whole graph; without samples, its fixed part.
 QImage DrawWaveform(const GraphState& state, const WaveformSamples* samples, bool joinDots, char currentRangeCode,
-                    char voltageRangeCode, QList<QRect>* textAreas = nullptr) {
-  QImage image = DrawGraphFrame(state, kWaveformFrame);
+                    char voltageRangeCode, qreal ratio = 1.0, QList<QRect>* textAreas = nullptr) {
+  QImage image = DrawGraphFrame(state, kWaveformFrame, ratio);
   GraphPainter canvas(image);
   if (samples) DrawTraces(canvas, state, *samples, joinDots);
   canvas.CollectTextAreas(textAreas);
@@ -89,20 +89,22 @@ QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& sample
 }
 
 GraphChange WaveformDrawing::Draw(QImage& bitmap, const GraphState& state, const WaveformSamples& samples,
-                                  bool joinDots, char currentRangeCode, char voltageRangeCode) {
-  const QByteArray look = GraphLook(state) + (joinDots ? 'J' : 'D') + currentRangeCode + voltageRangeCode;
+                                  bool joinDots, char currentRangeCode, char voltageRangeCode, qreal ratio) {
+  const QByteArray look = GraphLook(state) + (joinDots ? 'J' : 'D') + currentRangeCode + voltageRangeCode +
+                          QByteArray::number(ratio);
   const GraphFootprint traces = TraceFootprint(samples, joinDots);
   GraphChange change{traces.Bounds(), kept_.FinishedKey()};
   if (!kept_.Continues(bitmap, look)) {
     if (look != kept_.Look()) {
       QList<QRect> textAreas;
-      const QImage fixedPart = DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, &textAreas);
-      kept_.Restart(look, DrawGraphFrame(state, kWaveformFrame), fixedPart, textAreas);
+      const QImage fixedPart =
+          DrawWaveform(state, nullptr, joinDots, currentRangeCode, voltageRangeCode, ratio, &textAreas);
+      kept_.Restart(look, DrawGraphFrame(state, kWaveformFrame, ratio), fixedPart, textAreas);
     }
     // A new range or colour: the whole bitmap starts again from the fixed
     // part and is all copied onto the window.
     kept_.StartAfresh(bitmap);
-    change = {bitmap.rect(), 0};
+    change = {FigureRect(bitmap), 0};
   }
   // Traces go under the texts: where they cross one, the frame is put back
   // under every text and the texts are written again over the new traces.

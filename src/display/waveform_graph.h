@@ -17,8 +17,10 @@ QImage DrawWaveformBitmap(const GraphState& state, const WaveformSamples& sample
 // its scales stay as they are.
 class WaveformDrawing {
  public:
+  // `ratio`: device pixels a figure pixel (see DrawGraphFrame). The change
+  // is given in figure pixels.
   GraphChange Draw(QImage& bitmap, const GraphState& state, const WaveformSamples& samples, bool joinDots,
-                   char currentRangeCode, char voltageRangeCode);
+                   char currentRangeCode, char voltageRangeCode, qreal ratio = 1.0);
 
  private:
   KeptGraph kept_;

@@ -22,7 +22,7 @@ QByteArray FileBytes(const QString& path) {
 
 void CopyMarkBitmaps(const QString& folder) {
   const QString resources = SourceFilePath(QStringLiteral("resources/"));
-  for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp"}) {
+  for (const char* name : {"tick.bmp", "cross.bmp", "fill.bmp", "tick@2x.bmp", "cross@2x.bmp"}) {
     QFile::copy(resources + QLatin1String(name), folder + QLatin1Char('/') + QLatin1String(name));
   }
 }

@@ -1,0 +1,128 @@
+// The main window on a screen of 1, 1.5 or 2 device pixels a pixel (the
+// ratio comes from QT_SCALE_FACTOR, one ratio a run): the layout keeps its
+// figures at the larger size, the graphs are drawn at the screen's density
+// (thin lines one device pixel, thick ones scaled), and the graph the
+// printouts take is the same on every screen. Leaves pictures of the window
+// in the test output for looking at.
+#include <QDir>
+#include <QtTest>
+
+#include "app/draw_grid.h"
+#include "app/graph_canvas.h"
+#include "app/qx7300main.h"
+#include "app/radio_group.h"
+#include "display/graph_frame.h"
+#include "display/waveform_graph.h"
+#include "support/record_builder.h"
+#include "support/scripted_operator_dialogs.h"
+#include "support/test_working_folder.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+QList<QByteArray> HarmonicValues() {
+  QList<QByteArray> values;
+  for (int g = 1; g <= 4; ++g) {
+    for (int q = 1; q <= 40; ++q) values << QByteArray::number(g == 1 ? 1600.0 : 2000.0 / (q + 1), 'f', 1);
+  }
+  return values;
+}
+
+// The device rows of the surface's column at window x that hold `colour`,
+// between window rows top and bottom.
+int RowsOfColour(const GraphCanvas& canvas, int x, int top, int bottom, const QColor& colour) {
+  const QImage& surface = canvas.Surface();
+  const qreal ratio = surface.devicePixelRatio();
+  const int column = qRound((x - canvas.x() + 0.5) * ratio);
+  int rows = 0;
+  for (int y = qFloor((top - canvas.y()) * ratio); y < qCeil((bottom - canvas.y()) * ratio); ++y) {
+    rows += surface.pixelColor(column, y) == colour;
+  }
+  return rows;
+}
+
+void SavePicture(const QImage& image, const QString& name) {
+  const QString output = QStringLiteral(QX7300_TEST_OUTPUT);
+  QDir().mkpath(output);
+  QVERIFY(image.save(output + QLatin1Char('/') + name));
+}
+
+}  // namespace
+
+class TestDenseScreen : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void graphsAtTheScreensDensity();
+};
+
+void TestDenseScreen::graphsAtTheScreensDensity() {
+  const TestWorkingFolder folder;
+  ScriptedOperatorDialogs dialogs;
+  Tqx7300form window(dialogs);
+  window.starttimer().stop();
+  window.LoadMarkBitmaps();
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  const qreal ratio = window.devicePixelRatioF();
+  const QString tag = QString::number(ratio) + QLatin1Char('x');
+  const GraphCanvas& canvas = *window.Form().Panel6;
+
+  QList<quint8> samples(301);
+  for (int n = 0; n <= 300; ++n) samples[n] = static_cast<quint8>(150 + 100 * std::sin(n * M_PI / 150));
+  QVERIFY(window.ProcessLine(RecordBuilder().Waveform('V', samples)));
+  QTest::qWait(50);
+  const QImage shot = window.grab().toImage();
+  // Every figure at the larger size: the window's device pixels are its
+  // design size times the ratio.
+  QCOMPARE(shot.size(), window.size() * ratio);
+  SavePicture(shot, QStringLiteral("window-waveform-%1.png").arg(tag));
+
+  QCOMPARE(canvas.Surface().devicePixelRatio(), ratio);
+  // The waveform's zero line (graph y 160, window y 176) and a grid line
+  // (graph x 100) are thin: one device row or column on any screen; the
+  // plot frame (graph y 260) is thick: two pixels, scaled.
+  const QColor grid = window.Graph().GridColour;
+  const int plotX = kWaveformPlace.x() + 75;
+  QCOMPARE(RowsOfColour(canvas, plotX, 16 + 155, 16 + 165, grid), 1);
+  QCOMPARE(RowsOfColour(canvas, plotX, 16 + 255, 16 + 265, grid), qRound(2 * ratio));
+  // The printouts' graph is the same bitmap on every screen.
+  QCOMPARE(window.GraphBitmap().size(), QSize(400, 300));
+  QCOMPARE(window.GraphBitmap().devicePixelRatio(), 1.0);
+  QCOMPARE(window.GraphBitmap(), DrawWaveformBitmap(window.Graph(), window.Samples(), window.Form().CheckBox7->isChecked(), '2', '0'));
+
+  window.Form().RadioGroup1->SetItemIndex(1);
+  RecordBuilder record;
+  record.currentRange = "7";
+  // Harmonics 2 to 40 pass and fail by turns: ticks and crosses.
+  QByteArray verdicts;
+  for (int n = 2; n <= 40; ++n) verdicts += n % 2 == 0 ? '0' : '1';
+  QVERIFY(window.ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues(), verdicts))));
+  // Records after the first redraw only what changed, on the dense copy too.
+  QVERIFY(window.ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues()))));
+  QTest::qWait(50);
+  SavePicture(window.grab().toImage(), QStringLiteral("window-histogram-%1.png").arg(tag));
+  QCOMPARE(window.GraphBitmap().size(), QSize(540, 300));
+  QCOMPARE(RowsOfColour(canvas, kHistogramPlace.x() + 300, 16 + 255, 16 + 265, grid), qRound(2 * ratio));
+
+  window.Form().RadioGroup1->SetItemIndex(2);
+  QTest::qWait(50);
+  const QImage table = window.grab().toImage();
+  SavePicture(table, QStringLiteral("window-table-%1.png").arg(tag));
+  // Harmonic 2's tick, one pixel in from its cell's corner: on a screen of
+  // two device pixels a pixel it is the dense drawing, pixel for pixel.
+  if (ratio == 2.0) {
+    const DrawGrid& grid = *window.Form().DrawGrid1;
+    const QRect cell = grid.visualRect(grid.model()->index(1, 16));
+    const QPoint corner = grid.viewport()->mapTo(&window, cell.topLeft() + QPoint(1, 0)) * 2;
+    const QImage& tick = window.Marks().denseTick;
+    QCOMPARE(tick.size(), QSize(36, 28));
+    for (const QPoint at : {QPoint(18, 30), QPoint(10, 15), QPoint(30, 6), QPoint(2, 2)}) {
+      if (at.y() >= tick.height()) continue;
+      QCOMPARE(table.pixelColor(corner + at), tick.pixelColor(at));
+    }
+  }
+}
+
+QTEST_MAIN(TestDenseScreen)
+#include "test_dense_screen.moc"
