@@ -1,6 +1,7 @@
 #include "app/qx7300main.h"
 #include "record/recording_writer.h"
 
+#include <QLabel>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -92,6 +93,16 @@ void Tqx7300form::ApplyDesignAppearance() {
   // The cover over the display area during a change of standard hides what
   // lies under it.
   ui->Panel8->setAutoFillBackground(true);
+  // The readings that change with every record paint their own background,
+  // in their panel's colour: a new reading then repaints its label alone,
+  // not the panel beneath it nor the window beneath that (whose every paint
+  // also lays the grids out again).
+  ui->Panel9->setAutoFillBackground(true);
+  for (QLabel* reading : {ui->Label42, ui->Label83, ui->Label91, ui->Label5, ui->Label3, ui->Label80, ui->Label57,
+                          ui->Label96, ui->Label17, ui->Label93, ui->Label78, ui->Label97, ui->Label85, ui->Label2,
+                          ui->Label35, ui->Label19, ui->Label28, ui->Label22, ui->Label29, ui->Label34}) {
+    reading->setAutoFillBackground(true);
+  }
   ui->Image1->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
   CentreOnScreen(this);
 }
