@@ -7,11 +7,12 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <future>
-#include <vector>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/shell_state.h"
 #include "control/test_state.h"
@@ -50,6 +51,7 @@ class Tpreviewform;
 class Tcomfaultform;
 class TSerialPort;
 class RecordingWriter;
+class QTextDocument;
 
 // The main window: owns the controls, the timers and the state of every
 // subsystem, and reacts to the operator, to received data and to its timers.
@@ -143,6 +145,7 @@ class Tqx7300form : public QMainWindow {
   void DrawWaveformGraph();
   void DrawHarmonicsHistogram();
   void CopyGraphToWindow(QPoint windowPos);
+  void ShowSupplyCheckMemo(int flags, const QString& memo);
   // The screen's device pixels a pixel where the graphs show.
   qreal GraphScreenRatio() const;
   // What the window shows of the graph: the screen's own drawing when it
@@ -402,8 +405,10 @@ class Tqx7300form : public QMainWindow {
   GraphState graph_;
   TestState test_;
 
-  // The supply check lines the summary memo shows now.
+  // The supply check lines the summary memo shows now, and a document for
+  // each set of supply check flags, laid out once and shown by turns.
   QString shownMemo_;
+  std::array<QTextDocument*, 16> supplyMemos_{};
 
   QTimer starttimer_;
   QTimer clocktimer_;

@@ -2,6 +2,9 @@
 // rows, the harmonics summary panel and the harmonics table.
 #include <QLabel>
 #include <QPainter>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
@@ -39,7 +42,7 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
   // laying its text out again for every record costs more than the rest of
   // the record together.
   if (summary.memo != shownMemo_) {
-    ui->Memo1->setPlainText(summary.memo);
+    ShowSupplyCheckMemo(summary.SupplyCheckFlags, summary.memo);
     shownMemo_ = summary.memo;
   }
   ShowFieldText(ui->Label34, summary.value2);
@@ -51,6 +54,23 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
   }
   // The unit follows the caption the row shows now, kept or just set.
   ShowFieldText(ui->Label22, summary.value1, SummaryValueUnit(ui->Label28->text()));
+}
+
+void Tqx7300form::ShowSupplyCheckMemo(int flags, const QString& memo) {
+  // Supply checks that come and go with the records would otherwise build
+  // the memo's document and lay it out anew each time: each set of flags
+  // gets its own, kept, and the memo shows it.
+  QTextDocument*& document = supplyMemos_[static_cast<size_t>(flags & 15)];
+  if (document == nullptr) {
+    const QTextDocument& shown = *ui->Memo1->document();
+    document = new QTextDocument(ui->Memo1);
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+    document->setDefaultFont(shown.defaultFont());
+    document->setDocumentMargin(shown.documentMargin());
+    document->setDefaultTextOption(shown.defaultTextOption());
+    document->setPlainText(memo);
+  }
+  ui->Memo1->setDocument(document);
 }
 
 void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {
