@@ -12,6 +12,7 @@
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
 #include "display/graph_frame.h"
+#include "display/harmonics_histogram.h"
 #include "display/waveform_graph.h"
 #include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
@@ -39,6 +40,16 @@ int RowsOfColour(const GraphCanvas& canvas, int x, int top, int bottom, const QC
     rows += surface.pixelColor(column, y) == colour;
   }
   return rows;
+}
+
+// The surface shows, at the graph's place, exactly `graph` (a bitmap of the
+// surface's density).
+bool SurfaceShows(const GraphCanvas& canvas, QPoint place, const QImage& graph) {
+  const qreal ratio = canvas.Surface().devicePixelRatio();
+  const QRect device(((place - canvas.pos()) * ratio), graph.size());
+  QImage shown = canvas.Surface().copy(device);
+  shown.setDevicePixelRatio(graph.devicePixelRatio());
+  return shown == graph;
 }
 
 void SavePicture(const QImage& image, const QString& name) {
@@ -86,6 +97,19 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
   const int plotX = kWaveformPlace.x() + 75;
   QCOMPARE(RowsOfColour(canvas, plotX, 16 + 155, 16 + 165, grid), 1);
   QCOMPARE(RowsOfColour(canvas, plotX, 16 + 255, 16 + 265, grid), qRound(2 * ratio));
+  // Traces that move are put back and drawn again at the screen's density
+  // without a stale pixel: the surface shows what a fresh drawing shows.
+  for (const bool joinDots : {false, true, false}) {
+    window.Form().CheckBox7->setChecked(joinDots);
+    for (int shift : {40, 95}) {
+      for (int n = 0; n <= 300; ++n) samples[n] = static_cast<quint8>(150 + 90 * std::sin((n + shift) * M_PI / 75));
+      QVERIFY(window.ProcessLine(RecordBuilder().Waveform('V', samples)));
+      WaveformDrawing fresh;
+      QImage expected;
+      fresh.Draw(expected, window.Graph(), window.Samples(), joinDots, '2', '0', ratio);
+      QVERIFY2(SurfaceShows(canvas, kWaveformPlace, expected), joinDots ? "joined" : "dots");
+    }
+  }
   // The printouts' graph is the same bitmap on every screen.
   QCOMPARE(window.GraphBitmap().size(), QSize(400, 300));
   QCOMPARE(window.GraphBitmap().devicePixelRatio(), 1.0);
@@ -100,6 +124,16 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
   QVERIFY(window.ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues(), verdicts))));
   // Records after the first redraw only what changed, on the dense copy too.
   QVERIFY(window.ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues()))));
+  for (const float scale : {0.5f, 1.0f}) {
+    QList<QByteArray> values = HarmonicValues();
+    for (int k = 40; k < 80; ++k) values[k] = QByteArray::number(values[k].toFloat() * scale * (k % 3 + 1), 'f', 1);
+    QVERIFY(window.ProcessLine(record.Line('L', HarmonicsBody(values, verdicts))));
+    GraphState state = window.Graph();
+    HistogramDrawing fresh;
+    QImage expected;
+    fresh.Draw(expected, state, window.Harmonics(), '7', ratio);
+    QVERIFY(SurfaceShows(canvas, kHistogramPlace, expected));
+  }
   QTest::qWait(50);
   SavePicture(window.grab().toImage(), QStringLiteral("window-histogram-%1.png").arg(tag));
   QCOMPARE(window.GraphBitmap().size(), QSize(540, 300));
