@@ -89,20 +89,33 @@ void Tqx7300form::ApplyDesignAppearance() {
   setPalette(face);
   ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);
   setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-  SetMeterPanelColour(Qt::red);
   // The cover over the display area during a change of standard hides what
   // lies under it.
   ui->Panel8->setAutoFillBackground(true);
   // The readings that change with every record paint their own background,
   // in their panel's colour: a new reading then repaints its label alone,
   // not the panel beneath it nor the window beneath that (whose every paint
-  // also lays the grids out again).
+  // also lays the grids out again). Their bold Arial is given as a font
+  // rather than a style sheet: a label under a style sheet neither takes its
+  // panel's colour for its background nor paints as quickly.
   ui->Panel9->setAutoFillBackground(true);
+  const auto boldArial = [](int pixels) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(true);
+    return font;
+  };
+  for (QLabel* reading : {ui->Label42, ui->Label83, ui->Label91, ui->Label5, ui->Label3, ui->Label80, ui->Label57,
+                          ui->Label96, ui->Label17, ui->Label93, ui->Label78, ui->Label97, ui->Label85, ui->Label2}) {
+    reading->setStyleSheet(QString());
+    reading->setFont(boldArial(reading == ui->Label2 ? 22 : 13));
+  }
   for (QLabel* reading : {ui->Label42, ui->Label83, ui->Label91, ui->Label5, ui->Label3, ui->Label80, ui->Label57,
                           ui->Label96, ui->Label17, ui->Label93, ui->Label78, ui->Label97, ui->Label85, ui->Label2,
                           ui->Label35, ui->Label19, ui->Label28, ui->Label22, ui->Label29, ui->Label34}) {
     reading->setAutoFillBackground(true);
   }
+  SetMeterPanelColour(Qt::red);
   ui->Image1->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
   CentreOnScreen(this);
 }
@@ -191,6 +204,14 @@ void Tqx7300form::SetMeterPanelColour(const QColor& colour) {
   meter.setColor(QPalette::WindowText, Qt::white);
   ui->Panel7->setPalette(meter);
   ui->Panel7->setAutoFillBackground(true);
+  // Its readings, in black, fill their own background (see
+  // ApplyDesignAppearance), and a child does not take its parent's
+  // background colour.
+  QPalette reading = meter;
+  reading.setColor(QPalette::WindowText, Qt::black);
+  for (QLabel* label : ui->Panel7->findChildren<QLabel*>()) {
+    if (label->autoFillBackground()) label->setPalette(reading);
+  }
 }
 
 void Tqx7300form::UpdateClock() { ui->Edit11->setText(FormatTestClock(Now())); }
