@@ -5,6 +5,7 @@
 // printouts take is the same on every screen. Leaves pictures of the window
 // in the test output for looking at.
 #include <QDir>
+#include <QLabel>
 #include <QtTest>
 
 #include "app/draw_grid.h"
@@ -89,6 +90,16 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
   QCOMPARE(shot.size(), window.size() * ratio);
   SavePicture(shot, QStringLiteral("window-waveform-%1.png").arg(tag));
 
+  // The readings keep their panel's colour around black figures.
+  for (const QLabel* reading : {window.Form().Label42, window.Form().Label85}) {
+    const QRect box(reading->mapTo(&window, QPoint(0, 0)) * ratio, reading->size() * ratio);
+    QCOMPARE(shot.pixelColor(box.topLeft() + QPoint(1, 1)), QColor(Qt::red));
+    int black = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+      for (int x = box.left(); x <= box.right(); ++x) black += shot.pixelColor(x, y) == QColor(Qt::black);
+    }
+    QVERIFY2(black > 10, qPrintable(reading->objectName()));
+  }
   QCOMPARE(canvas.Surface().devicePixelRatio(), ratio);
   // The waveform's zero line (graph y 160, window y 176) and a grid line
   // (graph x 100) are thin: one device row or column on any screen; the
