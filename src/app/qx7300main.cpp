@@ -1,9 +1,9 @@
 #include "app/qx7300main.h"
 #include "record/recording_writer.h"
 
-#include <QLabel>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
 
 #include "app/About.h"

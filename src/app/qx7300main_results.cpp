@@ -63,7 +63,9 @@ void Tqx7300form::ShowSupplyCheckMemo(int flags, const QString& memo) {
   QTextDocument*& document = supplyMemos_[static_cast<size_t>(flags & 15)];
   if (document == nullptr) {
     const QTextDocument& shown = *ui->Memo1->document();
-    document = new QTextDocument(ui->Memo1);
+    // Owned by the window: the memo deletes a document it is shown by turns
+    // with only when the document is its own.
+    document = new QTextDocument(this);
     document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     document->setDefaultFont(shown.defaultFont());
     document->setDocumentMargin(shown.documentMargin());
