@@ -9,11 +9,18 @@
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutBox) {
   ui->setupUi(this);
   FixClientSize(this, width(), height());
-  ui->ProgramIcon->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
+  ui->ProgramIcon->setPixmap(ProgramPicture(*this));
   connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 TAboutBox::~TAboutBox() { delete ui; }
+
+QPixmap ProgramPicture(const QWidget& shownOn) {
+  if (shownOn.devicePixelRatioF() == 1.0) return QPixmap(QStringLiteral(":/veltrix/about.png"));
+  QPixmap dense(QStringLiteral(":/veltrix/about@2x.png"));
+  dense.setDevicePixelRatio(2.0);
+  return dense;
+}
 
 QString TAboutBox::VersionText() const { return ui->Version->text(); }
 

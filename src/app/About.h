@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 
 namespace Ui {
 class TAboutBox;
@@ -24,5 +25,9 @@ class TAboutBox : public QDialog {
 
   Ui::TAboutBox* ui;
 };
+
+// The program's picture for a widget: the drawing of twice the pixels on a
+// screen of more than one device pixel a pixel.
+QPixmap ProgramPicture(const QWidget& shownOn);
 
 inline constexpr const char* kSoftwareVersionText = "Software Version 1.14 2nd September 2007";

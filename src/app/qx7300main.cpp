@@ -116,7 +116,7 @@ void Tqx7300form::ApplyDesignAppearance() {
     reading->setAutoFillBackground(true);
   }
   SetMeterPanelColour(Qt::red);
-  ui->Image1->setPixmap(QPixmap(QStringLiteral(":/veltrix/about.png")));
+  ui->Image1->setPixmap(ProgramPicture(*this));
   CentreOnScreen(this);
 }
 

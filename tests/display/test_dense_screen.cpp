@@ -101,6 +101,9 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
     QVERIFY2(black > 10, qPrintable(reading->objectName()));
   }
   QCOMPARE(canvas.Surface().devicePixelRatio(), ratio);
+  // The program's picture has a drawing for dense screens.
+  QCOMPARE(window.Form().Image1->pixmap().deviceIndependentSize(), QSizeF(96, 96));
+  QCOMPARE(window.Form().Image1->pixmap().devicePixelRatio(), ratio == 1.0 ? 1.0 : 2.0);
   // The waveform's zero line (graph y 160, window y 176) and a grid line
   // (graph x 100) are thin: one device row or column on any screen; the
   // plot frame (graph y 260) is thick: two pixels, scaled.
