@@ -15,6 +15,7 @@
 #include "display/graph_frame.h"
 #include "display/harmonics_histogram.h"
 #include "display/waveform_graph.h"
+#include "report/report_printout.h"
 #include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "support/test_working_folder.h"
@@ -124,7 +125,10 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
       QVERIFY2(SurfaceShows(canvas, kWaveformPlace, expected), joinDots ? "joined" : "dots");
     }
   }
-  // The printouts' graph is the same bitmap on every screen.
+  // The printouts' graph is the same bitmap on every screen, and the
+  // screen resolution the printouts' measures come from stays that of the
+  // design.
+  QCOMPARE(ScreenDpi(), 96.0);
   QCOMPARE(window.GraphBitmap().size(), QSize(400, 300));
   QCOMPARE(window.GraphBitmap().devicePixelRatio(), 1.0);
   QCOMPARE(window.GraphBitmap(), DrawWaveformBitmap(window.Graph(), window.Samples(), window.Form().CheckBox7->isChecked(), '2', '0'));
