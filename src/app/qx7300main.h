@@ -145,7 +145,7 @@ class Tqx7300form : public QMainWindow {
   void DrawWaveformGraph();
   void DrawHarmonicsHistogram();
   void CopyGraphToWindow(QPoint windowPos);
-  void ShowSupplyCheckMemo(int flags, const QString& memo);
+  void ShowSupplyCheckMemo(int flags);
   // The screen's device pixels a pixel where the graphs show.
   qreal GraphScreenRatio() const;
   // What the window shows of the graph: the screen's own drawing when it

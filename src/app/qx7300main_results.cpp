@@ -42,7 +42,7 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
   // laying its text out again for every record costs more than the rest of
   // the record together.
   if (summary.memo != shownMemo_) {
-    ShowSupplyCheckMemo(summary.SupplyCheckFlags, summary.memo);
+    ShowSupplyCheckMemo(summary.SupplyCheckFlags);
     shownMemo_ = summary.memo;
   }
   ShowFieldText(ui->Label34, summary.value2);
@@ -56,7 +56,7 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
   ShowFieldText(ui->Label22, summary.value1, SummaryValueUnit(ui->Label28->text()));
 }
 
-void Tqx7300form::ShowSupplyCheckMemo(int flags, const QString& memo) {
+void Tqx7300form::ShowSupplyCheckMemo(int flags) {
   // Supply checks that come and go with the records would otherwise build
   // the memo's document and lay it out anew each time: each set of flags
   // gets its own, kept, and the memo shows it.
@@ -70,7 +70,7 @@ void Tqx7300form::ShowSupplyCheckMemo(int flags, const QString& memo) {
     document->setDefaultFont(shown.defaultFont());
     document->setDocumentMargin(shown.documentMargin());
     document->setDefaultTextOption(shown.defaultTextOption());
-    document->setPlainText(memo);
+    document->setPlainText(SupplyCheckMemo(flags));
   }
   ui->Memo1->setDocument(document);
 }
