@@ -28,8 +28,14 @@ EmulatorProcess::EmulatorProcess(const QString& folder, int port, const QStringL
 }
 
 EmulatorProcess::~EmulatorProcess() {
+  // An emulator that ended before its time, or a sanitizer's report from
+  // it, would otherwise show only as a silent line in the test's failure.
+  const bool endedEarly = process_.state() == QProcess::NotRunning;
   process_.terminate();
   if (!process_.waitForFinished(5000)) process_.kill();
+  output_ += process_.readAll();
+  if (endedEarly || output_.contains("Sanitizer") || output_.contains("runtime error"))
+    qWarning("the emulator printed:\n%s", output_.right(8000).constData());
 }
 
 QStringList EmulatorProcess::Commands() const {
