@@ -171,11 +171,13 @@ private:
 
   // Event thread.
   void EventIteration();
+  bool TakeAhead();
   // Dispatch thread.
   bool WaitForRound(unsigned& events);
   void DispatchRound(unsigned events);
   void FinishRound(unsigned events);
-  void TakeFromDevice(bool hangupSeen);
+  // Either thread, holding takeMutex_: true when bytes were taken.
+  bool TakeFromDevice(bool hangupSeen);
   void ApplyInputFlow();
   void ReportDeviceLost();
   void CheckAvail();
@@ -194,6 +196,9 @@ private:
   bool running_ = false;
   quint16 inSize_ = 4096;
 
+  // Held across a read from the device into the ring, which the event
+  // thread and the dispatch thread may both do; taken before any other lock.
+  std::mutex takeMutex_;
   mutable std::mutex receiveLock_;
   TByteRing receiveRing_;
   quint64 written_ = 0;  // bytes ever put in the receive ring

@@ -15,6 +15,8 @@ void TBaseDispatcher::EventIteration() {
   const unsigned events = WaitDeviceEvent(watchInput_.load());
   if (events == 0 || Terminating())
     return;
+  if (events == devData && TakeAhead())
+    return;
   std::unique_lock lock(signalMutex_);
   pendingEvents_ |= events;
   signalCv_.notify_all();
@@ -23,9 +25,46 @@ void TBaseDispatcher::EventIteration() {
   signalCv_.wait(lock, [this] { return pendingEvents_ == 0 || terminating_.load(); });
 }
 
+// With an event character set, a line that arrives in pieces is taken into
+// the ring here, piece by piece, as the device reports it: a piece costs
+// this thread's one wake-up instead of a round of both threads. The
+// dispatch thread is woken when a notification may be due (the event
+// character is in, or half the ring is full) and finds a gathering that
+// never ends by its deadline. Everything else - no event character, a
+// handler running (no new bytes while it runs), a full ring, a device
+// going - takes the dispatch round as before.
+bool TBaseDispatcher::TakeAhead() {
+  if (eventChar_.load() < 0 || closing_ || lost_)
+    return false;
+  std::lock_guard take(takeMutex_);
+  {
+    std::lock_guard lock(receiveLock_);
+    if (inHandler_ || receiveRing_.Full())
+      return false;
+  }
+  if (!TakeFromDevice(false) || lost_)
+    return false;
+  bool due;
+  {
+    std::lock_guard lock(receiveLock_);
+    // A full ring leaves bytes in the device that the poll would report
+    // again at once: the dispatch round stops watching it.
+    if (receiveRing_.Full())
+      return false;
+    due = eventCharSeen_ || receiveRing_.Count() >= kReceiveRingSize / 2;
+  }
+  if (due)
+    Kick();
+  return true;
+}
+
 bool TBaseDispatcher::WaitForRound(unsigned& events) {
   // Bytes gathered for their event character are announced by their limit.
-  auto wait = std::chrono::steady_clock::duration(kRoundInterval);
+  // The event thread may begin a gathering at any moment without waking
+  // this thread, so with an event character set no wait is longer than
+  // the limit: the deadline is then never missed by more than a moment.
+  auto wait = std::chrono::steady_clock::duration(eventChar_.load() >= 0 ? std::min(kRoundInterval, kGatherLimit)
+                                                                         : kRoundInterval);
   {
     std::lock_guard lock(receiveLock_);
     if (gathering_)
@@ -55,7 +94,10 @@ void TBaseDispatcher::FinishRound(unsigned events) {
 
 void TBaseDispatcher::DispatchRound(unsigned events) {
   if (!closing_) {
-    TakeFromDevice((events & devHangup) != 0);
+    {
+      std::lock_guard take(takeMutex_);
+      TakeFromDevice((events & devHangup) != 0);
+    }
     ApplyInputFlow();
     // Bytes that came in before the device went are announced first.
     CheckAvail();
@@ -64,9 +106,9 @@ void TBaseDispatcher::DispatchRound(unsigned events) {
   UpdateInputWatch();
 }
 
-void TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
+bool TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
   if (lost_)
-    return;
+    return false;
   bool tookAny = false;
   while (true) {
     std::span<quint8> run;
@@ -77,7 +119,7 @@ void TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
     // A full ring takes nothing: the bytes wait in the device, whose queue
     // and handshake hold the sender off.
     if (run.empty())
-      return;
+      return tookAny;
     const long got = ReadDevice(run.data(), run.size());
     if (got > 0) {
       const int eventChar = eventChar_.load();
@@ -97,7 +139,7 @@ void TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
     // A hang-up reported with nothing left to read is the end of the device.
     if (got < 0 || (hangupSeen && !tookAny))
       MarkLost();
-    return;
+    return tookAny;
   }
 }
 
@@ -138,23 +180,6 @@ void TBaseDispatcher::ReportDeviceLost() {
 }
 
 void TBaseDispatcher::CheckAvail() {
-  // Whatever this round decides, bytes are gathered for their event
-  // character only while this round says so: a gathering left standing
-  // would make the dispatch thread wake at a deadline long past, again and
-  // again.
-  bool stillGathering = false;
-  const auto settle = qScopeGuard([this, &stillGathering] {
-    if (stillGathering)
-      return;
-    std::lock_guard lock(receiveLock_);
-    eventCharSeen_ = false;
-    gathering_ = false;
-  });
-  {
-    std::lock_guard lock(handlerLock_);
-    if (receivers_.empty())
-      return;
-  }
   std::size_t unread;
   quint64 written;
   bool ringFull;
@@ -167,6 +192,26 @@ void TBaseDispatcher::CheckAvail() {
     ringFull = receiveRing_.Full();
     eventCharSeen = eventCharSeen_;
     gatherSince = gatherSince_;
+  }
+  // Whatever this round decides, bytes are gathered for their event
+  // character only while this round says so: a gathering left standing
+  // would make the dispatch thread wake at a deadline long past, again and
+  // again. Bytes the event thread has taken since they were counted keep
+  // what their take set.
+  bool stillGathering = false;
+  const auto settle = qScopeGuard([this, &stillGathering, written] {
+    if (stillGathering)
+      return;
+    std::lock_guard lock(receiveLock_);
+    if (written_ != written)
+      return;
+    eventCharSeen_ = false;
+    gathering_ = false;
+  });
+  {
+    std::lock_guard lock(handlerLock_);
+    if (receivers_.empty())
+      return;
   }
   const std::size_t threshold = std::max<std::size_t>(availThreshold_.load(), 1);
   if (unread < threshold)
@@ -192,6 +237,9 @@ void TBaseDispatcher::CheckAvail() {
 void TBaseDispatcher::Deliver(quint16 count) {
   std::vector<QObject*> receivers;
   {
+    // Not in the middle of the event thread's take: from here until the
+    // release the ring takes no new bytes.
+    std::lock_guard take(takeMutex_);
     std::scoped_lock both(handlerLock_, receiveLock_);
     receivers = receivers_;
     inHandler_ = true;
