@@ -35,7 +35,9 @@ private:
   bool running_ = false;
 };
 
-// Waits on the device for events and hands each to the dispatch thread.
+// Waits on the device for events and hands each to the dispatch thread;
+// with an event character set, it takes the pieces of a line into the ring
+// itself and hands over only the line's end.
 class TComThread : public TDispatcherThread {
 public:
   using TDispatcherThread::TDispatcherThread;
