@@ -181,7 +181,8 @@ private:
   void ApplyInputFlow();
   void ReportDeviceLost();
   void CheckAvail();
-  void Deliver(quint16 count);
+  // Notifies the unread count, measured when the in-handler flag is set.
+  void Deliver();
   void UpdateInputWatch();
   // Output thread.
   void OutputRound();

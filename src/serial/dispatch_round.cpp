@@ -199,11 +199,12 @@ void TBaseDispatcher::CheckAvail() {
   // again. Bytes the event thread has taken since they were counted keep
   // what their take set.
   bool stillGathering = false;
-  const auto settle = qScopeGuard([this, &stillGathering, written] {
+  bool delivered = false;
+  const auto settle = qScopeGuard([this, &stillGathering, &delivered, written] {
     if (stillGathering)
       return;
     std::lock_guard lock(receiveLock_);
-    if (written_ != written)
+    if (written_ != (delivered ? notifiedWritten_ : written))
       return;
     eventCharSeen_ = false;
     gathering_ = false;
@@ -230,17 +231,20 @@ void TBaseDispatcher::CheckAvail() {
     stillGathering = true;
     return;
   }
-  notifiedWritten_ = written;
-  Deliver(static_cast<quint16>(unread));
+  delivered = true;
+  Deliver();
 }
 
-void TBaseDispatcher::Deliver(quint16 count) {
+void TBaseDispatcher::Deliver() {
   std::vector<QObject*> receivers;
+  quint16 count;
   {
     // Not in the middle of the event thread's take: from here until the
-    // release the ring takes no new bytes.
+    // release the ring takes no new bytes, and Count is all it holds.
     std::lock_guard take(takeMutex_);
     std::scoped_lock both(handlerLock_, receiveLock_);
+    count = static_cast<quint16>(receiveRing_.Count());
+    notifiedWritten_ = written_;
     receivers = receivers_;
     inHandler_ = true;
     getCount_ = 0;
