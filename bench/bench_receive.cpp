@@ -1,14 +1,19 @@
 // The receive-to-display path of the main window, one record at a time:
 // framing, the common section with the status and meter panels, and the
-// record bodies with their models, report rows and graphs.
+// record bodies with their models, report rows and graphs; and a record's
+// way from the line to the screen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QDir>
 #include <QTemporaryDir>
 
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
+#include "bench_support.h"
+#include "serial/serial_port.h"
+#include "support/pty_analyser.h"
 #include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "ui_qx7300main.h"
@@ -36,13 +41,15 @@ QByteArray HarmonicsRecord(double scale = 1.0) {
   return record.Line('L', values + verdicts);
 }
 
-QByteArray WaveformRecord(int phase = 0) {
+QByteArray WaveformRecord(int phase = 0, const QByteArray& voltsRms = "V230.1") {
   QList<quint8> samples;
   for (int k = 0; k < 301; ++k) samples << static_cast<quint8>(144 + 90 * std::sin((k + phase) * 2 * M_PI / 300));
   for (quint8& s : samples) {
     if (s == 10 || s == 33) ++s;
   }
-  return RecordBuilder().Waveform('V', samples);
+  RecordBuilder record;
+  record.voltsRms = voltsRms;
+  return record.Waveform('V', samples);
 }
 
 QByteArray FlickerRecord() {
@@ -135,8 +142,86 @@ void BM_FormPaint(benchmark::State& state) {
   for (auto _ : state) w.window.FormPaint();
 }
 
+// Notes when a label is painted showing the text it waits for.
+class PaintWatch : public QObject {
+ public:
+  explicit PaintWatch(QLabel* label) : label_(label) { label->installEventFilter(this); }
+  void Expect(const QString& text) {
+    expected_ = text;
+    painted_ = false;
+  }
+  bool Painted() const { return painted_; }
+  BenchClock::time_point When() const { return when_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == label_ && event->type() == QEvent::Paint && !painted_ && label_->text() == expected_) {
+      when_ = BenchClock::now();
+      painted_ = true;
+    }
+    return false;
+  }
+
+ private:
+  QLabel* label_;
+  QString expected_;
+  bool painted_ = false;
+  BenchClock::time_point when_;
+};
+
+// From a waveform record's line feed written on a pseudo-terminal to its
+// new RMS voltage painted on the meter panel: the port set up as the
+// program sets up its own (the line feed as event character), the window's
+// handling of the record, and the paint.
+void BM_RecordToScreen(benchmark::State& state) {
+  static Window& w = *new Window;  // lives to the end: no window outlives the application
+  TComFolder folder;
+  TPtyAnalyser analyser;
+  TSerialPort port;
+  if (!folder.Valid() || !analyser.Valid() || !folder.Link("COM1", analyser.SlavePath())) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  ConfigureLikeTheProgram(port, 1);
+  port.SetOnTriggerAvail([](TSerialPort& sender, quint16 count) { w.window.SerialPort1TriggerAvail(sender, count); });
+  port.SetOpen(true);
+  if (!port.Open()) {
+    state.SkipWithError("the port did not open");
+    return;
+  }
+  PaintWatch watch(w.window.Form().Label42);
+  int n = 0;
+  // One record's way; false when its reading was never painted.
+  const auto oneRecord = [&](double& microseconds) {
+    const QByteArray volts = QByteArray::number(200.0 + (++n % 500) / 10.0, 'f', 1);
+    watch.Expect(QString::fromLatin1(volts));
+    analyser.WriteAll(WaveformRecord(n % 300, 'V' + volts));
+    const BenchClock::time_point written = BenchClock::now();
+    if (!RunUntil([&] { return watch.Painted(); }, std::chrono::seconds(5))) return false;
+    microseconds = std::chrono::duration<double, std::micro>(watch.When() - written).count();
+    return true;
+  };
+  // The first records after start-up fill the font and glyph caches: the
+  // very first is shown apart, the next two not counted.
+  double firstRecord = 0;
+  double warmUp = 0;
+  oneRecord(firstRecord);
+  oneRecord(warmUp);
+  oneRecord(warmUp);
+  std::vector<double> samples;
+  for (auto _ : state) {
+    if (!oneRecord(samples.emplace_back())) {
+      state.SkipWithError("the reading was not painted");
+      return;
+    }
+  }
+  state.counters["first_record_us"] = firstRecord;
+  ReportLatencies(state, std::move(samples));
+}
+
 }  // namespace
 
+BENCHMARK(BM_RecordToScreen)->Iterations(500)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FormPaint)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_FlickerRecordTables)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_StatusRecord)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();

@@ -2,6 +2,7 @@
 // pseudo-terminal through the dispatcher to a handler, latency from a byte
 // written to the handler entered, and the CPU an open port costs when idle.
 
+#include "bench_support.h"
 #include "support/pty_analyser.h"
 
 #include "serial/serial_port.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr double kLineRateBytesPerSecond = 11520.0;
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
 struct TRig {
   TComFolder folder;
@@ -44,26 +45,6 @@ double ProcessCpuSeconds() {
   getrusage(RUSAGE_SELF, &usage);
   return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop until done() or the limit.
-template <typename TDone>
-bool RunUntil(TDone done, std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
-  while (!done()) {
-    if (Clock::now() > deadline)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-// Median, 99th percentile and largest of latencies in microseconds.
-void ReportLatencies(benchmark::State& state, std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  state.counters["median_us"] = samples[samples.size() / 2];
-  state.counters["p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
-  state.counters["max_us"] = samples.back();
 }
 
 void BM_Throughput(benchmark::State& state) {
