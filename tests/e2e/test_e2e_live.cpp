@@ -45,15 +45,19 @@ const QStringList kStartUpCommands{"M:H,3;", "K:A;", "E:S;", "N:75;", "R:W;"};
 
 // The program brought up in a folder against an emulator publishing COM1
 // there, its start-up run at once rather than two seconds later.
-// None of these tests expects a window of the program's own to wait for the
-// operator (the no-response dialog above all): one that opens fails the
-// test there and then, named, and is closed so that the test goes on,
-// rather than holding everything until the test runner's watchdog.
+// None of these tests is about the link's watchdog (the line-fault tests
+// are): a sanitized emulator starved by a busy machine may be silent for
+// seconds, so the no-response dialog waits ten of them here rather than
+// two. A window of the program's own that waits for the operator all the
+// same fails the test there and then, named, and is closed so that the
+// test goes on, rather than holding everything until the test runner's
+// watchdog.
 struct StartedProgram {
   StartedProgram(const QString& folder, const QStringList& emulatorArguments)
       : emulator(folder, 1, emulatorArguments), program(dialogs) {
     WriteSettingsFile(folder, 1);
     program.ShowMainWindow();
+    program.MainWindow().Comstimer().setInterval(10000);
     if (emulator.Ready()) program.MainWindow().starttimerTimer();
     QObject::connect(&modalWatch, &QTimer::timeout, [] {
       QWidget* modal = QApplication::activeModalWidget();
