@@ -109,10 +109,9 @@ void Tqx7300form::ApplyDesignAppearance() {
                           ui->Label96, ui->Label17, ui->Label93, ui->Label78, ui->Label97, ui->Label85, ui->Label2}) {
     reading->setStyleSheet(QString());
     reading->setFont(boldArial(reading == ui->Label2 ? 22 : 13));
+    reading->setAutoFillBackground(true);
   }
-  for (QLabel* reading : {ui->Label42, ui->Label83, ui->Label91, ui->Label5, ui->Label3, ui->Label80, ui->Label57,
-                          ui->Label96, ui->Label17, ui->Label93, ui->Label78, ui->Label97, ui->Label85, ui->Label2,
-                          ui->Label35, ui->Label19, ui->Label28, ui->Label22, ui->Label29, ui->Label34}) {
+  for (QLabel* reading : {ui->Label35, ui->Label19, ui->Label28, ui->Label22, ui->Label29, ui->Label34}) {
     reading->setAutoFillBackground(true);
   }
   SetMeterPanelColour(Qt::red);

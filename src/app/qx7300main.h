@@ -405,9 +405,8 @@ class Tqx7300form : public QMainWindow {
   GraphState graph_;
   TestState test_;
 
-  // The supply check lines the summary memo shows now, and a document for
-  // each set of supply check flags, laid out once and shown by turns.
-  QString shownMemo_;
+  // A document for each set of supply check flags, laid out once and shown
+  // by turns in the summary memo.
   std::array<QTextDocument*, 16> supplyMemos_{};
 
   QTimer starttimer_;

@@ -38,13 +38,7 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
   SetFieldText(fields_.ClassCode, classCode);
 
   ui->Label2->setText(summary.verdict);
-  // The memo is refilled in one update, and only when its lines change:
-  // laying its text out again for every record costs more than the rest of
-  // the record together.
-  if (summary.memo != shownMemo_) {
-    ShowSupplyCheckMemo(summary.SupplyCheckFlags);
-    shownMemo_ = summary.memo;
-  }
+  ShowSupplyCheckMemo(summary.SupplyCheckFlags);
   ShowFieldText(ui->Label34, summary.value2);
   if (summary.classified) {
     if (summary.caption1) ui->Label28->setText(*summary.caption1);
@@ -58,8 +52,9 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
 
 void Tqx7300form::ShowSupplyCheckMemo(int flags) {
   // Supply checks that come and go with the records would otherwise build
-  // the memo's document and lay it out anew each time: each set of flags
-  // gets its own, kept, and the memo shows it.
+  // the memo's document and lay it out anew each time (which costs more
+  // than the rest of the record together): each set of flags gets its own,
+  // kept, and the memo is given it only when it shows another.
   QTextDocument*& document = supplyMemos_[static_cast<size_t>(flags & 15)];
   if (document == nullptr) {
     const QTextDocument& shown = *ui->Memo1->document();
@@ -72,7 +67,7 @@ void Tqx7300form::ShowSupplyCheckMemo(int flags) {
     document->setDefaultTextOption(shown.defaultTextOption());
     document->setPlainText(SupplyCheckMemo(flags));
   }
-  ui->Memo1->setDocument(document);
+  if (ui->Memo1->document() != document) ui->Memo1->setDocument(document);
 }
 
 void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {

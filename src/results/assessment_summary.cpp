@@ -34,7 +34,6 @@ AssessmentSummary SummariseAssessment(QByteArrayView supplyChecks, QByteArrayVie
   AssessmentSummary summary;
   summary.SupplyCheckFlags = supplyChecks.isEmpty() ? 0 : HexDigitValue(supplyChecks[0]);
   summary.verdict = verdict == "0" ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-  summary.memo = SupplyCheckMemo(summary.SupplyCheckFlags);
   summary.value1 = summary1;
   summary.value2 = summary2;
   if (classCode.isEmpty()) return summary;

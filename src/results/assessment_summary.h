@@ -12,7 +12,6 @@
 struct AssessmentSummary {
   int SupplyCheckFlags = 0;  // 1 harmonics, 2 voltage, 4 frequency, 8 crest factor
   QString verdict;           // "PASS" or "FAIL"
-  QString memo;              // the supply check lines, one text
   // In the given fields' own bytes: valid while they are.
   QByteArrayView value1;     // field 18; its unit follows the row's caption
   QByteArrayView value2;     // field 19, or emptied for classes A and B
