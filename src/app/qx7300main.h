@@ -145,7 +145,9 @@ class Tqx7300form : public QMainWindow {
   void DrawWaveformGraph();
   void DrawHarmonicsHistogram();
   void CopyGraphToWindow(QPoint windowPos);
+  // The memo takes the flags once the handling of the notification is done.
   void ShowSupplyCheckMemo(int flags);
+  void ShowPendingMemo();
   // The screen's device pixels a pixel where the graphs show.
   qreal GraphScreenRatio() const;
   // What the window shows of the graph: the screen's own drawing when it
@@ -408,6 +410,8 @@ class Tqx7300form : public QMainWindow {
   // A document for each set of supply check flags, laid out once and shown
   // by turns in the summary memo.
   std::array<QTextDocument*, 16> supplyMemos_{};
+  // The flags of the last record, while the memo has still to show them.
+  std::optional<int> pendingMemoFlags_;
 
   QTimer starttimer_;
   QTimer clocktimer_;

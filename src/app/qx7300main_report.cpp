@@ -4,6 +4,7 @@
 
 #include "app/qx7300main.h"
 #include "report/report_text.h"
+#include "results/assessment_summary.h"
 #include "ui_qx7300main.h"
 
 ReportSnapshot Tqx7300form::TakeReportSnapshot() const {
@@ -23,7 +24,9 @@ ReportSnapshot Tqx7300form::TakeReportSnapshot() const {
   s.CurrentCrestFactor = ui->Label78->text();
   s.TestMethodStandard = ui->ComboBox4->currentText();
   s.Professional = ui->CheckBox4->isChecked();
-  const QString memo = ui->Memo1->toPlainText();
+  // The memo as it is about to show, when the last record's checks are
+  // still on their way to it.
+  const QString memo = pendingMemoFlags_ ? SupplyCheckMemo(*pendingMemoFlags_) : ui->Memo1->toPlainText();
   if (!memo.isEmpty()) s.SummaryMemo = memo.split(QLatin1Char('\n'));
   s.ClassCode = fields_.ClassCode;
   s.ClassVerdict = ui->Label35->text();

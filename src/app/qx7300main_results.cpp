@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <utility>
+
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
 #include "app/radio_group.h"
@@ -51,11 +53,22 @@ void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
 }
 
 void Tqx7300form::ShowSupplyCheckMemo(int flags) {
+  // Giving the memo another document lays it out anew, which costs more
+  // than the rest of a record; records handled in one go would each do it,
+  // and only the last is ever seen. The memo takes the latest flags once
+  // the handler has returned, before the window is painted.
+  const bool posted = pendingMemoFlags_.has_value();
+  pendingMemoFlags_ = flags & 15;
+  if (!posted) QMetaObject::invokeMethod(this, &Tqx7300form::ShowPendingMemo, Qt::QueuedConnection);
+}
+
+void Tqx7300form::ShowPendingMemo() {
+  if (!pendingMemoFlags_) return;
+  const int flags = *std::exchange(pendingMemoFlags_, std::nullopt);
   // Supply checks that come and go with the records would otherwise build
-  // the memo's document and lay it out anew each time (which costs more
-  // than the rest of the record together): each set of flags gets its own,
-  // kept, and the memo is given it only when it shows another.
-  QTextDocument*& document = supplyMemos_[static_cast<size_t>(flags & 15)];
+  // the memo's document and lay it out anew each time: each set of flags
+  // gets its own, kept, and the memo is given it only when it shows another.
+  QTextDocument*& document = supplyMemos_[static_cast<size_t>(flags)];
   if (document == nullptr) {
     const QTextDocument& shown = *ui->Memo1->document();
     // Owned by the window: the memo deletes a document it is shown by turns

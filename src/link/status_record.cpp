@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
-#include <string>
 
 std::optional<RangeUnits> UnitsForRange(char code) {
   // Ranges of character codes: the punctuation between "9" and "A" falls
@@ -77,12 +76,18 @@ SwitchingPrompt PromptForStep(quint16 secondsToGo, int testDuration) {
 namespace {
 
 // `digits` as fixed-point text of `decimals` places, e.g. 1234 and 2 as
-// "12.34".
-void AppendScaled(std::string& text, quint64 digits, int decimals) {
-  std::string whole = std::to_string(digits);
-  if (whole.size() < static_cast<size_t>(decimals) + 1) whole.insert(0, decimals + 1 - whole.size(), '0');
-  if (decimals > 0) whole.insert(whole.size() - static_cast<size_t>(decimals), 1, '.');
-  text += whole;
+// "12.34", written at `out`; the end of the text is returned.
+char* WriteScaled(char* out, quint64 digits, int decimals) {
+  char text[24];
+  const char* textEnd = std::to_chars(std::begin(text), std::end(text), digits).ptr;
+  // Zeros in front where the number has no more digits than places.
+  char whole[40];
+  char* wholeEnd = std::fill_n(whole, std::max<std::ptrdiff_t>(0, decimals + 1 - (textEnd - text)), '0');
+  wholeEnd = std::copy(static_cast<const char*>(text), textEnd, wholeEnd);
+  const char* point = wholeEnd - decimals;
+  out = std::copy(static_cast<const char*>(whole), point, out);
+  if (decimals > 0) *out++ = '.';
+  return std::copy(point, static_cast<const char*>(wholeEnd), out);
 }
 
 }  // namespace
@@ -96,25 +101,30 @@ QString FormatFixed(float value, int decimals, int width) {
   if (!std::isfinite(number) || decimals < 0 || decimals > 8) {
     return QString::asprintf("%*.*f", width, decimals, number);
   }
-  std::string text;
+  // A float's whole part has at most 39 digits, then the point and 8 places.
+  char digits[64];
+  char* end = digits;
   // A float times 10^8 or less is exact in a double, so a half shows as one.
   static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
   const double scaled = std::abs(number) * kPowers[decimals];
   if (scaled < 9e15 && scaled - std::floor(scaled) == 0.5) {
-    if (std::signbit(number)) text += '-';
-    AppendScaled(text, static_cast<quint64>(scaled) + 1, decimals);
+    if (std::signbit(number)) *end++ = '-';
+    end = WriteScaled(end, static_cast<quint64>(scaled) + 1, decimals);
   } else {
-    char digits[64];
     const std::to_chars_result written =
         std::to_chars(std::begin(digits), std::end(digits), number, std::chars_format::fixed, decimals);
     if (written.ec != std::errc()) return QString::asprintf("%*.*f", width, decimals, number);
-    text.assign(digits, written.ptr);
+    end = written.ptr;
   }
-  QString padded;
-  padded.reserve(std::max<qsizetype>(width, static_cast<qsizetype>(text.size())));
-  if (static_cast<qsizetype>(text.size()) < width) padded.fill(QLatin1Char(' '), width - static_cast<qsizetype>(text.size()));
-  padded += QLatin1StringView(text.data(), static_cast<qsizetype>(text.size()));
-  return padded;
+  const qsizetype length = end - digits;
+  const qsizetype pad = std::max<qsizetype>(0, width - length);
+  // One allocation: the padding and the Latin-1 digits written in place.
+  QString text(pad + length, Qt::Uninitialized);
+  QChar* out = text.data();
+  std::fill(out, out + pad, QLatin1Char(' '));
+  out += pad;
+  for (const char* in = digits; in != end; ++in) *out++ = QLatin1Char(*in);
+  return text;
 }
 
 float RatioOf(const QString& a, const QString& b) {

@@ -146,7 +146,7 @@ void TestStatusRecord::derivedValues() {
     values << value << static_cast<float>(random.bounded(4000.0) - 2000.0);
   }
   for (float value : values) {
-    for (int decimals : {0, 1, 2, 3}) {
+    for (int decimals : {0, 1, 2, 3, 5, 8}) {
       QCOMPARE(FormatFixed(value, decimals, 6), printed(value, decimals, 6));
     }
   }

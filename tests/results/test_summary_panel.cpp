@@ -20,11 +20,16 @@ class TestSummaryPanel : public QObject {
   void emptyClassCodeKeepsTheCaptions();
   void supplyChecks_data();
   void supplyChecks();
+  void memoShowsTheLastRecordOfAPass();
   void verdict_data();
   void verdict();
 
  private:
-  void Process(const RecordBuilder& record) { QVERIFY(window_->ProcessLine(record.Line('X'))); }
+  // As the event loop runs after a notification: the memo follows then.
+  void Process(const RecordBuilder& record) {
+    QVERIFY(window_->ProcessLine(record.Line('X')));
+    QCoreApplication::sendPostedEvents();
+  }
   Ui::Tqx7300form& Ui() { return window_->Form(); }
 
   ScriptedOperatorDialogs* dialogs_ = nullptr;
@@ -131,6 +136,25 @@ void TestSummaryPanel::supplyChecks() {
   record.supplyFlags = field;
   Process(record);
   QCOMPARE(Ui().Memo1->toPlainText().split(QLatin1Char('\n')), memo);
+}
+
+void TestSummaryPanel::memoShowsTheLastRecordOfAPass() {
+  // Records handled in one go: the memo shows the last one's checks once the
+  // event loop runs, and a report taken before then carries them already.
+  const QStringList meets{QStringLiteral("Supply Meets EN Requirements")};
+  const QStringList crest{QStringLiteral("Supply Fails :"), QStringLiteral("Crest Limits")};
+  RecordBuilder record;
+  record.supplyFlags = "8";
+  Process(record);
+  QCOMPARE(Ui().Memo1->toPlainText().split(QLatin1Char('\n')), crest);
+  for (const QByteArray flags : {"2", "5", "0"}) {
+    record.supplyFlags = flags;
+    QVERIFY(window_->ProcessLine(record.Line('X')));
+  }
+  QCOMPARE(window_->TakeReportSnapshot().SummaryMemo, meets);
+  QCoreApplication::sendPostedEvents();
+  QCOMPARE(Ui().Memo1->toPlainText().split(QLatin1Char('\n')), meets);
+  QCOMPARE(window_->TakeReportSnapshot().SummaryMemo, meets);
 }
 
 void TestSummaryPanel::verdict_data() {
