@@ -110,9 +110,13 @@ void Tqx7300form::ApplyDesignAppearance() {
     reading->setStyleSheet(QString());
     reading->setFont(boldArial(reading == ui->Label2 ? 22 : 13));
     reading->setAutoFillBackground(true);
+    // The analyser's text as it came, never taken for markup (and not
+    // searched for it with every record).
+    reading->setTextFormat(Qt::PlainText);
   }
   for (QLabel* reading : {ui->Label35, ui->Label19, ui->Label28, ui->Label22, ui->Label29, ui->Label34}) {
     reading->setAutoFillBackground(true);
+    reading->setTextFormat(Qt::PlainText);
   }
   SetMeterPanelColour(Qt::red);
   ui->Image1->setPixmap(ProgramPicture(*this));

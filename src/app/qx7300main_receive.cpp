@@ -57,7 +57,9 @@ void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& 
     if (recording_) replayClock_ = RecordReceivedLine(line);
     // A bounds failure ends the line and leaves the rest of this
     // notification unread, for a later notification.
-    const bool whole = ProcessLine(std::move(line));
+    // A copy that shares the line: once handled, its storage goes back to
+    // the framer for a later line.
+    const bool whole = ProcessLine(line);
     if (recording_) replayClock_.reset();
     EventLoopProbe::CountRecord();
     if (!whole) return;

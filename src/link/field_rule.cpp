@@ -37,21 +37,36 @@ LineFields::LineFields(const QByteArray& line) : line_(line) {
   qsizetype end = line.size();
   while (begin < end && IsBlankOrControl(line[begin])) ++begin;
   while (end > begin && IsBlankOrControl(line[end - 1])) --end;
-  if (end - begin + 1 > kMaxWorkingText) return;
-  starts_.reserve(72);
-  starts_.push_back(begin);
-  const char* text = line.constData();
-  for (qsizetype i = begin; i < end; ++i) {
-    if (IsSeparator(text[i])) starts_.push_back(i + 1);
+  if (end - begin + 1 > kMaxWorkingText) {
+    complete_ = true;
+    return;
   }
-  // The appended ";" closes the last field.
-  starts_.push_back(end + 1);
+  starts_.push_back(begin);
+  scanned_ = begin;
+  end_ = end;
+}
+
+void LineFields::ScanTo(qsizetype count) const {
+  const char* text = line_.constData();
+  while (!complete_ && starts_.size() < count) {
+    qsizetype i = scanned_;
+    while (i < end_ && !IsSeparator(text[i])) ++i;
+    if (i < end_) {
+      starts_.push_back(i + 1);
+      scanned_ = i + 1;
+    } else {
+      // The appended ";" closes the last field.
+      starts_.push_back(end_ + 1);
+      complete_ = true;
+    }
+  }
 }
 
 QByteArray LineFields::Field(quint16 n) const { return View(n).toByteArray(); }
 
 QByteArrayView LineFields::View(quint16 n) const {
-  const size_t k = n == 0 ? 1 : n;
+  const qsizetype k = n == 0 ? 1 : n;
+  ScanTo(k + 1);
   if (k >= starts_.size()) return {};
   const qsizetype from = starts_[k - 1];
   return QByteArrayView(line_).sliced(from, starts_[k] - 1 - from);

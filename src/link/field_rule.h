@@ -3,9 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QVarLengthArray>
 #include <QtGlobal>
-
-#include <vector>
 
 // Field n (counted from 1; 0 counts as 1) of a received line or of a section
 // of one. The line is taken without its leading and trailing blanks and
@@ -15,8 +14,9 @@
 // is discarded, so every field of such a line is empty.
 QByteArray ExtractField(const QByteArray& line, quint16 n);
 
-// All fields of one line by the same rule, found in one pass: for reading
-// many fields of a line, where ExtractField would scan it again for each.
+// All fields of one line by the same rule, found in one pass as far as they
+// are read: for reading many fields of a line, where ExtractField would scan
+// it again for each.
 class LineFields {
  public:
   explicit LineFields(const QByteArray& line);
@@ -26,10 +26,18 @@ class LineFields {
   QByteArrayView View(quint16 n) const;
 
  private:
+  // Finds separators until `count` field starts are known or the line ends.
+  void ScanTo(qsizetype count) const;
+
   QByteArray line_;
   // Field k (from 1) runs from starts_[k - 1] to the separator before
-  // starts_[k]; the last entry is one past the trimmed end.
-  std::vector<qsizetype> starts_;
+  // starts_[k]; the last entry is one past the trimmed end. The line is
+  // searched only as far as the fields asked for: a record's first fields
+  // are read far more than its long tail.
+  mutable QVarLengthArray<qsizetype, 32> starts_;
+  mutable qsizetype scanned_ = 0;
+  qsizetype end_ = 0;
+  mutable bool complete_ = false;
 };
 
 // Sets `target` to the Latin-1 text `field`. A text equal to the one held is

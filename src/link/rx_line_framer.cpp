@@ -4,7 +4,8 @@
 
 bool RxLineFramer::Feed(char ch, QByteArray* completed) {
   if (ch == '!') {
-    rxLine_.clear();
+    // Emptied, its storage kept for the line it starts.
+    rxLine_.resize(0);
     rxLine_.append(ch);
     return false;
   }
@@ -14,7 +15,10 @@ bool RxLineFramer::Feed(char ch, QByteArray* completed) {
   // Handing the line over before it is processed leaves the framer empty,
   // so a notification that arrives while the line is being handled (a modal
   // box, a wait) gathers its own line without touching this one.
-  *completed = std::exchange(rxLine_, QByteArray());
-  rxLine_.reserve(2048);
+  // The caller's last line, which it is done with, lends its storage to the
+  // next one.
+  std::swap(*completed, rxLine_);
+  rxLine_.resize(0);
+  if (rxLine_.capacity() < kTypicalLine) rxLine_.reserve(kTypicalLine);
   return true;
 }

@@ -11,10 +11,13 @@ class RxLineFramer {
   // dropped when it reaches this size so a line feed that never comes
   // cannot exhaust memory. A real record is under 1300 characters.
   static constexpr qsizetype kMaxLine = qsizetype(1) << 20;
+  // Room made for each line at its start: a waveform record fits.
+  static constexpr qsizetype kTypicalLine = 2048;
 
   // Adds one character. When it completes a line, the line (line feed
   // included) is moved into *completed, the gathered text is already empty
-  // again, and true is returned.
+  // again, and true is returned. What *completed held before is dropped;
+  // its storage may carry the next line.
   bool Feed(char ch, QByteArray* completed);
 
   const QByteArray& RxLine() const { return rxLine_; }

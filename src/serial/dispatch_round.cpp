@@ -134,6 +134,11 @@ bool TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
         gatherSince_ = std::chrono::steady_clock::now();
       }
       tookAny = true;
+      // A terminal hands over all it holds, up to the room given: a shorter
+      // read has emptied it, and asking again would only be told so. Bytes
+      // that come in meanwhile are reported by the next wait.
+      if (static_cast<std::size_t>(got) < run.size() && !hangupSeen)
+        return true;
       continue;
     }
     // A hang-up reported with nothing left to read is the end of the device.

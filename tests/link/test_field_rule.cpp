@@ -38,6 +38,9 @@ void TestFieldRule::fields_data() {
   QTest::newRow("lone line feed") << QByteArray("\n") << 2 << QByteArray();
   QTest::newRow("NUL inside a field stays") << QByteArray("A,B\0C,D", 7) << 2 << QByteArray("B\0C", 3);
   QTest::newRow("high bytes are not blanks") << QByteArray("\xE9,\xFF") << 2 << QByteArray("\xFF");
+  QByteArray many;
+  for (int k = 0; k < 60; ++k) many += QByteArray::number(k) + (k % 2 ? ';' : ',');
+  QTest::newRow("far field") << many << 45 << QByteArray("44");
 }
 
 void TestFieldRule::fields() {
@@ -49,6 +52,9 @@ void TestFieldRule::fields() {
   const LineFields fields(line);
   QCOMPARE(fields.Field(static_cast<quint16>(n)), expected);
   for (quint16 k = 0; k <= 8; ++k) QCOMPARE(fields.Field(k), ExtractField(line, k));
+  // Read from the far end first.
+  const LineFields backwards(line);
+  for (int k = n + 2; k >= 0; --k) QCOMPARE(backwards.View(static_cast<quint16>(k)), ExtractField(line, static_cast<quint16>(k)));
 }
 
 void TestFieldRule::lengthLimit() {
