@@ -1,5 +1,8 @@
 #include "link/field_rule.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr qsizetype kMaxWorkingText = 65535;
@@ -48,12 +51,21 @@ LineFields::LineFields(const QByteArray& line) : line_(line) {
 
 void LineFields::ScanTo(qsizetype count) const {
   const char* text = line_.constData();
+  // The next "," and the next ";" from where the search stands, each found
+  // by memchr and kept until the search passes it: ";" is rare, and looking
+  // for it again for every field would read the rest of the line each time.
+  const auto next = [&](char separator, qsizetype& found) {
+    if (found >= scanned_) return;
+    const void* at = std::memchr(text + scanned_, separator, static_cast<size_t>(end_ - scanned_));
+    found = at == nullptr ? end_ : static_cast<const char*>(at) - text;
+  };
   while (!complete_ && starts_.size() < count) {
-    qsizetype i = scanned_;
-    while (i < end_ && !IsSeparator(text[i])) ++i;
-    if (i < end_) {
-      starts_.push_back(i + 1);
-      scanned_ = i + 1;
+    next(',', nextComma_);
+    next(';', nextSemicolon_);
+    const qsizetype separator = std::min(nextComma_, nextSemicolon_);
+    if (separator < end_) {
+      starts_.push_back(separator + 1);
+      scanned_ = separator + 1;
     } else {
       // The appended ";" closes the last field.
       starts_.push_back(end_ + 1);

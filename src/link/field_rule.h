@@ -36,6 +36,8 @@ class LineFields {
   // are read far more than its long tail.
   mutable QVarLengthArray<qsizetype, 32> starts_;
   mutable qsizetype scanned_ = 0;
+  mutable qsizetype nextComma_ = -1;
+  mutable qsizetype nextSemicolon_ = -1;
   qsizetype end_ = 0;
   mutable bool complete_ = false;
 };
