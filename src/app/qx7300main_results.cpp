@@ -58,6 +58,8 @@ void Tqx7300form::ShowSupplyCheckMemo(int flags) {
   // and only the last is ever seen. The memo takes the latest flags once
   // the handler has returned, before the window is painted.
   const bool posted = pendingMemoFlags_.has_value();
+  // The usual case: the checks the memo shows already, nothing on the way.
+  if (!posted && ui->Memo1->document() == supplyMemos_[static_cast<size_t>(flags & 15)]) return;
   pendingMemoFlags_ = flags & 15;
   if (!posted) QMetaObject::invokeMethod(this, &Tqx7300form::ShowPendingMemo, Qt::QueuedConnection);
 }
