@@ -91,8 +91,8 @@ void RunReceiveHarness(const std::uint8_t* data, std::size_t size) {
   Check(window.Fields().CurrentRangeCode == QStringLiteral("7"), "current range");
   Check(window.Fields().VoltsRms == QStringLiteral("229.9"), "supply voltage");
   Check(window.Fields().Watts == QStringLiteral("180.2"), "load power");
-  Check(window.Samples().CurrentSamples[300] == 0x90, "current samples");
-  Check(window.Framer().RxLine().isEmpty(), "line left behind");
+  Check(window.Document().Samples().CurrentSamples[300] == 0x90, "current samples");
+  Check(window.Document().Framer().RxLine().isEmpty(), "line left behind");
 
   // What the input made the window post (queued calls, show and hide and
   // child notifications of the panels, deferred deletes) is delivered now,

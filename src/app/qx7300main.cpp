@@ -1,5 +1,4 @@
 #include "app/qx7300main.h"
-#include "record/recording_writer.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -49,11 +48,39 @@ void SizeGrid(QTableWidget* grid, int columns, int rows, int rowHeight, const QL
 
 Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), ui(new Ui::Tqx7300form), dialogs_(dialogs) {
+  ownDocument_ = std::make_unique<TestDocument>(*this);
+  document_ = ownDocument_.get();
+  Construct();
+  // Both timers count from the moment the window exists.
+  starttimer_.start();
+  clocktimer_.start();
+}
+
+Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const QString& recordingName)
+    : QMainWindow(nullptr), ui(new Ui::Tqx7300form), dialogs_(dialogs), document_(&reviewed), reviewMode_(true) {
+  Construct();
+  shell_.StartupComplete = true;
+  shell_.LinkFaultSuppressed = true;
+  // The harmonics table's marks, when the working folder has them; a
+  // folder without them shows the recording all the same.
+  try {
+    LoadMarkBitmaps();
+  } catch (const std::exception&) {
+  }
+  setWindowTitle(QStringLiteral("Veltrix Review - ") + recordingName);
+  ShowReviewed({});
+}
+
+void Tqx7300form::Construct() {
   ui->setupUi(this);
   ApplyDesignAppearance();
+  document_->SetFaceColour(palette().color(QPalette::Button));
   ConfigureDisplayGrids();
   ConnectMenu();
   ConfigureSerialPort();
+  // Before any reaction is connected, so that each finds the document's
+  // set-up as the panels hold it.
+  ConnectSetupToDocument();
   ConnectTestControl();
   ConnectSettingsPanels();
   ConnectLinkSupervision();
@@ -71,14 +98,12 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
   clocktimer_.setInterval(kClockTimerMs);
   connect(&clocktimer_, &QTimer::timeout, this, &Tqx7300form::UpdateClock);
   Comstimer_.setInterval(kLinkWatchdogMs);
-
-  // Both timers count from the moment the window exists.
-  starttimer_.start();
-  clocktimer_.start();
 }
 
 Tqx7300form::~Tqx7300form() {
-  WaitForRecordings();
+  // The document's recordings are closed before the window that is their
+  // link goes.
+  ownDocument_.reset();
   delete ui;
 }
 

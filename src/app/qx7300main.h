@@ -15,28 +15,16 @@
 #include <vector>
 
 #include "app/shell_state.h"
-#include "control/test_state.h"
-#include "display/graph_state.h"
 #include "display/harmonics_histogram.h"
 #include "display/harmonics_table.h"
 #include "display/waveform_graph.h"
-#include "link/field_rule.h"
-#include "link/meter_extremes.h"
-#include "link/record_fields.h"
-#include "link/rx_line_framer.h"
 #include "persist/configuration_file.h"
 #include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
 #include "report/graphic_printout.h"
 #include "report/report_files.h"
-#include "report/report_store.h"
-#include "report/report_text.h"
-#include "record/recorded_state.h"
-#include "record/recording_format.h"
-#include "results/flicker_results.h"
-#include "results/harmonics_model.h"
-#include "results/manual_steps.h"
-#include "results/waveform_samples.h"
+#include "session/command_sink.h"
+#include "session/test_document.h"
 
 namespace Ui {
 class Tqx7300form;
@@ -50,12 +38,15 @@ class TConnectform;
 class Tpreviewform;
 class Tcomfaultform;
 class TSerialPort;
-class RecordingWriter;
 class QTextDocument;
 
-// The main window: owns the controls, the timers and the state of every
-// subsystem, and reacts to the operator, to received data and to its timers.
-class Tqx7300form : public QMainWindow {
+// The main window: the view of a test document and the operator's way into
+// it. It holds the controls, the timers and the dialogs; the station's and
+// the test's state is the document's. The live window owns a document fed
+// by the serial link, and is the link through which its commands go; a
+// review window shows a document a recording plays into, and changes
+// nothing of it.
+class Tqx7300form : public QMainWindow, public CommandSink {
   Q_OBJECT
 
  public:
@@ -64,6 +55,10 @@ class Tqx7300form : public QMainWindow {
   static constexpr int kClientHeight = 680;
 
   explicit Tqx7300form(OperatorDialogs& dialogs, QWidget* parent = nullptr);
+  // A window that shows `reviewed` as a recording plays into it: no port,
+  // no timers, its set-up and test controls locked, no dialog of the
+  // replay's own.
+  Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const QString& recordingName);
   ~Tqx7300form() override;
 
   // The other windows of the program; the main window shows them and keeps
@@ -80,16 +75,13 @@ class Tqx7300form : public QMainWindow {
 
   Ui::Tqx7300form& Form() { return *ui; }
   ShellState& Shell() { return shell_; }
-  RecordFields& Fields() { return fields_; }
-  MeterExtremes& Extremes() { return extremes_; }
-  HarmonicsModel& Harmonics() { return harmonics_; }
-  WaveformSamples& Samples() { return samples_; }
-  const RxLineFramer& Framer() const { return framer_; }
+  TestDocument& Document() { return *document_; }
+  const RecordFields& Fields() const { return document_->Fields(); }
+  const HarmonicsModel& Harmonics() const { return document_->Harmonics(); }
+  const ReportStore& Report() const { return document_->Report(); }
+  const TestState& Test() const { return document_->Test(); }
   TSerialPort& SerialPort1() { return *SerialPort1_; }
-  ReportStore& Report() { return report_; }
-  const QImage& GraphBitmap() const { return GraphBitmap_; }
-  GraphState& Graph() { return graph_; }
-  TestState& Test() { return test_; }
+  const QImage& GraphBitmap() const { return document_->GraphBitmap(); }
   QTimer& starttimer() { return starttimer_; }
   QTimer& clocktimer() { return clocktimer_; }
   QTimer& Comstimer() { return Comstimer_; }
@@ -107,6 +99,8 @@ class Tqx7300form : public QMainWindow {
   bool FormCloseQuery();
   // Empties the result model, the waveform stores and the report lines.
   void ClearResults();
+  // The panels as the document keeps them.
+  StationSetup TakeStationSetup() const;
   void ShowAboutBox();
 
   // --- receive (qx7300main_receive.cpp) ---------------------------------
@@ -114,24 +108,21 @@ class Tqx7300form : public QMainWindow {
   void SerialPort1TriggerAvail(TSerialPort& sender, quint16 count);
   // The handler's work: count characters, each taken by receiveChar.
   void ConsumeReceived(quint16 count, const std::function<quint8()>& receiveChar);
-  // One complete line; false when a bounds failure ends the notification.
-  bool ProcessLine(QByteArray line);
-  void HandleCommonSection(const LineFields& fields);
-  void UpdateMeterExtremes();
-  void ResetMeterExtremes();
+  // One complete line, into the document and onto the window; false when a
+  // bounds failure ends the notification.
+  bool ProcessLine(const QByteArray& line);
+  // What the document changed, shown.
+  void ShowChange(const DocumentChange& change);
 
   // --- commands (qx7300main_commands.cpp) -------------------------------
   // The only way commands leave the program.
-  void SendCommand(const QByteArray& text);
+  void SendCommand(const QByteArray& text) override;
   // The data request that matches the standard and the display chosen.
   void RequestData();
 
   // --- results (qx7300main_results.cpp) --------------------------------
-  // A harmonics record: model, report rows, and the display chosen.
-  bool HandleHarmonicsRecord(const QByteArray& line);
-
-  // The harmonics summary panel from the assessment fields of a line.
-  void HandleAssessmentFields(const LineFields& fields);
+  // The harmonics summary panel as the document has it.
+  void ShowSummaryPanel();
   // The harmonics table's cell drawing.
   void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell);
   // The harmonics table's marks, loaded at start-up from the working folder.
@@ -144,6 +135,8 @@ class Tqx7300form : public QMainWindow {
   // Each draw replaces GraphBitmap; the caller copies it to the window.
   void DrawWaveformGraph();
   void DrawHarmonicsHistogram();
+  // The screen's own drawing of what the document drew.
+  void ShowGraphDrawn(const DocumentChange& change);
   void CopyGraphToWindow(QPoint windowPos);
   // The memo takes the flags once the handling of the notification is done.
   void ShowSupplyCheckMemo(int flags);
@@ -155,6 +148,8 @@ class Tqx7300form : public QMainWindow {
   const QImage& ShownGraph() const;
   // Paints over the graph area, then pauses three ticks.
   void ClearGraphArea();
+  // The window's side of it: the area shown empty, then the pause.
+  void ShowGraphCleared();
   void Button10Click();  // "Scale Up"
   void Button11Click();  // "Scale Down"
   void Button12Click();  // "Auto-set Scale"
@@ -167,23 +162,15 @@ class Tqx7300form : public QMainWindow {
   void FormPaint();
 
   // --- flicker and manual switching (qx7300main_flicker.cpp) --------------
-  // A voltage-variation and flicker record: summary, report rows, and the
-  // flicker display chosen.
-  bool HandleFlickerRecord(const QByteArray& line);
   // Refreshes the flicker display chosen from the latest results.
   void UpdateFlickerDisplay();
   // The step table, its marks and the combined result.
   void ShowManualSwitchingResults();
-  // The end of a manual-switching step: its result, and after the last
-  // step the results table in the report.
-  void RecordStepResult();
   // The fixed headings of the flicker grids.
   void WriteFlickerGridHeadings();
   // Empties the voltage-variation summary and its grid below the heading:
   // the lines of an earlier test must not stand beside a new one's.
   void ClearFlickerSummary();
-  FlickerResults& Flicker() { return flicker_; }
-  ManualSteps& ManualStepRecords() { return manualSteps_; }
 
   // --- test control (qx7300main_testcontrol.cpp) ---------------------------
   // The start button: starts a timed test or a manual step, or aborts the
@@ -211,6 +198,8 @@ class Tqx7300form : public QMainWindow {
   void StandardChanged();
   // Prepares the window for the standard chosen in "Measurement".
   void ReinitialiseForStandard();
+  // The set-up sent again as the panels hold it, for the standard chosen.
+  void ResendSetup();
   void HarmonicsSettingChanged();
   void ShowHarmonicsSettings();
   void ShowFlickerSettings();
@@ -286,19 +275,11 @@ class Tqx7300form : public QMainWindow {
   QColor PrinterColour() const;
 
   // --- recording (qx7300main_recording.cpp) -------------------------------
-  // The time the window lives in: the clock, or the recorded time of what
-  // is being played back.
-  QDateTime Now() const;
-  RecordedState TakeRecordedState() const;
-  // A window that plays a recording: no timers of its own, brought up as
-  // start-up brings the live one up. It has no port, so nothing is sent.
-  void PrepareForReplay();
-  // One entry of a recording that began at `start`, handled as the live
-  // window handled it.
-  void ReplayEntry(const QDateTime& start, const RecordingEntry& entry);
-  // A window that shows a recording: its set-up and test controls locked,
-  // its title naming the recording.
-  void SetReviewMode(const QString& recordingName);
+  // The time the window lives in: the document's.
+  QDateTime Now() const { return document_->Now(); }
+  // A review window after entries were played: the set-up panels, the
+  // readings and the displays as the document has them now.
+  void ShowReviewed(const DocumentChange& change);
   // "&Open Recording...": the recording reviewed in a window of its own.
   void OpenRecording1Click();
   // The recording of the test in hand, made a whole file, as the file to
@@ -306,13 +287,11 @@ class Tqx7300form : public QMainWindow {
   // for a recalled report).
   std::optional<FileToSave> RecordingBeside(const QString& reportPath);
 
-  // --- report (qx7300main_report.cpp) -------------------------------------
+  // --- report --------------------------------------------------------------
   // Empties the report store and builds the report afresh.
-  void ClearReport();
+  void ClearReport() { document_->ClearReport(); }
   // Rewrites the header and the body head; result rows stay.
-  void BuildReport();
-  ReportSnapshot TakeReportSnapshot() const;
-
+  void BuildReport() { document_->BuildReport(); }
 
  signals:
   // The window has closed for good; the program ends.
@@ -331,11 +310,16 @@ class Tqx7300form : public QMainWindow {
   void ConnectMenu();
   void SetMeterPanelColour(const QColor& colour);
   void ConfigureSerialPort();
-  void ApplyStatusCode(char status);
-  void HandleSecondsToGo();
+  // Every change of a set-up control reaches the document before the
+  // control's own reaction runs.
+  void ConnectSetupToDocument();
+  void SyncSetup();
+  void ShowStatus();
+  void ShowSecondsToGo();
   void ShowOperatorPrompt(const QString& text, const QColor& colour);
   void HideOperatorPrompt();
-  void ShowMeterReadings(const RecordFields& fields);
+  void ShowMeterReadings();
+  void ShowRange();
   void ConnectTestControl();
   void ConnectLinkSupervision();
   void ConnectPersistence();
@@ -346,66 +330,40 @@ class Tqx7300form : public QMainWindow {
   void SetSettingsPanelsEnabled(bool enabled);
   // A test holds the set-up, from its start to its end.
   bool SetUpLocked() const;
-  // A new recording at the start of a test (the first step of a manual
-  // sequence); it runs until the next test starts or the window goes.
-  void BeginRecording();
-  void EndRecording();
-  // Ends the recording and waits until every recording is closed.
-  void WaitForRecordings();
-  void RecordEntry(EntryKind kind, const QByteArray& payload);
-  // The set-up, identification and report number, when they have changed.
-  void RecordStateIfChanged();
-  // Records a received line; the time it is recorded with.
-  QDateTime RecordReceivedLine(const QByteArray& line);
-  void RecordAction(const char* action);
-  void ApplyRecordedState(const RecordedState& state);
-  void ReplayAction(const QByteArray& payload);
+  // The panels show the set-up as the document has it, without reacting.
+  void ShowSetup(const TestSetupValues& setup);
   void LockForReview();
+  // Waits that let the window's events run: the live window only. A review
+  // window never runs the event loop inside a replay step.
+  void Pause(int ticks);
   // Step 5 of the flicker settings: what the sensing method allows.
   void ApplySensingMethod();
   bool ManualSwitching() const;
-  FlickerOptions CurrentFlickerOptions() const;
   bool FlickerStandard() const;
+  void Construct();
 
   Ui::Tqx7300form* ui;
   OperatorDialogs& dialogs_;
   Companions companions_;
 
   ShellState shell_;
-  RecordFields fields_;
-  MeterExtremes extremes_;
-  HarmonicsModel harmonics_;
-  FlickerResults flicker_;
-  ManualSteps manualSteps_;
-  WaveformSamples samples_;
-  RxLineFramer framer_;
-  TSerialPort* SerialPort1_ = nullptr;
-  ReportStore report_;
-  std::optional<RecalledReport> recalled_;
-  std::unique_ptr<RecordingWriter> recording_;
-  std::vector<std::future<void>> closingRecordings_;
-  QElapsedTimer recordingClock_;
-  QDateTime recordingStart_;
-  std::optional<RecordedState> recordedState_;
-  std::optional<QDateTime> replayClock_;
-  bool replaying_ = false;
+  // The live window's own document; a review window shows another's.
+  std::unique_ptr<TestDocument> ownDocument_;
+  TestDocument* document_ = nullptr;
   bool reviewMode_ = false;
-  QImage GraphBitmap_;
-  // The graphs kept on GraphBitmap_ between records, and what the last draw
-  // changed on it for the copy onto the window.
-  WaveformDrawing waveformDrawing_;
-  HistogramDrawing histogramDrawing_;
+  TSerialPort* SerialPort1_ = nullptr;
+  std::optional<RecalledReport> recalled_;
+  // What the last draw changed on the document's GraphBitmap, for the copy
+  // onto the window.
   GraphChange graphChange_;
   // On a screen of more than one device pixel a pixel, the same graphs drawn
-  // again at its density for the window (GraphBitmap_ stays the bitmap the
+  // again at its density for the window (GraphBitmap stays the bitmap the
   // printouts and the report take, the same on every screen).
   QImage screenGraph_;
   WaveformDrawing screenWaveform_;
   HistogramDrawing screenHistogram_;
   GraphChange screenChange_;
   HarmonicsTableMarks marks_;
-  GraphState graph_;
-  TestState test_;
 
   // A document for each set of supply check flags, laid out once and shown
   // by turns in the summary memo.

@@ -7,46 +7,38 @@
 #include "app/radio_group.h"
 #include "display/graph_frame.h"
 #include "display/harmonics_table.h"
-#include "link/command_vocabulary.h"
 #include "ui_qx7300main.h"
 
 void Tqx7300form::RadioGroup1Click() {
-  ClearGraphArea();
-  BuildReport();
+  SyncSetup();
+  const DocumentChange change = document_->DisplayChosen(TestDocument::DisplayGroup::Harmonics);
+  ShowGraphCleared();
   const int item = ui->RadioGroup1->ItemIndex();
   if (item < 0 || item > 2) return;
   ui->CheckBox7->setVisible(item == 0);
   ShowScaleButtons(item == 1);
-  SendCommand(item == 0 ? Command::RequestWaveforms() : Command::RequestHarmonics());
   ui->DrawGrid1->setVisible(item == 2);
   ui->StringGrid2->hide();
   ui->StringGrid3->hide();
   ui->Panel12->hide();
-  if (item == 0) {
-    DrawWaveformGraph();
-    CopyGraphToWindow(kWaveformPlace);
-  } else if (item == 1) {
-    DrawHarmonicsHistogram();
-    CopyGraphToWindow(kHistogramPlace);
-  }
+  if (change.waveformDrawn || change.histogramDrawn) ShowGraphDrawn(change);
 }
 
 void Tqx7300form::RadioGroup2Click() {
-  ClearGraphArea();
-  BuildReport();
+  SyncSetup();
+  const DocumentChange change = document_->DisplayChosen(TestDocument::DisplayGroup::Flicker);
+  ShowGraphCleared();
   const int item = ui->RadioGroup2->ItemIndex();
   if (item < 0 || item > 3) return;
   ui->CheckBox7->setVisible(item == 0);
   // The scale buttons belong to the histogram; a waveform leaves them be.
   if (item != 0) ShowScaleButtons(false);
-  SendCommand(item == 0 ? Command::RequestWaveforms() : Command::RequestFlicker());
   ui->DrawGrid1->hide();
   ui->StringGrid2->setVisible(item == 1);
   ui->StringGrid3->setVisible(item == 2);
   ui->Panel12->setVisible(item == 3);
   if (item == 0) {
-    DrawWaveformGraph();
-    CopyGraphToWindow(kWaveformPlace);
+    ShowGraphDrawn(change);
   } else if (item == 1 || item == 2) {
     // The latest results at once, not what the grid held when last shown:
     // the next flicker record may be far off, or not come while the link

@@ -1,5 +1,6 @@
-// The graph area: the waveform and the harmonics histogram drawn into the
-// kept graph bitmap, its copy onto the window, clearing, and the scale.
+// The graph area: the document's graph bitmap copied onto the window (drawn
+// again at the screen's density where it has more than one device pixel a
+// pixel), clearing, and the scale.
 #include "app/graph_canvas.h"
 #include "app/qx7300main.h"
 #include "display/graph_frame.h"
@@ -13,29 +14,27 @@ qreal Tqx7300form::GraphScreenRatio() const { return ui->Panel6->devicePixelRati
 
 const QImage& Tqx7300form::ShownGraph() const {
   const qreal ratio = GraphScreenRatio();
-  return ratio != 1.0 && screenGraph_.devicePixelRatio() == ratio ? screenGraph_ : GraphBitmap_;
+  return ratio != 1.0 && screenGraph_.devicePixelRatio() == ratio ? screenGraph_ : document_->GraphBitmap();
 }
 
-void Tqx7300form::DrawWaveformGraph() {
-  const bool joinDots = ui->CheckBox7->isChecked();
-  const char current = FirstChar(fields_.CurrentRangeCode);
-  const char voltage = FirstChar(fields_.VoltageRangeCode);
-  graphChange_ = waveformDrawing_.Draw(GraphBitmap_, graph_, samples_, joinDots, current, voltage);
-  if (const qreal ratio = GraphScreenRatio(); ratio != 1.0) {
-    screenChange_ = screenWaveform_.Draw(screenGraph_, graph_, samples_, joinDots, current, voltage, ratio);
-  }
-}
+void Tqx7300form::DrawWaveformGraph() { ShowGraphDrawn(document_->DrawWaveformGraph()); }
 
-void Tqx7300form::DrawHarmonicsHistogram() {
-  // The scale is chosen once, by the printed graph; the screen's drawing
-  // starts from the same state.
-  const GraphState before = graph_;
-  const char current = FirstChar(fields_.CurrentRangeCode);
-  graphChange_ = histogramDrawing_.Draw(GraphBitmap_, graph_, harmonics_, current);
+void Tqx7300form::DrawHarmonicsHistogram() { ShowGraphDrawn(document_->DrawHarmonicsHistogram()); }
+
+void Tqx7300form::ShowGraphDrawn(const DocumentChange& change) {
+  graphChange_ = change.graphChange;
+  const TestDocument& document = *document_;
+  const char current = FirstChar(document.Fields().CurrentRangeCode);
   if (const qreal ratio = GraphScreenRatio(); ratio != 1.0) {
-    GraphState state = before;
-    screenChange_ = screenHistogram_.Draw(screenGraph_, state, harmonics_, current, ratio);
+    GraphState state = change.graphBefore;
+    if (change.waveformDrawn) {
+      screenChange_ = screenWaveform_.Draw(screenGraph_, state, document.Samples(), document.Setup().Setup.CheckBox7,
+                                           current, FirstChar(document.Fields().VoltageRangeCode), ratio);
+    } else {
+      screenChange_ = screenHistogram_.Draw(screenGraph_, state, document.Harmonics(), current, ratio);
+    }
   }
+  CopyGraphToWindow(change.waveformDrawn ? kWaveformPlace : kHistogramPlace);
 }
 
 void Tqx7300form::CopyGraphToWindow(QPoint windowPos) {
@@ -48,20 +47,31 @@ void Tqx7300form::CopyGraphToWindow(QPoint windowPos) {
 }
 
 void Tqx7300form::ClearGraphArea() {
-  GraphBitmap_ = ClearedGraphArea(palette().color(QPalette::Button));
-  if (const qreal ratio = GraphScreenRatio(); ratio != 1.0) {
-    screenGraph_ = ClearedGraphArea(palette().color(QPalette::Button), ratio);
-  }
-  CopyGraphToWindow(kHistogramPlace);
-  graph_.GraphClearPending = false;
-  WaitTicks(3, true);
+  document_->ClearGraphArea();
+  ShowGraphCleared();
 }
 
-void Tqx7300form::Button10Click() { ScaleUp(graph_, FirstChar(fields_.CurrentRangeCode)); }
+void Tqx7300form::ShowGraphCleared() {
+  const qreal ratio = GraphScreenRatio();
+  // What the window shows is the empty area even when the document has
+  // drawn on it since.
+  const QImage cleared = ClearedGraphArea(palette().color(QPalette::Button), ratio);
+  if (ratio != 1.0) screenGraph_ = cleared;
+  ui->Panel6->CopyImageChange(cleared, kHistogramPlace, {});
+  graphChange_ = {};
+  screenChange_ = {};
+  Pause(3);
+}
 
-void Tqx7300form::Button11Click() { ScaleDown(graph_, FirstChar(fields_.CurrentRangeCode)); }
+void Tqx7300form::Pause(int ticks) {
+  if (!reviewMode_) WaitTicks(ticks, true);
+}
 
-void Tqx7300form::Button12Click() { AutoSetScale(graph_); }
+void Tqx7300form::Button10Click() { ScaleUp(document_->Graph(), FirstChar(document_->Fields().CurrentRangeCode)); }
+
+void Tqx7300form::Button11Click() { ScaleDown(document_->Graph(), FirstChar(document_->Fields().CurrentRangeCode)); }
+
+void Tqx7300form::Button12Click() { AutoSetScale(document_->Graph()); }
 
 void Tqx7300form::ShowScaleButtons(bool visible) {
   ui->Button10->setVisible(visible);

@@ -71,7 +71,7 @@ void Tqx7300form::RetryLink() {
   // first of those commands.
   SerialPort1_->SetComNumber(static_cast<quint16>(*port));
   shell_.ComPortNumber = static_cast<quint8>(*port);
-  ReinitialiseForStandard();
+  ResendSetup();
 }
 
 void Tqx7300form::BindChosenDevice(quint16 comNumber, const QString& target) {
@@ -95,7 +95,7 @@ void Tqx7300form::UseOffline() {
 
 void Tqx7300form::Settings2Click() {
   if (companions_.connectform == nullptr) return;
-  companions_.connectform->Prepare(shell_.ComPortNumber, test_.ReportCounter);
+  companions_.connectform->Prepare(shell_.ComPortNumber, document_->ReportCounter());
   companions_.connectform->exec();
   // Whatever was chosen: the port follows the number kept.
   SerialPort1_->SetComNumber(shell_.ComPortNumber);
@@ -120,5 +120,5 @@ void Tqx7300form::AcceptSettings() {
   }
   const int next = WholeNumberOrThrow(form.Edit2->text(), std::numeric_limits<int>::min(),
                                       std::numeric_limits<int>::max());
-  test_.ReportCounter = static_cast<quint32>(next - 1);
+  document_->SetReportCounter(static_cast<quint32>(next - 1));
 }

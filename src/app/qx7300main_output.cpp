@@ -93,10 +93,12 @@ QFont Tqx7300form::PrinterQFont() const {
 
 QColor Tqx7300form::PrinterColour() const { return PrinterFontColour(shell_.PrinterFont.Colour); }
 
-const ReportStore& Tqx7300form::ShownReport() const { return recalled_ ? recalled_->Report : report_; }
+const ReportStore& Tqx7300form::ShownReport() const { return recalled_ ? recalled_->Report : document_->Report(); }
 
 GraphicIdentification Tqx7300form::GraphicId() const {
-  return {ui->Edit8->text(), ui->Edit9->text(), ui->Edit10->text(), ui->Edit11->text()};
+  // The test's own identification, as its report has it.
+  const StationSetup& reported = document_->ReportedSetup();
+  return {reported.EquipmentUnderTest, reported.SerialNumber, reported.Setup.Edit10, ui->Edit11->text()};
 }
 
 void Tqx7300form::FillPreview() {
@@ -142,20 +144,34 @@ void Tqx7300form::SaveCsvReportFile() {
   if (recalled_) return;  // no CSV form was kept with a recalled report
   const QString path = dialogs_.SaveFileName(SaveCsvDialog());
   if (path.isEmpty()) return;
-  SaveReportFiles(path, {{path, CsvReportBytes(report_)}});
+  SaveReportFiles(path, {{path, CsvReportBytes(document_->Report())}});
 }
 
 void Tqx7300form::SavePdfReportFile() {
   const QString path = dialogs_.SaveFileName(SavePdfDialog());
   if (path.isEmpty()) return;
   const QPrinter& printer = dialogs_.Printer();
-  const QByteArray pdf = ReportPdfBytes(ShownReport(), GraphBitmap_, GraphicId(), PrinterQFont(), PrinterColour(),
+  const QByteArray pdf = ReportPdfBytes(ShownReport(), document_->GraphBitmap(), GraphicId(), PrinterQFont(), PrinterColour(),
                                         {printer.pageLayout(), printer.resolution()});
   if (pdf.isEmpty()) {
     dialogs_.ShowError(kPdfFailed);
     return;
   }
   SaveReportFiles(path, {{path, pdf}});
+}
+
+std::optional<FileToSave> Tqx7300form::RecordingBeside(const QString& reportPath) {
+  if (recalled_) return std::nullopt;
+  bool failed = false;
+  QString recordingPath;
+  std::optional<QByteArray> bytes = document_->RecordingBytes(&failed, &recordingPath);
+  if (failed) {
+    // The report is still saved; the operator learns what it lacks.
+    dialogs_.ShowWarning(QStringLiteral("The test's recording %1 could not be written; the report is saved without it.")
+                             .arg(QDir::toNativeSeparators(recordingPath)));
+  }
+  if (!bytes) return std::nullopt;
+  return FileToSave{RecordingPathForReport(reportPath), *std::move(bytes)};
 }
 
 void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> files) {
@@ -171,7 +187,7 @@ void Tqx7300form::ReCallReport1Click() {
   // The recalled report is kept apart from the live one, which the
   // analyser's records go on filling while the preview shows the file.
   RecalledReport recalled;
-  const ReportFileResult read = RecallReport(path, TakeReportSnapshot(), recalled.Report);
+  const ReportFileResult read = RecallReport(path, document_->TakeReportSnapshot(), recalled.Report);
   if (!read.Ok()) {
     dialogs_.ShowError(read.errorText);
     return;
@@ -183,11 +199,22 @@ void Tqx7300form::ReCallReport1Click() {
     const auto back = qScopeGuard([this] { recalled_.reset(); });
     PreViewReport1Click();
   }
-  // The report's set-up comes back as "Load Configuration..." brings one,
-  // unless a test holds the set-up now.
+  // The report's set-up comes back onto the panels as "Load
+  // Configuration..." brings one, unless a test holds the set-up now. It
+  // prepares the next test: the live report and its meter extremes stay.
   if (SetUpLocked()) return;
-  LoadConfiguration(companion);
-  StandardChanged();
+  const ConfigurationRead setup = ReadConfiguration(companion);
+  const int standard = ui->ComboBox1->currentIndex();
+  for (const ConfigurationItem& item : setup.Items) ApplySetupItem(item);
+  if (ui->ComboBox1->currentIndex() != standard) {
+    // The panels of the other standard, then the report's values over the
+    // ones they start with.
+    ReinitialiseForStandard();
+    for (const ConfigurationItem& item : setup.Items) ApplySetupItem(item);
+  }
+  SyncSetup();
+  ResendSetup();
+  if (setup.Failed) dialogs_.ShowMessage(QString::fromLatin1(kConfigurationReadError));
 }
 
 void Tqx7300form::PrinterFont1Click() {
@@ -213,5 +240,5 @@ void Tqx7300form::Screendump1Click() {
 
 void Tqx7300form::PrintCurrentGraphic1Click() {
   if (!dialogs_.Print()) return;
-  if (!PrintGraphic(dialogs_.Printer(), GraphBitmap_, GraphicId(), PrinterQFont(), PrinterColour())) dialogs_.ShowError(kPrintFailed);
+  if (!PrintGraphic(dialogs_.Printer(), document_->GraphBitmap(), GraphicId(), PrinterQFont(), PrinterColour())) dialogs_.ShowError(kPrintFailed);
 }

@@ -61,6 +61,49 @@ TestSetupValues Tqx7300form::TakeTestSetup() const {
   return v;
 }
 
+StationSetup Tqx7300form::TakeStationSetup() const {
+  return {TakeTestSetup(), ui->Edit8->text(), ui->Edit9->text()};
+}
+
+void Tqx7300form::SyncSetup() {
+  if (!reviewMode_) document_->SetSetup(TakeStationSetup());
+}
+
+void Tqx7300form::ConnectSetupToDocument() {
+  // A review window shows its document's set-up and never changes it.
+  if (reviewMode_) return;
+  QWidget* area = ui->centralwidget;
+  for (QLineEdit* edit : area->findChildren<QLineEdit*>())
+    connect(edit, &QLineEdit::textChanged, this, &Tqx7300form::SyncSetup);
+  for (QAbstractButton* button : area->findChildren<QAbstractButton*>()) {
+    if (button->isCheckable()) connect(button, &QAbstractButton::toggled, this, &Tqx7300form::SyncSetup);
+  }
+  for (QComboBox* list : area->findChildren<QComboBox*>())
+    connect(list, &QComboBox::currentIndexChanged, this, &Tqx7300form::SyncSetup);
+  for (RadioGroup* group : area->findChildren<RadioGroup*>())
+    connect(group, &RadioGroup::Clicked, this, &Tqx7300form::SyncSetup);
+}
+
+void Tqx7300form::ShowSetup(const TestSetupValues& setup) {
+  // As the configuration file applies its values, without any reaction.
+  for (const ConfigurationItem& item : ConfigurationItems(setup)) {
+    QWidget* control = ui->centralwidget->findChild<QWidget*>(ConfigurationControlName(item.Control));
+    if (control == nullptr) continue;
+    const QSignalBlocker quiet(control);
+    if (auto* group = qobject_cast<RadioGroup*>(control)) {
+      for (QRadioButton* button : group->findChildren<QRadioButton*>()) button->blockSignals(true);
+      group->SetItemIndex(item.Index);
+      for (QRadioButton* button : group->findChildren<QRadioButton*>()) button->blockSignals(false);
+    } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
+      radio->setAutoExclusive(false);
+      radio->setChecked(item.Checked);
+      radio->setAutoExclusive(true);
+    } else {
+      ApplySetupItem(item);
+    }
+  }
+}
+
 void Tqx7300form::ApplySetupItem(const ConfigurationItem& item) {
   QWidget* control = ui->centralwidget->findChild<QWidget*>(ConfigurationControlName(item.Control));
   if (control == nullptr) return;
@@ -91,6 +134,8 @@ void Tqx7300form::ApplySetupItem(const ConfigurationItem& item) {
 void Tqx7300form::LoadConfiguration(const QString& path) {
   const ConfigurationRead read = ReadConfiguration(path);
   for (const ConfigurationItem& item : read.Items) ApplySetupItem(item);
+  // A test type unchecked without its reaction is the document's too.
+  SyncSetup();
   if (read.Failed) dialogs_.ShowMessage(QString::fromLatin1(kConfigurationReadError));
 }
 
@@ -114,7 +159,7 @@ ProgramSettings Tqx7300form::TakeProgramSettings() const {
   ProgramSettings settings;
   settings.ComPortNumber = shell_.ComPortNumber;
   settings.PrinterFont = shell_.PrinterFont;
-  settings.ReportCounter = static_cast<qint32>(test_.ReportCounter);
+  settings.ReportCounter = static_cast<qint32>(document_->ReportCounter());
   return settings;
 }
 
@@ -138,7 +183,7 @@ void Tqx7300form::ReadSettings() {
   }
   shell_.SettingsLoaded = true;
   shell_.PrinterFont = read.Settings->PrinterFont;
-  test_.ReportCounter = static_cast<quint32>(read.Settings->ReportCounter);
+  document_->SetReportCounter(static_cast<quint32>(read.Settings->ReportCounter));
 }
 
 void Tqx7300form::DefaultsProcedure() {
@@ -166,5 +211,6 @@ void Tqx7300form::ApplySetupDefaults() {
 void Tqx7300form::RestoreDefaultSettings1Click() {
   if (!dialogs_.Confirm(QStringLiteral("Restore all Default Settings ?"))) return;
   ApplySetupDefaults();
+  SyncSetup();
   ShowHarmonicsSettings();
 }

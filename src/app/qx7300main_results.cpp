@@ -1,5 +1,5 @@
-// Result records from the analyser: the harmonic tables and their report
-// rows, the harmonics summary panel and the harmonics table.
+// The harmonics summary panel, its supply check memo and the harmonics
+// table, as the document has them.
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
@@ -9,47 +9,28 @@
 #include <utility>
 
 #include "app/qx7300main.h"
-#include "display/graph_frame.h"
-#include "app/radio_group.h"
-#include "link/field_rule.h"
 #include "results/assessment_summary.h"
-#include "results/harmonic_report_rows.h"
-#include "results/harmonics_record.h"
 #include "ui_qx7300main.h"
 
 namespace {
 
-// Shows the Latin-1 `text` and then `unit` on `label`; the text it already
-// shows costs no new string.
-void ShowFieldText(QLabel* label, QByteArrayView text, const QString& unit = {}) {
-  const QString shown = label->text();
-  const QLatin1StringView value(text.data(), text.size());
-  if (shown.size() == value.size() + unit.size() && shown.startsWith(value) && shown.endsWith(unit)) return;
-  label->setText(QString(value) + unit);
+// A label given the text it already shows costs nothing.
+void ShowText(QLabel* label, const QString& text) {
+  if (label->text() != text) label->setText(text);
 }
 
 }  // namespace
 
-void Tqx7300form::HandleAssessmentFields(const LineFields& fields) {
-  const QByteArrayView classCode = fields.View(17);
-  const QByteArrayView verdict = fields.View(16);
-  const AssessmentSummary summary =
-      SummariseAssessment(fields.View(9), verdict, classCode, fields.View(18), fields.View(19));
-  fields_.SupplyCheckFlags = summary.SupplyCheckFlags;
-  SetFieldText(fields_.HarmonicsVerdict, verdict);
-  SetFieldText(fields_.ClassCode, classCode);
-
-  ui->Label2->setText(summary.verdict);
-  ShowSupplyCheckMemo(summary.SupplyCheckFlags);
-  ShowFieldText(ui->Label34, summary.value2);
-  if (summary.classified) {
-    if (summary.caption1) ui->Label28->setText(*summary.caption1);
-    if (summary.caption2) ui->Label29->setText(*summary.caption2);
-    if (summary.line1) ui->Label35->setText(*summary.line1);
-    ui->Label19->setText(summary.line2);
-  }
-  // The unit follows the caption the row shows now, kept or just set.
-  ShowFieldText(ui->Label22, summary.value1, SummaryValueUnit(ui->Label28->text()));
+void Tqx7300form::ShowSummaryPanel() {
+  const SummaryPanel& summary = document_->Summary();
+  ui->Label2->setText(summary.Verdict);
+  if (const std::optional<int> flags = document_->SupplyCheckFlags()) ShowSupplyCheckMemo(*flags);
+  ShowText(ui->Label34, summary.Value2);
+  ShowText(ui->Label28, summary.Caption1);
+  ShowText(ui->Label29, summary.Caption2);
+  ShowText(ui->Label35, summary.ClassLine1);
+  ShowText(ui->Label19, summary.ClassLine2);
+  ShowText(ui->Label22, summary.Value1);
 }
 
 void Tqx7300form::ShowSupplyCheckMemo(int flags) {
@@ -86,24 +67,5 @@ void Tqx7300form::ShowPendingMemo() {
 }
 
 void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {
-  DrawHarmonicsTableCell(painter, cell, HarmonicsTableCellAt(harmonics_, column, row), marks_);
-}
-
-bool Tqx7300form::HandleHarmonicsRecord(const QByteArray& line) {
-  // A cut-short record ends the line here; its report rows wait for a
-  // whole one.
-  if (!ReadHarmonicsRecord(line, harmonics_)) return false;
-  WriteHarmonicReportRows(harmonics_, report_);
-  switch (ui->RadioGroup1->ItemIndex()) {
-    case 1:
-      DrawHarmonicsHistogram();
-      CopyGraphToWindow(kHistogramPlace);
-      break;
-    case 2:
-      ui->DrawGrid1->viewport()->update();
-      break;
-    default:
-      break;
-  }
-  return true;
+  DrawHarmonicsTableCell(painter, cell, HarmonicsTableCellAt(document_->Harmonics(), column, row), marks_);
 }

@@ -10,8 +10,6 @@
 #include "control/current_ranging.h"
 #include "control/test_sequencing.h"
 #include "display/graph_frame.h"
-#include "link/command_vocabulary.h"
-#include "serial/wait_ticks.h"
 #include "ui_qx7300main.h"
 
 namespace {
@@ -58,6 +56,7 @@ bool Tqx7300form::eventFilter(QObject* watched, QEvent* event) {
 
 void Tqx7300form::StandardChanged() {
   if (!shell_.StartupComplete) return;
+  SyncSetup();
   ui->Panel8->raise();
   ui->Panel8->show();
   {
@@ -66,24 +65,16 @@ void Tqx7300form::StandardChanged() {
     ui->RadioGroup1->SetItemIndex(0);
     ui->RadioGroup2->SetItemIndex(0);
     ReinitialiseForStandard();
-    ClearReport();
-    ResetMeterExtremes();
-    WaitTicks(kStandardSettleTicks, true);
+    document_->StandardChanged();
+    Pause(kStandardSettleTicks);
   }
-  if (ui->ComboBox1->currentIndex() == 0) {
-    // Harmonics are measured on the range the analyser picks itself.
-    test_.RangeLocked = false;
-    SendCommand(Command::AutoRange());
-    ui->Button8->setText(CurrentRanging::kLockRange);
-    graph_.AutoScale = true;
-  }
-  RequestData();
-  BuildReport();
+  document_->StandardSettled();
+  if (ui->ComboBox1->currentIndex() == 0) ui->Button8->setText(CurrentRanging::kLockRange);
 }
 
 void Tqx7300form::ReinitialiseForStandard() {
   if (shell_.StartupComplete) {
-    graph_.GraphClearPending = true;
+    document_->Graph().GraphClearPending = true;
     const int standard = ui->ComboBox1->currentIndex();
     if (standard == 0) {
       ShowHarmonicsSettings();
@@ -112,6 +103,18 @@ void Tqx7300form::ReinitialiseForStandard() {
   }
   DrawWaveformGraph();
   CopyGraphToWindow(kWaveformPlace);
+}
+
+void Tqx7300form::ResendSetup() {
+  // The panels stay as they are: the test type, the duration and the step
+  // of a manual sequence belong to the test in hand.
+  SyncSetup();
+  const int standard = ui->ComboBox1->currentIndex();
+  if (standard == 0) {
+    ShowHarmonicsSettings();
+  } else if (standard == 1) {
+    ShowFlickerSettings();
+  }
 }
 
 void Tqx7300form::HarmonicsSettingChanged() {
@@ -252,39 +255,25 @@ void Tqx7300form::CheckBox5Click() {
   ShowFlickerSettings();
 }
 
-void Tqx7300form::SendHarmonicMethod() { SendCommand(Command::HarmonicMethod(ui->ComboBox4->currentIndex())); }
+void Tqx7300form::SendHarmonicMethod() {
+  SyncSetup();
+  document_->SendHarmonicMethod();
+}
 
 void Tqx7300form::SendFlickerSetup() {
-  for (const QByteArray& command : FlickerSetupCommands(ui->CheckBox5->isChecked(), ui->RadioGroup11->ItemIndex() == 1))
-    SendCommand(command);
+  SyncSetup();
+  document_->SendFlickerSetup();
 }
 
 void Tqx7300form::SendTestSetup() {
-  QList<QByteArray> commands;
-  const int standard = ui->ComboBox1->currentIndex();
-  if (standard == 0) {
-    HarmonicsSetup setup;
-    setup.classIndex = ui->ComboBox3->currentIndex();
-    setup.classCAmps = ui->Edit14->text();
-    setup.classCPowerFactor = ui->Edit15->text();
-    setup.classCAutomatic = ui->CheckBox1->isChecked();
-    setup.classDWatts = ui->Edit5->text();
-    setup.classDAutomatic = ui->CheckBox2->isChecked();
-    setup.professional = ui->CheckBox4->isChecked();
-    setup.noLimitsBelow = ui->ComboBox7->currentText();
-    if (setup.classIndex == 2) {
-      if (const std::optional<QString> unit = ClassCCurrentUnit(setup.classCAmps)) ui->Label115->setText(*unit);
-    }
-    commands = HarmonicsSetupCommands(setup);
-  } else if (standard == 1) {
-    commands = FlickerLimitCommands({ui->ComboBox2->currentIndex(), ui->Edit2->text(), ui->ComboBox5->currentIndex()});
+  SyncSetup();
+  if (ui->ComboBox1->currentIndex() == 0 && ui->ComboBox3->currentIndex() == 2) {
+    if (const std::optional<QString> unit = ClassCCurrentUnit(ui->Edit14->text())) ui->Label115->setText(*unit);
   }
-  for (const QByteArray& command : commands) SendCommand(command);
+  document_->SendTestSetup();
 }
 
 void Tqx7300form::SendNominalSupply() {
-  const QList<QByteArray> commands = NominalSupplyCommands(ui->Edit13->text(), ui->RadioGroup5->ItemIndex());
-  if (commands.isEmpty()) return;
-  for (const QByteArray& command : commands) SendCommand(command);
-  RequestData();
+  SyncSetup();
+  document_->SendNominalSupply();
 }

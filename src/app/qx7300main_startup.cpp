@@ -20,7 +20,7 @@
 #include <string>
 
 void Tqx7300form::starttimerTimer() {
-  shell_.TestStartTime = QDateTime::currentDateTime();
+  document_->SetTestStartTime(QDateTime::currentDateTime());
   starttimer_.stop();
   ClearResults();
   repaint();
@@ -45,8 +45,6 @@ void Tqx7300form::starttimerTimer() {
   ui->DrawGrid1->setCurrentIndex(QModelIndex());
   UpdateClock();
   LoadMarkBitmaps();
-  fields_.CurrentRangeCode = QStringLiteral("0");
-  fields_.VoltageRangeCode = QStringLiteral("0");
   ui->RadioGroup1->SetItemIndex(0);
   PlaceOperatorPrompt();
   NewManualSequence();
@@ -99,14 +97,9 @@ void Tqx7300form::LoadMarkBitmaps() {
 }
 
 void Tqx7300form::ClearResults() {
-  harmonics_.Clear();
-  samples_.Clear();
-  report_.ClearLines();
-  // The flicker summary with it.
+  document_->ClearResults();
   NewManualSequence();
 }
-
-void Tqx7300form::ClearReport() { ::ClearReport(TakeReportSnapshot(), report_); }
 
 bool Tqx7300form::FormCloseQuery() {
   SaveSettings();

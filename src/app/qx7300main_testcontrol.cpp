@@ -9,9 +9,7 @@
 #include "app/string_grid.h"
 #include "control/current_ranging.h"
 #include "control/test_sequencing.h"
-#include "link/command_vocabulary.h"
 #include "link/field_rule.h"
-#include "serial/wait_ticks.h"
 #include "ui_qx7300main.h"
 
 namespace {
@@ -44,8 +42,9 @@ void Tqx7300form::ConnectTestControl() {
 bool Tqx7300form::ManualSwitching() const { return ui->RadioButton2->isChecked() && FlickerStandard(); }
 
 void Tqx7300form::ShowStartButton() {
+  const TestState& test = document_->Test();
   const TestSequencing::StartButtonState button = TestSequencing::StartButtonFor(
-      FirstChar(fields_.StatusCode) == 'T', ManualSwitching(), test_.StepNumber, test_.ManualSequenceFinished);
+      FirstChar(document_->Fields().StatusCode) == 'T', ManualSwitching(), test.StepNumber, test.ManualSequenceFinished);
   ui->Button5->setText(button.caption);
   ui->Button5->setEnabled(button.enabled);
 }
@@ -63,85 +62,46 @@ void Tqx7300form::SetSettingsPanelsEnabled(bool enabled) {
 bool Tqx7300form::SetUpLocked() const { return !ui->Panel1->isEnabled(); }
 
 void Tqx7300form::StartOrAbort() {
-  shell_.TestStartTime = Now();
-  const bool aborts = FirstChar(fields_.StatusCode) == 'T';
-  const bool refused = ManualSwitching() && test_.ManualSequenceFinished;
-  // A test (a manual sequence from its first step) is recorded from here.
-  if (!aborts && !refused && (!ManualSwitching() || test_.StepNumber == 1)) BeginRecording();
-  RecordAction(kActionStart);
-  if (aborts) {
-    SendCommand(Command::AbortTest());
-    return;
-  }
-  // A finished sequence keeps its results until a new one is begun.
-  if (refused) return;
+  SyncSetup();
+  const TestDocument::StartResult start = document_->StartOrAbort();
+  if (!start.began) return;
   SaveSettings();
   // The set-up stays as it is until the analyser reports the test over.
   SetSettingsPanelsEnabled(false);
-  // Until the analyser reports the test running, records still on the line
-  // (results held, on hold, free run) describe what came before it.
-  test_.StartPending = true;
-  ResetMeterExtremes();
-  ClearReport();
-  // A manual-switching step keeps the earlier steps' results and the
-  // report's number.
-  if (!ManualSwitching()) {
-    ClearResults();
-    ++test_.ReportCounter;
-  }
-  SendTestSetup();
-  const int standard = ui->ComboBox1->currentIndex();
-  if (standard == 0) {
-    SendTestDuration();
-    SendCommand(Command::StartTest());
-    SendCommand(Command::RequestHarmonics());
-    ui->RadioGroup1->SetItemIndex(2);
-  } else if (standard == 1) {
-    SendTestDuration();
-    // Anything but 1 to 24 collects 24 steps, and the box says so.
-    const std::optional<quint8> events = TestSequencing::ValidEvents(ui->Edit1->text());
-    test_.EventsToCollect = events.value_or(TestSequencing::kMaxEvents);
-    if (!events) ui->Edit1->setText(QString::number(TestSequencing::kMaxEvents));
-    SendCommand(Command::StartTest());
-    SendCommand(Command::RequestFlicker());
-    // A manual step keeps the display the operator chose.
-    if (!ManualSwitching()) ui->RadioGroup2->SetItemIndex(1);
-  }
-}
-
-void Tqx7300form::SendTestDuration() {
-  std::optional<int> seconds = TestSequencing::ValidDuration(ui->Edit7->text());
-  if (!seconds) {
+  if (start.eventsCorrected) ui->Edit1->setText(QString::number(TestSequencing::kMaxEvents));
+  if (start.durationCorrected) {
     ui->Edit7->setText(QString::number(TestSequencing::kDefaultDuration));
     dialogs_.ShowWarning(TestSequencing::kInvalidDurationMessage);
-    seconds = TestSequencing::kDefaultDuration;
   }
-  test_.TestDuration = static_cast<quint16>(*seconds);
-  SendCommand(Command::Duration(*seconds));
+  // A timed test begins with the results of any earlier one emptied.
+  if (!ManualSwitching()) NewManualSequence();
+  const int standard = ui->ComboBox1->currentIndex();
+  if (standard == 0) {
+    ui->RadioGroup1->SetItemIndex(2);
+  } else if (standard == 1 && !ManualSwitching()) {
+    // A manual step keeps the display the operator chose.
+    ui->RadioGroup2->SetItemIndex(1);
+  }
 }
 
 void Tqx7300form::Button4Click() {
-  RecordAction(kActionNewTest);
+  document_->NewTest();
   NewManualSequence();
-  shell_.TestStartTime = Now();
 }
 
 void Tqx7300form::Button1Click() {
-  RecordAction(kActionFreeRun);
-  test_.StartPending = false;
-  SetSettingsPanelsEnabled(true);
-  SendCommand(Command::FreeRun());
-  RequestData();
+  SyncSetup();
+  ShowChange(document_->FreeRun());
 }
 
 void Tqx7300form::Button2Click() {
-  SendCommand(Command::HoldTest());
-  RequestData();
+  SyncSetup();
+  document_->Hold();
 }
 
 void Tqx7300form::Button3Click() {
-  SendCommand(Command::ResetMeter());
-  RequestData();
+  SyncSetup();
+  document_->ResetMeter();
 }
 
 void Tqx7300form::RadioButton1Click() {
@@ -150,22 +110,17 @@ void Tqx7300form::RadioButton1Click() {
 }
 
 void Tqx7300form::RadioButton2Click() {
+  document_->ManualSwitchingChosen();
   NewManualSequence();
-  shell_.TestStartTime = Now();
   ui->Edit7->setText(TestSequencing::kManualStepDurationText);
   ShowFlickerSettings();
 }
 
 void Tqx7300form::NewManualSequence() {
-  test_.StepNumber = 1;
-  test_.ManualSequenceFinished = false;
+  // The document's sequence is new already; the window shows it so.
   ShowStartButton();
-  manualSteps_.StartSequence();
   ClearManualGrids();
   ClearFlickerSummary();
-  // Results the analyser may still be holding belong to an earlier test:
-  // only a step started from here ends with a result of this sequence.
-  fields_.ResultsLatched = true;
 }
 
 void Tqx7300form::ClearManualGrids() {
@@ -177,32 +132,21 @@ void Tqx7300form::ClearManualGrids() {
 }
 
 void Tqx7300form::ToggleLock() {
-  RecordAction(kActionToggleLock);
+  SyncSetup();
   ClearGraphArea();
-  test_.RangeLocked = !test_.RangeLocked;
-  if (test_.RangeLocked) {
-    SendCommand(Command::LockRange());
-    ui->Button8->setText(CurrentRanging::kAutoRange);
-  } else {
-    SendCommand(Command::AutoRange());
-    ui->Button8->setText(CurrentRanging::kLockRange);
-  }
-  RequestData();
+  const bool locked = document_->ToggleLock();
+  ui->Button8->setText(locked ? CurrentRanging::kAutoRange : CurrentRanging::kLockRange);
 }
 
 void Tqx7300form::StepRange(int direction) {
-  RecordAction(direction > 0 ? kActionRangeUp : kActionRangeDown);
-  ResetMeterExtremes();
-  test_.RangeLocked = true;
+  SyncSetup();
+  document_->StepRange(direction);
   ui->Button8->setText(CurrentRanging::kUnlockRange);
-  // At either end of the span the same range is asked for again.
-  graph_.RangeIndex = CurrentRanging::SteppedRange(graph_.RangeIndex, direction);
-  SendRange();
-  WaitTicks(kRangeSettleTicks, true);
-  BuildReport();
+  Pause(kRangeSettleTicks);
+  document_->FinishRangeStep();
 }
 
 void Tqx7300form::SendRange() {
-  SendCommand(Command::SelectRange(graph_.RangeIndex));
-  RequestData();
+  SyncSetup();
+  document_->SendRange();
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "app/preview.h"
 #include "app/qx7300main.h"
 #include "record/record_failure.h"
 #include "record/recorded_state.h"
@@ -92,27 +93,37 @@ void RecordingReview::NewWindow() {
     placed = window_->geometry();
     window_->removeEventFilter(this);
     window_->hide();
+    // Released once the event loop is back: a call of the old window may
+    // still be on the stack. Its document goes with it.
+    Tqx7300form* old = window_.release();
+    connect(old, &QObject::destroyed, [document = document_] {});
+    old->deleteLater();
   }
-  window_ = std::make_unique<Tqx7300form>(dialogs_);
-  window_->PrepareForReplay();
-  window_->SetReviewMode(name_);
+  document_ = std::make_shared<TestDocument>(silent_);
+  document_->SetReplaying();
+  played_ = {};
+  window_ = std::make_unique<Tqx7300form>(dialogs_, *document_, name_);
   window_->Shell().PrinterFont = printerFont_;
+  if (!preview_) preview_ = std::make_unique<Tpreviewform>();
+  window_->SetCompanions({nullptr, nullptr, nullptr, nullptr, preview_.get(), nullptr});
   window_->installEventFilter(this);
   if (placed.isValid()) window_->setGeometry(placed);
   window_->show();
   next_ = 0;
 }
 
-void RecordingReview::PlayEntry() {
-  window_->ReplayEntry(recording_.Start, recording_.Entries[next_++]);
+void RecordingReview::PlayEntry() { played_ |= document_->ReplayEntry(recording_.Start, recording_.Entries[next_++]); }
+
+void RecordingReview::ShowPlayed() {
+  window_->ShowReviewed(played_);
+  played_ = {};
+  ShowPosition();
 }
 
 void RecordingReview::PlayUntil(quint32 milliseconds) {
-  // Drawn once at the end rather than record by record.
-  window_->setUpdatesEnabled(false);
+  // Shown once at the end rather than record by record.
   while (next_ < recording_.Entries.size() && recording_.Entries[next_].Milliseconds <= milliseconds) PlayEntry();
-  window_->setUpdatesEnabled(true);
-  ShowPosition();
+  ShowPlayed();
 }
 
 void RecordingReview::Play() {
@@ -141,7 +152,7 @@ void RecordingReview::Tick() {
     QElapsedTimer batch;
     batch.start();
     while (next_ < recording_.Entries.size() && batch.elapsed() < kBatchMilliseconds) PlayEntry();
-    ShowPosition();
+    ShowPlayed();
   } else {
     PlayUntil(anchorPosition_ + static_cast<quint32>(anchor_.elapsed() * static_cast<int>(speed_)));
   }
@@ -161,18 +172,16 @@ void RecordingReview::SeekTo(quint32 milliseconds) {
 
 bool RecordingReview::NextFailure() {
   Pause();
-  // The standard as the window stands now, and as the states ahead set it.
-  bool flicker = window_->Form().ComboBox1->currentIndex() == 1;
+  // The standard as the document stands now, and as the states ahead set it.
+  bool flicker = document_->FlickerStandard();
   for (qsizetype i = next_; i < recording_.Entries.size(); ++i) {
     const RecordingEntry& entry = recording_.Entries[i];
     if (entry.Kind == EntryKind::State) {
       if (const std::optional<RecordedState> state = DecodeState(entry.Payload)) flicker = state->Setup.ComboBox1 == 1;
     }
     if (entry.Kind != EntryKind::Received || !RecordShowsFailure(entry.Payload, flicker)) continue;
-    window_->setUpdatesEnabled(false);
     while (next_ <= i) PlayEntry();
-    window_->setUpdatesEnabled(true);
-    ShowPosition();
+    ShowPlayed();
     status_->setText(QStringLiteral("Failure at ") + Clock(Position()));
     return true;
   }

@@ -10,18 +10,23 @@
 
 #include "persist/settings_file.h"
 #include "record/recording_format.h"
+#include "session/command_sink.h"
+#include "session/test_document.h"
 
 class OperatorDialogs;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class Tpreviewform;
 class Tqx7300form;
 
-// Offline review of a recording: a window of its own, with no port, into
-// which the recording plays as it was received, and a review bar with play
-// and pause, the speed, a position over the test's time and "Next Failure".
-// The live window and its analyser are left alone. Closing the bar or the
+// Offline review of a recording: the recording plays into a document of its
+// own, with nothing to send to, which a window of its own shows; a review
+// bar offers play and pause, the speed, a position over the test's time and
+// "Next Failure". The live window and its analyser are left alone, and no
+// step of the replay runs the event loop, so closing or seeking at any
+// moment finds no call of the review on the stack. Closing the bar or the
 // review window ends the review; the object then deletes itself.
 class RecordingReview : public QObject {
   Q_OBJECT
@@ -35,6 +40,7 @@ class RecordingReview : public QObject {
   ~RecordingReview() override;
 
   Tqx7300form& Window() { return *window_; }
+  const TestDocument& Document() const { return *document_; }
   QWidget& Bar() { return *bar_; }
   // Milliseconds into the test of the entry played last.
   quint32 Position() const;
@@ -57,8 +63,11 @@ class RecordingReview : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A new document and a window that shows it, from the recording's start.
   void NewWindow();
   void PlayEntry();
+  // The window shows what the entries played since the last showing changed.
+  void ShowPlayed();
   void PlayUntil(quint32 milliseconds);
   void Tick();
   void ShowPosition();
@@ -68,7 +77,11 @@ class RecordingReview : public QObject {
   QString name_;
   OperatorDialogs& dialogs_;
   PrinterFontValues printerFont_;
+  SilentCommands silent_;
+  std::shared_ptr<TestDocument> document_;
+  std::unique_ptr<Tpreviewform> preview_;
   std::unique_ptr<Tqx7300form> window_;
+  DocumentChange played_;
   std::unique_ptr<QWidget> bar_;
   qsizetype next_ = 0;
   Speed speed_ = Speed::Real;

@@ -3,46 +3,19 @@
 #include <QPrinter>
 #include <QTextStream>
 
-#include "app/operator_dialogs.h"
-#include "app/qx7300main.h"
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "app/test_clock.h"
 #include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
 #include "persist/working_folder.h"
 #include "record/recording_format.h"
 #include "report/report_files.h"
 #include "report/report_pdf.h"
-#include "ui_qx7300main.h"
+#include "session/test_document.h"
 
 namespace {
-
-// Nobody to ask: every box goes to the messages, every question is
-// answered no.
-class UnattendedDialogs : public OperatorDialogs {
- public:
-  explicit UnattendedDialogs(QTextStream& messages) : messages_(messages), printer_(QPrinter::HighResolution) {}
-
-  void ShowMessage(const QString& text) override { Say(text); }
-  void ShowWarning(const QString& text) override { Say(text); }
-  void ShowInformation(const QString& text) override { Say(text); }
-  bool Confirm(const QString& text) override {
-    Say(text);
-    return false;
-  }
-  void ShowError(const QString& text) override { Say(text); }
-  std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
-  QString OpenFileName(const FileDialogOptions&) override { return {}; }
-  QString SaveFileName(const FileDialogOptions&) override { return {}; }
-  QPrinter& Printer() override { return printer_; }
-  bool Print() override { return false; }
-  void PrinterSetup() override {}
-  std::optional<FontChoice> ChooseFont(const FontChoice&, int, int) override { return std::nullopt; }
-
- private:
-  void Say(const QString& text) { messages_ << "veltrix: " << text << Qt::endl; }
-
-  QTextStream& messages_;
-  QPrinter printer_;
-};
 
 enum class Form { Text, Csv, Pdf };
 
@@ -65,26 +38,34 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
   if (!recording.Problem.isEmpty()) messages << "veltrix: " << recording.Problem << Qt::endl;
   if (!recording.Start.isValid()) return 2;
 
-  UnattendedDialogs dialogs(messages);
-  Tqx7300form window(dialogs);
-  window.PrepareForReplay();
-  for (const RecordingEntry& entry : recording.Entries) window.ReplayEntry(recording.Start, entry);
+  // Played into a document of its own: no window, nothing sent.
+  SilentCommands silent;
+  TestDocument document(silent);
+  document.SetReplaying();
+  document.SetFaceColour(QGuiApplication::palette().color(QPalette::Button));
+  for (const RecordingEntry& entry : recording.Entries) document.ReplayEntry(recording.Start, entry);
 
   QByteArray bytes;
   switch (*form) {
     case Form::Text:
-      bytes = TextReportBytes(window.Report());
+      bytes = TextReportBytes(document.Report());
       break;
     case Form::Csv:
-      bytes = CsvReportBytes(window.Report());
+      bytes = CsvReportBytes(document.Report());
       break;
     case Form::Pdf: {
       // In the printer font of this working folder's settings, when it has them.
       const SettingsRead settings = ReadSettingsFile(WorkingFolderPath(QString::fromLatin1(kSettingsFileName)));
-      window.Shell().PrinterFont = settings.Settings ? settings.Settings->PrinterFont : PrinterFontValues{};
-      const QPrinter& printer = dialogs.Printer();
-      bytes = ReportPdfBytes(window.Report(), window.GraphBitmap(), window.GraphicId(), window.PrinterQFont(),
-                             window.PrinterColour(), {printer.pageLayout(), printer.resolution()});
+      const PrinterFontValues font = settings.Settings ? settings.Settings->PrinterFont : PrinterFontValues{};
+      QFont printerFont(font.Name);
+      printerFont.setPointSize(font.Size);
+      const StationSetup& reported = document.ReportedSetup();
+      // The graphic's date and time line is the test clock at the recording's end.
+      const GraphicIdentification id{reported.EquipmentUnderTest, reported.SerialNumber, reported.Setup.Edit10,
+                                     FormatTestClock(document.Now())};
+      const QPrinter printer(QPrinter::HighResolution);
+      bytes = ReportPdfBytes(document.Report(), document.GraphBitmap(), id, printerFont,
+                             PrinterFontColour(font.Colour), {printer.pageLayout(), printer.resolution()});
       break;
     }
   }

@@ -18,8 +18,6 @@ struct ShellState {
   // Until then the window holds no settings of the operator's, and saving
   // would overwrite theirs with the program's initial values.
   bool SettingsLoaded = false;
-  // Start of the current test; printed as "Tested On" in the report.
-  QDateTime TestStartTime;
   // The port number kept in the settings file; the serial port follows it.
   quint8 ComPortNumber = 0;
   // The font of report printing, the preview and the graphic printout's

@@ -23,9 +23,6 @@ struct RecordFields {
   int SupplyCheckFlags = 0;
   QString HarmonicsVerdict;
   QString ClassCode;
-  // The end-of-test actions of a manual-switching test have run for the
-  // "Test Complete" records now arriving.
-  bool ResultsLatched = false;
 };
 
 // The first character of a code, or NUL for an empty one.

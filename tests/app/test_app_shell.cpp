@@ -107,8 +107,8 @@ void TestAppShell::timersCountFromTheWindowsCreation() {
   QCOMPARE(window.Fields().StatusCode, QStringLiteral("W"));
   QCOMPARE(window.Fields().CurrentRangeCode, QStringLiteral("0"));
   QCOMPARE(window.Fields().VoltageRangeCode, QStringLiteral("0"));
-  QCOMPARE(window.Graph().AutoScale, true);
-  QCOMPARE(window.Graph().GraphBackColour, QColor(0, 255, 255));
+  QCOMPARE(window.Document().Graph().AutoScale, true);
+  QCOMPARE(window.Document().Graph().GraphBackColour, QColor(0, 255, 255));
   QCOMPARE(window.Test().RangeLocked, false);
   QCOMPARE(int(window.Test().StepNumber), 3);
 }
@@ -174,7 +174,7 @@ void TestAppShell::startTimerRunsOnceAndClosesTheSplash() {
   const QDateTime before = QDateTime::currentDateTime();
   QTRY_VERIFY_WITH_TIMEOUT(window.Shell().StartupComplete, 5000);
   QVERIFY(!window.starttimer().isActive());
-  QVERIFY(window.Shell().TestStartTime >= before.addMSecs(1500));
+  QVERIFY(window.Document().TestStartTime() >= before.addMSecs(1500));
   QVERIFY(!window.Form().Edit11->text().isEmpty());
   QVERIFY(!program.Splash().isVisible());
   QVERIFY(!window.Shell().LinkFaultSuppressed);

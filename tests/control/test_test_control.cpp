@@ -101,7 +101,7 @@ void TestTestControl::startSendsTheTestAndItsSetUp() {
   QFETCH(int, flickerDisplay);
   QFETCH(bool, newTest);
   Prepare(setup);
-  window_->Harmonics().HarmonicText[2][5] = QStringLiteral("0.12");
+  window_->Document().Harmonics().HarmonicText[2][5] = QStringLiteral("0.12");
   const quint32 counter = window_->Test().ReportCounter;
   QTest::mouseClick(Ui().Button5, Qt::LeftButton);
   QCOMPARE(Drain(), sent);
@@ -137,12 +137,12 @@ void TestTestControl::startSendsTheTestAndItsSetUp() {
 
 void TestTestControl::abortSendsOnlyTheAbort() {
   Prepare(Setup::Harmonics);
-  window_->Fields().StatusCode = QStringLiteral("T   42");
+  window_->Document().Fields().StatusCode = QStringLiteral("T   42");
   const QDateTime before = QDateTime::currentDateTime();
   QTest::mouseClick(Ui().Button5, Qt::LeftButton);
   QCOMPARE(Drain(), QByteArray("T:A;"));
   QVERIFY(Ui().Panel1->isEnabled());
-  QVERIFY(window_->Shell().TestStartTime >= before);
+  QVERIFY(window_->Document().TestStartTime() >= before);
   QCOMPARE(window_->Test().ReportCounter, 0u);
 }
 
@@ -246,7 +246,7 @@ void TestTestControl::rangingCommandsAndCaptions() {
   QFETCH(QByteArray, sent);
   QFETCH(QString, caption);
   Prepare(Setup::Harmonics);
-  window_->Graph().RangeIndex = static_cast<quint8>(startIndex);
+  window_->Document().Graph().RangeIndex = static_cast<quint8>(startIndex);
   for (QChar press : presses) {
     if (press == QLatin1Char('U')) QTest::mouseClick(Ui().Button6, Qt::LeftButton);
     if (press == QLatin1Char('D')) QTest::mouseClick(Ui().Button7, Qt::LeftButton);

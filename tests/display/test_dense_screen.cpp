@@ -106,7 +106,7 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
   // The waveform's zero line (graph y 160, window y 176) and a grid line
   // (graph x 100) are thin: one device row or column on any screen; the
   // plot frame (graph y 260) is thick: two pixels, scaled.
-  const QColor grid = window.Graph().GridColour;
+  const QColor grid = window.Document().Graph().GridColour;
   const int plotX = kWaveformPlace.x() + 75;
   QCOMPARE(RowsOfColour(canvas, plotX, 16 + 155, 16 + 165, grid), 1);
   QCOMPARE(RowsOfColour(canvas, plotX, 16 + 255, 16 + 265, grid), qRound(2 * ratio));
@@ -119,7 +119,7 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
       QVERIFY(window.ProcessLine(RecordBuilder().Waveform('V', samples)));
       WaveformDrawing fresh;
       QImage expected;
-      fresh.Draw(expected, window.Graph(), window.Samples(), joinDots, '2', '0', ratio);
+      fresh.Draw(expected, window.Document().Graph(), window.Document().Samples(), joinDots, '2', '0', ratio);
       QVERIFY2(SurfaceShows(canvas, kWaveformPlace, expected), joinDots ? "joined" : "dots");
     }
   }
@@ -128,7 +128,7 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
   // design.
   QCOMPARE(ScreenDpi(), 96.0);
   QCOMPARE(window.GraphBitmap().devicePixelRatio(), 1.0);
-  QCOMPARE(window.GraphBitmap(), DrawWaveformBitmap(window.Graph(), window.Samples(), window.Form().CheckBox7->isChecked(), '2', '0'));
+  QCOMPARE(window.GraphBitmap(), DrawWaveformBitmap(window.Document().Graph(), window.Document().Samples(), window.Form().CheckBox7->isChecked(), '2', '0'));
 
   window.Form().RadioGroup1->SetItemIndex(1);
   RecordBuilder record;
@@ -141,7 +141,7 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
     QList<QByteArray> values = HarmonicValues();
     for (int k = 40; k < 80; ++k) values[k] = QByteArray::number(values[k].toFloat() * scale * (k % 3 + 1), 'f', 1);
     QVERIFY(window.ProcessLine(record.Line('L', HarmonicsBody(values, verdicts))));
-    GraphState state = window.Graph();
+    GraphState state = window.Document().Graph();
     HistogramDrawing fresh;
     QImage expected;
     fresh.Draw(expected, state, window.Harmonics(), '7', ratio);

@@ -86,9 +86,9 @@ void TestGraphArea::voltageRecordRedrawsTheWaveform() {
   QVERIFY(window_->ProcessLine(RecordBuilder().Waveform('I', samples)));
   QCOMPARE(window_->GraphBitmap(), before);
   // A pending clear is done before the voltage record draws.
-  window_->Graph().GraphClearPending = true;
+  window_->Document().Graph().GraphClearPending = true;
   QVERIFY(window_->ProcessLine(RecordBuilder().Waveform('V', samples)));
-  QVERIFY(!window_->Graph().GraphClearPending);
+  QVERIFY(!window_->Document().Graph().GraphClearPending);
   QCOMPARE(SurfaceAt(*window_, 460, 100), window_->palette().color(QPalette::Button));
 }
 
@@ -148,12 +148,12 @@ void TestGraphArea::surfaceCopiesOnlyWhatItDoesNotShow() {
 }
 
 void TestGraphArea::clearingPaintsTheAreaAndPauses() {
-  window_->Graph().GraphClearPending = true;
+  window_->Document().Graph().GraphClearPending = true;
   QElapsedTimer clock;
   clock.start();
   window_->ClearGraphArea();
   QVERIFY(clock.elapsed() > 3 * 55);
-  QVERIFY(!window_->Graph().GraphClearPending);
+  QVERIFY(!window_->Document().Graph().GraphClearPending);
   QCOMPARE(window_->GraphBitmap().size(), QSize(540, 300));
   const QColor face = window_->palette().color(QPalette::Button);
   QCOMPARE(window_->GraphBitmap().pixelColor(270, 150), face);
@@ -170,15 +170,15 @@ void TestGraphArea::scaleButtonsWaitForTheNextRecord() {
   QVERIFY(window_->ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues(1000.0f)))));
   const QImage automatic = window_->GraphBitmap();
   QTest::mouseClick(window_->Form().Button10, Qt::LeftButton);
-  QVERIFY(!window_->Graph().AutoScale);
-  QCOMPARE(int(window_->Graph().ManualScaleIndex), 8);
+  QVERIFY(!window_->Document().Graph().AutoScale);
+  QCOMPARE(int(window_->Document().Graph().ManualScaleIndex), 8);
   QCOMPARE(window_->GraphBitmap(), automatic);
   QVERIFY(window_->ProcessLine(record.Line('L', HarmonicsBody(HarmonicValues(1000.0f)))));
   QVERIFY(window_->GraphBitmap() != automatic);
   QTest::mouseClick(window_->Form().Button12, Qt::LeftButton);
-  QVERIFY(window_->Graph().AutoScale);
+  QVERIFY(window_->Document().Graph().AutoScale);
   QTest::mouseClick(window_->Form().Button11, Qt::LeftButton);
-  QCOMPARE(int(window_->Graph().ManualScaleIndex), 6);
+  QCOMPARE(int(window_->Document().Graph().ManualScaleIndex), 6);
   window_->ShowScaleButtons(false);
   QVERIFY(window_->Form().Button11->isHidden());
 }

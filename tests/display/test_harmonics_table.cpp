@@ -158,7 +158,7 @@ void TestHarmonicsTable::headers() {
 }
 
 void TestHarmonicsTable::paintedGrid() {
-  window_->Harmonics() = WorkedExample();
+  window_->Document().Harmonics() = WorkedExample();
   DrawGrid* grid = window_->Form().DrawGrid1;
   grid->show();
   window_->show();

@@ -90,7 +90,7 @@ void TestWindowRepaint::paintRestoresTheAreaAndOnlyCopies() {
   QImage blank(Ui().Panel6->size(), QImage::Format_RGB32);
   blank.fill(Qt::magenta);
   Ui().Panel6->CopyImage(blank, Ui().Panel6->pos());
-  window_->Report().SetText(0, QStringLiteral("untouched"));
+  window_->Document().Report().SetText(0, QStringLiteral("untouched"));
   bool posted = false;
   QTimer::singleShot(0, [&posted] { posted = true; });
 
@@ -127,13 +127,13 @@ void TestWindowRepaint::paintRestoresTheAreaAndOnlyCopies() {
 void TestWindowRepaint::paintReevaluatesManualSwitching() {
   Select(1);
   Ui().RadioButton2->setChecked(true);
-  window_->Test().EventsToCollect = 5;
+  window_->Document().Test().EventsToCollect = 5;
   const QList<QByteArray> dmax{"2.0", "3.0", "1.0"};
   for (int k = 1; k <= dmax.size(); ++k) {
-    window_->ManualStepRecords().Step(k).time = QStringLiteral("10:00:0%1").arg(k);
-    window_->ManualStepRecords().Step(k).dmax = QString::fromLatin1(dmax[k - 1]);
+    window_->Document().Steps().Step(k).time = QStringLiteral("10:00:0%1").arg(k);
+    window_->Document().Steps().Step(k).dmax = QString::fromLatin1(dmax[k - 1]);
   }
-  window_->Test().StepNumber = 4;
+  window_->Document().Test().StepNumber = 4;
   QVERIFY(Ui().Label12->text() != QStringLiteral("2.00"));
   window_->FormPaint();
   QCOMPARE(Ui().Label12->text(), QStringLiteral("2.00"));
@@ -160,8 +160,8 @@ void TestWindowRepaint::reportHeadFollowsTheWindow() {
   record.summary1 = "0.51";
   record.summary2 = "0.95";
   QVERIFY(window_->ProcessLine(record.Line('X')));
-  window_->Report().SetText(2, QStringLiteral("stale"));
-  window_->Report().SetText(13, QStringLiteral("stale"));
+  window_->Document().Report().SetText(2, QStringLiteral("stale"));
+  window_->Document().Report().SetText(13, QStringLiteral("stale"));
 
   if (action == QLatin1String("display")) Ui().RadioGroup1->SetItemIndex(1);
   if (action == QLatin1String("range")) QTest::mouseClick(Ui().Button7, Qt::LeftButton);

@@ -192,8 +192,8 @@ class DisplayWatch {
   void Take() {
     ++notifications_;
     shown_.meters.insert(ShownMeterKey(window_));
-    shown_.voltage.insert(Stored(window_.Samples().VoltageSamples));
-    shown_.current.insert(Stored(window_.Samples().CurrentSamples));
+    shown_.voltage.insert(Stored(window_.Document().Samples().VoltageSamples));
+    shown_.current.insert(Stored(window_.Document().Samples().CurrentSamples));
   }
 
   Tqx7300form& window_;
@@ -334,8 +334,8 @@ bool TestE2eFaults::StartProgram(int port) {
   if (!window.Shell().PortConnected) return false;
   return QTest::qWaitFor(
       [&] {
-        return !window.Form().Label42->text().isEmpty() && window.Samples().VoltageSamples[75] != 0 &&
-               window.Samples().CurrentSamples[75] != 0;
+        return !window.Form().Label42->text().isEmpty() && window.Document().Samples().VoltageSamples[75] != 0 &&
+               window.Document().Samples().CurrentSamples[75] != 0;
       },
       5000);
 }
@@ -345,8 +345,8 @@ bool TestE2eFaults::ShowsRecentLine(LineTap& tap) {
   Tqx7300form& window = program_->MainWindow();
   const LineTap::Seen& recent = tap.Recent();
   return recent.meters.contains(ShownMeterKey(window)) &&
-         recent.voltage.contains(Stored(window.Samples().VoltageSamples)) &&
-         recent.current.contains(Stored(window.Samples().CurrentSamples)) &&
+         recent.voltage.contains(Stored(window.Document().Samples().VoltageSamples)) &&
+         recent.current.contains(Stored(window.Document().Samples().CurrentSamples)) &&
          window.Form().Label59->text() != QStringLiteral("String Error");
 }
 

@@ -170,7 +170,7 @@ void TestE2eLive::liveReadingsCommandsAndShutDown() {
   const float hertz = ParseSingle(window.Form().Label91->text()).value_or(0);
   QVERIFY2(hertz > 49 && hertz < 51, qPrintable(window.Form().Label91->text()));
   QVERIFY(window.Form().Label26->text().endsWith(QStringLiteral("Peak")));
-  QTRY_VERIFY_WITH_TIMEOUT(window.Samples().VoltageSamples[75] > 150, 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Document().Samples().VoltageSamples[75] > 150, 5000);
 
   // Commands go out in order; the harmonics request brings harmonics
   // records with the limits of class B.
@@ -232,7 +232,7 @@ void TestE2eLive::graphsFromEmulatorData() {
   QVERIFY(started.Connected());
   Tqx7300form& window = started.Window();
   window.Form().CheckBox7->setChecked(true);
-  QTRY_VERIFY_WITH_TIMEOUT(window.Samples().CurrentSamples[75] != 0 && window.Samples().VoltageSamples[75] != 0, 5000);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Document().Samples().CurrentSamples[75] != 0 && window.Document().Samples().VoltageSamples[75] != 0, 5000);
   const QImage before = window.GraphBitmap();
   QTRY_VERIFY_WITH_TIMEOUT(window.GraphBitmap() != before, 5000);
   const QString output = QStringLiteral(QX7300_TEST_OUTPUT);

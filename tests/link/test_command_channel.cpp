@@ -145,7 +145,7 @@ void TestCommandChannel::recordsReachThePanel() {
   QCOMPARE(window_->Form().Button5->text(), QStringLiteral("Abort Test"));
   // Any data stops the link watchdog.
   QVERIFY(!window_->Comstimer().isActive());
-  QTRY_COMPARE(window_->Framer().RxLine(), QByteArray("!partial"));
+  QTRY_COMPARE(window_->Document().Framer().RxLine(), QByteArray("!partial"));
 }
 
 

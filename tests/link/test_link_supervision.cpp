@@ -170,7 +170,7 @@ void TestLinkSupervision::settingsDialog() {
   QFETCH(bool, connected);
   QFETCH(quint32, counter);
   QFETCH(QString, box);
-  window_->Test().ReportCounter = 41;
+  window_->Document().Test().ReportCounter = 41;
   Ui::TConnectform& form = settings_->Form();
   QTimer::singleShot(0, [&] {
     QTRY_VERIFY(settings_->isVisible());

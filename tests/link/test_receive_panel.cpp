@@ -82,7 +82,7 @@ void TestReceivePanel::rangeCodes() {
   QCOMPARE(Ui().Label58->text(), powerUnit);
   // On every range, "4" included, the type letter is found and the
   // current samples stored.
-  QCOMPARE(int(window_->Samples().CurrentSamples[300]), 150);
+  QCOMPARE(int(window_->Document().Samples().CurrentSamples[300]), 150);
   QVERIFY(Ui().Label59->text() != QStringLiteral("String Error"));
   QCOMPARE(window_->Fields().CurrentRangeCode, QString::fromLatin1(code));
 
@@ -110,7 +110,7 @@ void TestReceivePanel::meterPanel() {
   QCOMPARE(Ui().Label78->text(), QStringLiteral(" 1.900"));
   // The first line after a reset shows the maximum of the earlier lines.
   QCOMPARE(Ui().Label57->text(), QStringLiteral("  0.00"));
-  QCOMPARE(window_->Extremes().WattsMax, 250.5f);
+  QCOMPARE(window_->Document().Extremes().WattsMax, 250.5f);
   QCOMPARE(window_->Harmonics().HarmonicText[2][1], QStringLiteral("1.100"));
   QCOMPARE(window_->Harmonics().HarmonicValue[2][1], 1.1f);
 
@@ -120,11 +120,11 @@ void TestReceivePanel::meterPanel() {
   Process(record.Line('H'));
   QCOMPARE(Ui().Label57->text(), QStringLiteral("250.50"));
   QCOMPARE(Ui().Label97->text(), QStringLiteral(" 0.000"));
-  QCOMPARE(window_->Extremes().WattsMin, 99.25f);
+  QCOMPARE(window_->Document().Extremes().WattsMin, 99.25f);
   QCOMPARE(window_->Harmonics().HarmonicText[2][1], QStringLiteral("n/a"));
   QCOMPARE(window_->Harmonics().HarmonicValue[2][1], 0.0f);
 
-  window_->ResetMeterExtremes();
+  window_->Document().ResetMeterExtremes();
   Process(record.Line('H'));
   QCOMPARE(Ui().Label57->text(), QStringLiteral("  0.00"));
 }
@@ -173,7 +173,7 @@ void TestReceivePanel::lastSecondsSwitchToTheResults() {
 void TestReceivePanel::manualSwitchingPrompts() {
   Ui().ComboBox1->setCurrentIndex(1);
   Ui().RadioButton2->setChecked(true);
-  window_->Test().TestDuration = 30;
+  window_->Document().Test().TestDuration = 30;
   RecordBuilder record;
   const auto at = [&](int secs) {
     record.status = QByteArray("T") + QByteArray::number(secs).rightJustified(5, ' ');
@@ -210,27 +210,27 @@ void TestReceivePanel::testCompleteTwiceInManualSwitching() {
   prompt_->show();
   RecordBuilder record;
   record.status = "Q     ";
+  const auto phase = [this] { return window_->Document().Phase(); };
   Process(record.Line('H'));
-  QVERIFY(window_->Fields().ResultsLatched);
+  QCOMPARE(phase(), TestPhase::ResultsHeld);
   QVERIFY(prompt_->isHidden());
   QCOMPARE(Ui().Label59->text(), QStringLiteral("Test Complete. Results Held."));
   QCOMPARE(Ui().Button5->text(), QStringLiteral("Start Step 1"));
   Process(record.Line('H'));
-  QVERIFY(window_->Fields().ResultsLatched);
+  QCOMPARE(phase(), TestPhase::ResultsHeld);
   // The next code other than "Q" re-arms the end-of-step actions; codes
-  // outside the table leave the latch alone.
+  // outside the table leave the held results alone.
   record.status = "Z     ";
   Process(record.Line('H'));
-  QVERIFY(window_->Fields().ResultsLatched);
+  QCOMPARE(phase(), TestPhase::ResultsHeld);
   record.status = "T   10";
   Process(record.Line('H'));
-  QVERIFY(!window_->Fields().ResultsLatched);
-
-  // Continuous tests never latch.
-  Ui().RadioButton1->setChecked(true);
+  QCOMPARE(phase(), TestPhase::Running);
+  // With no number of events given, the first step is the last.
   record.status = "Q     ";
   Process(record.Line('H'));
-  QVERIFY(!window_->Fields().ResultsLatched);
+  QCOMPARE(phase(), TestPhase::SequenceFinished);
+  QVERIFY(window_->Test().ManualSequenceFinished);
 }
 
 void TestReceivePanel::panelsReenabledByStatus() {
@@ -271,11 +271,11 @@ void TestReceivePanel::waveformStores() {
   QCOMPARE(full.size(), 410);
   // A line of 408 characters is short of the samples: nothing stored.
   Process(full.left(407) + '\n');
-  QCOMPARE(int(window_->Samples().VoltageSamples[0]), 0);
+  QCOMPARE(int(window_->Document().Samples().VoltageSamples[0]), 0);
   Process(full);
-  for (int k = 0; k < 301; ++k) QCOMPARE(int(window_->Samples().VoltageSamples[k]), int(samples[k]));
-  QCOMPARE(int(window_->Samples().CurrentSamples[5]), 0);
-  QCOMPARE(int(window_->Samples().VoltageSamples[301]), 0);
+  for (int k = 0; k < 301; ++k) QCOMPARE(int(window_->Document().Samples().VoltageSamples[k]), int(samples[k]));
+  QCOMPARE(int(window_->Document().Samples().CurrentSamples[5]), 0);
+  QCOMPARE(int(window_->Document().Samples().VoltageSamples[301]), 0);
 
   // Range "4": the shorter common section is padded back into place.
   record.currentRange = "4";
@@ -283,7 +283,7 @@ void TestReceivePanel::waveformStores() {
   QCOMPARE(shortCommon.size(), 408);
   QCOMPARE(shortCommon[105], 'I');
   Process(shortCommon);
-  for (int k = 0; k < 301; ++k) QCOMPARE(int(window_->Samples().CurrentSamples[k]), int(samples[k]));
+  for (int k = 0; k < 301; ++k) QCOMPARE(int(window_->Document().Samples().CurrentSamples[k]), int(samples[k]));
 }
 
 QTEST_MAIN(TestReceivePanel)

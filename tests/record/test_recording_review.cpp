@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPointer>
+#include <QThread>
 #include <QtTest>
 
 #include "app/qx7300main.h"
@@ -38,6 +39,30 @@ QString WriteRecording(const QString& path) {
   return path;
 }
 
+// A manual sequence of three steps run to its end, as the window records it.
+QString WriteManualSequence(const QString& path) {
+  RecordingWriter writer(path);
+  writer.Append({EntryKind::Begin, 0, "2026-12-08T10:00:00.000"});
+  RecordedState state;
+  state.Setup.ComboBox1 = 1;
+  state.Setup.RadioButton1 = false;
+  state.Setup.RadioButton2 = true;
+  state.Setup.Edit1 = QStringLiteral("3");
+  state.Setup.Edit7 = QStringLiteral("60");
+  writer.Append({EntryKind::State, 0, EncodeState(state)});
+  quint32 at = 0;
+  for (const QByteArray dmax : {"1.00", "3.00", "2.00"}) {
+    writer.Append({EntryKind::Action, at += 1000, QByteArray(kActionStart) + " 2026-12-08T10:00:00.000"});
+    for (const QByteArray status : {"T    1", "Q     "}) {
+      RecordBuilder record;
+      record.status = status;
+      writer.Append({EntryKind::Received, at += 1000, record.Line('H', FlickerBody({{25, dmax}})).chopped(1)});
+    }
+  }
+  writer.Append({EntryKind::End, at + 500, {}});
+  return path;
+}
+
 }  // namespace
 
 class TestRecordingReview : public QObject {
@@ -46,6 +71,9 @@ class TestRecordingReview : public QObject {
  private slots:
   void reviewBesideTheLiveWindow();
   void openedFromTheMenu();
+  void replayRaisesNoDialogs();
+  void endedOrSoughtInsideAReplayedWait_data();
+  void endedOrSoughtInsideAReplayedWait();
 };
 
 void TestRecordingReview::reviewBesideTheLiveWindow() {
@@ -122,6 +150,69 @@ void TestRecordingReview::openedFromTheMenu() {
   QVERIFY(reviewWindow != nullptr);
   reviewWindow->close();
   QTRY_VERIFY(!reviewWindow->isVisible());
+}
+
+void TestRecordingReview::endedOrSoughtInsideAReplayedWait_data() {
+  QTest::addColumn<bool>("close");
+  QTest::newRow("sought back") << false;
+  QTest::newRow("closed") << true;
+}
+
+// The replayed start changes the display, which waits its ticks with the
+// events handled; the operator seeks back or closes the review just then.
+void TestRecordingReview::endedOrSoughtInsideAReplayedWait() {
+  QFETCH(bool, close);
+  TWindowRig live;
+  QVERIFY(live.Ready());
+  live.Ui().Label42->setText(QStringLiteral("live"));
+  auto* review = new RecordingReview(ReadRecordingFile(WriteRecording(live.FilePath(QStringLiteral("RUN7.qxr")))),
+                                     QStringLiteral("RUN7.qxr"), live.Dialogs());
+  QPointer<RecordingReview> alive(review);
+  // Fires once the replay has entered a wait of its own; a replay that never
+  // waits cannot be caught inside one.
+  bool fired = false;
+  QTimer inside;
+  inside.setInterval(0);
+  connect(&inside, &QTimer::timeout, this, [&] {
+    if (QThread::currentThread()->loopLevel() == 0) return;
+    fired = true;
+    inside.stop();
+    if (close) {
+      review->Bar().close();
+    } else {
+      review->SeekTo(0);
+    }
+  });
+  inside.start();
+  review->SetSpeed(RecordingReview::Speed::AsFastAsPossible);
+  review->Play();
+  QTRY_VERIFY(fired || !alive->Playing());
+  inside.stop();
+  if (!close) {
+    QTRY_VERIFY(!review->Playing());
+    QCOMPARE(review->Window().Form().Label42->text(), QStringLiteral("239.0"));
+  }
+  if (alive) alive->Bar().close();
+  QTRY_VERIFY(alive.isNull());
+  QCOMPARE(live.Ui().Label42->text(), QStringLiteral("live"));
+  QCOMPARE(live.Sent(), QByteArray());
+}
+
+// What the replayed sequence said to its operator is not said again.
+void TestRecordingReview::replayRaisesNoDialogs() {
+  TWindowRig live;
+  QVERIFY(live.Ready());
+  auto* review = new RecordingReview(ReadRecordingFile(WriteManualSequence(live.FilePath(QStringLiteral("RUN9.qxr")))),
+                                     QStringLiteral("RUN9.qxr"), live.Dialogs());
+  QPointer<RecordingReview> alive(review);
+  review->SeekTo(review->Duration());
+  QCOMPARE(review->Window().Form().Button5->text(), QStringLiteral("Test has Finished"));
+  review->SeekTo(0);
+  review->SeekTo(review->Duration());
+  QCOMPARE(live.Dialogs().Texts(QStringLiteral("information")), QStringList());
+  QVERIFY(live.Dialogs().shown.isEmpty());
+  review->Bar().close();
+  QTRY_VERIFY(alive.isNull());
 }
 
 QTEST_MAIN(TestRecordingReview)

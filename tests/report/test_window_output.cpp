@@ -143,7 +143,7 @@ void TestWindowOutput::recallOfTooManyLinesChangesNothing() {
   for (int i = 0; i < 82; ++i) file.write("line\r\n");
   file.close();
   QVERIFY(QFile::copy(SourceFilePath(QStringLiteral("resources/tick.bmp")), folder_->FilePath(QStringLiteral("LONG.HAC"))));
-  window_->Report().SetText(3, QStringLiteral("kept"));
+  window_->Document().Report().SetText(3, QStringLiteral("kept"));
   dialogs_->openAnswers << path;
   Ui().ReCallReport1->trigger();
   QCOMPARE(dialogs_->Texts(QStringLiteral("error")), QStringList{QStringLiteral("Range check error")});

@@ -151,7 +151,7 @@ void TestManualSwitching::sequenceThroughTheWindow() {
   // Another step after the end: no message, the results stay.
   RunStep("77.0");
   QCOMPARE(dialogs_->Texts(QStringLiteral("information")).size(), 1);
-  QCOMPARE(window_->ManualStepRecords().Step(events).dmax, QString::number(events) + ".5");
+  QCOMPARE(window_->Document().Steps().Step(events).dmax, QString::number(events) + ".5");
   QVERIFY(window_->Test().StepNumber <= 24);
 }
 

@@ -151,10 +151,10 @@ void TestSummaryPanel::memoShowsTheLastRecordOfAPass() {
     record.supplyFlags = flags;
     QVERIFY(window_->ProcessLine(record.Line('X')));
   }
-  QCOMPARE(window_->TakeReportSnapshot().SummaryMemo, meets);
+  QCOMPARE(window_->Document().TakeReportSnapshot().SummaryMemo, meets);
   QCoreApplication::sendPostedEvents();
   QCOMPARE(Ui().Memo1->toPlainText().split(QLatin1Char('\n')), meets);
-  QCOMPARE(window_->TakeReportSnapshot().SummaryMemo, meets);
+  QCOMPARE(window_->Document().TakeReportSnapshot().SummaryMemo, meets);
 }
 
 void TestSummaryPanel::verdict_data() {

@@ -1,7 +1,10 @@
 #include "support/test_working_folder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 TestWorkingFolder::TestWorkingFolder(Marks marks) : previous_(QDir::currentPath()) {
   if (!folder_.isValid()) return;
@@ -9,7 +12,20 @@ TestWorkingFolder::TestWorkingFolder(Marks marks) : previous_(QDir::currentPath(
   if (marks == Marks::With) CopyMarkBitmaps(folder_.path());
 }
 
-TestWorkingFolder::~TestWorkingFolder() { QDir::setCurrent(previous_); }
+TestWorkingFolder::~TestWorkingFolder() {
+  QDir::setCurrent(previous_);
+  // The recordings a test made, kept for the rebuild comparison
+  // (bench/rebuild_oracle) when it asks for them.
+  const QString keep = qEnvironmentVariable("VELTRIX_KEEP_RECORDINGS");
+  if (keep.isEmpty() || !folder_.isValid()) return;
+  static int kept = 0;
+  QDirIterator found(folder_.path(), {QStringLiteral("*.qxr")}, QDir::Files, QDirIterator::Subdirectories);
+  while (found.hasNext()) {
+    const QFileInfo recording(found.next());
+    QFile::copy(recording.filePath(), QStringLiteral("%1/%2-%3-%4").arg(keep, QCoreApplication::applicationName())
+                                          .arg(++kept).arg(recording.fileName()));
+  }
+}
 
 QString SourceFilePath(const QString& relative) {
   return QStringLiteral(QX7300_SOURCE_DIR "/") + relative;

@@ -1,0 +1,835 @@
+#include "session/test_document.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <map>
+
+#include "control/analyser_setup.h"
+#include "control/current_ranging.h"
+#include "control/test_sequencing.h"
+#include "display/graph_frame.h"
+#include "link/command_vocabulary.h"
+#include "link/decimal_text.h"
+#include "link/field_rule.h"
+#include "link/record_layout.h"
+#include "link/status_record.h"
+#include "persist/working_folder.h"
+#include "record/recording_writer.h"
+#include "results/assessment_summary.h"
+#include "results/harmonic_report_rows.h"
+#include "results/harmonics_record.h"
+
+namespace {
+
+constexpr qsizetype kSampleStart = 108;
+constexpr qsizetype kWaveformLineLength = 409;
+
+const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+
+// The items of the "Test Method Standard" list.
+QString TestMethodText(int index) {
+  switch (index) {
+    case 0: return QStringLiteral("EN61000-4-7 2002");
+    case 1: return QStringLiteral("EN61000-4-7 1993");
+    default: return QString();
+  }
+}
+
+// The items of the "No Limits Below" list.
+QString NoLimitsBelowText(int index) {
+  switch (index) {
+    case 0: return QStringLiteral("75");
+    case 1: return QStringLiteral("0");
+    default: return QString();
+  }
+}
+
+// A field whose first character is a prefix the meter does not show.
+QByteArrayView ViewAfterPrefix(const LineFields& fields, quint16 n) {
+  const QByteArrayView field = fields.View(n);
+  return field.isEmpty() ? field : field.sliced(1);
+}
+
+// A code field; an empty one reads as `absent`.
+void SetCode(QString& target, QByteArrayView field, QLatin1StringView absent) {
+  SetFieldText(target, field.isEmpty() ? QByteArrayView(absent.data(), absent.size()) : field);
+}
+
+void CopySamples(const QByteArray& line, std::array<quint8, WaveformSamples::kEntries>& samples) {
+  for (int k = 0; k < WaveformSamples::kFilled; ++k) {
+    samples[static_cast<size_t>(k)] = static_cast<quint8>(line[kSampleStart + k]);
+  }
+}
+
+// The recordings of a working folder: one file per test, named after its start.
+QString NewRecordingPath(const QDateTime& start) {
+  return WorkingFolderPath(QStringLiteral("recordings/") + start.toString(QStringLiteral("yyyy-MM-dd_HHmmss_zzz")) +
+                           QLatin1Char('.') + QLatin1String(kRecordingExtension));
+}
+
+// The harmonics settings whose change sends the display back to "Waveform".
+bool HarmonicsSettingsDiffer(const TestSetupValues& a, const TestSetupValues& b) {
+  return a.Edit14 != b.Edit14 || a.Edit15 != b.Edit15 || a.Edit5 != b.Edit5 || a.CheckBox4 != b.CheckBox4 ||
+         a.CheckBox1 != b.CheckBox1 || a.CheckBox2 != b.CheckBox2;
+}
+
+}  // namespace
+
+DocumentChange& DocumentChange::operator|=(const DocumentChange& later) {
+  line |= later.line;
+  statusSet |= later.statusSet;
+  panelsUnlocked |= later.panelsUnlocked;
+  hidePrompt |= later.hidePrompt;
+  if (later.prompt) prompt = later.prompt;
+  resultsDue |= later.resultsDue;
+  harmonics |= later.harmonics;
+  flicker |= later.flicker;
+  stepEnded |= later.stepEnded;
+  sequenceFinished |= later.sequenceFinished;
+  if (later.graphCleared) {
+    // What was drawn before the clearing is gone with it.
+    graphCleared = true;
+    waveformDrawn = histogramDrawn = false;
+  }
+  if (later.waveformDrawn || later.histogramDrawn) {
+    waveformDrawn = later.waveformDrawn;
+    histogramDrawn = later.histogramDrawn;
+    graphChange = later.graphChange;
+    graphBefore = later.graphBefore;
+  }
+  setupChanged |= later.setupChanged;
+  report |= later.report;
+  return *this;
+}
+
+TestDocument::TestDocument(CommandSink& commands) : commands_(commands) {}
+
+TestDocument::~TestDocument() { WaitForRecordings(); }
+
+QDateTime TestDocument::Now() const { return clock_ ? *clock_ : QDateTime::currentDateTime(); }
+
+// --- lines ------------------------------------------------------------------
+
+TestDocument::Received TestDocument::ReceiveLine(const QByteArray& line) {
+  // A recorded line is handled at the time it is recorded with, so that a
+  // replay, which knows no other, does just the same with it.
+  if (recording_) clock_ = RecordReceivedLine(line);
+  Received received = HandleLine(line);
+  if (recording_) clock_.reset();
+  return received;
+}
+
+TestDocument::Received TestDocument::HandleLine(const QByteArray& line) {
+  Received received;
+  received.whole = ProcessLine(line, received.change);
+  return received;
+}
+
+bool TestDocument::ProcessLine(const QByteArray& received, DocumentChange& change) {
+  change.line = true;
+  const LineFields fields(received);
+  SetCode(fields_.StatusCode, fields.View(2), QLatin1StringView("W"));
+  SetCode(fields_.CurrentRangeCode, fields.View(3), QLatin1StringView("0"));
+  SetCode(fields_.VoltageRangeCode, fields.View(4), QLatin1StringView("0"));
+  const bool rangeFour = fields.View(3).startsWith('4');
+
+  HandleCommonSection(fields, change);
+
+  // The aligned line is a copy only on range "4"; otherwise it shares the
+  // received one.
+  QByteArray line = received;
+  if (rangeFour) AlignRangeFourRecord(line);
+  const char type = RecordTypeLetter(line);
+
+  extremes_.Update(fields_.VoltsRms, fields_.VoltsPeak, fields_.Frequency, fields_.AmpsRms, fields_.AmpsPeak,
+                   fields_.Watts);
+
+  switch (type) {
+    case 'H':
+      HandleFlickerRecord(line, change);
+      return true;
+    case 'I':
+      if (line.size() >= kWaveformLineLength) CopySamples(line, samples_.CurrentSamples);
+      return true;
+    case 'L':
+      return HandleHarmonicsRecord(line, change);
+    case 'V':
+      HandleVoltageWaveform(line, change);
+      return true;
+    default:
+      statusText_ = QStringLiteral("String Error");
+      change.statusSet = true;
+      return true;
+  }
+}
+
+void TestDocument::HandleCommonSection(const LineFields& fields, DocumentChange& change) {
+  const char status = FirstChar(fields_.StatusCode);
+  ApplyStatusCode(status, change);
+  // After a start the set-up stays locked through records of what came
+  // before (held results, hold, overload, free run) until the analyser has
+  // reported the test running; only its end gives the set-up back.
+  if (StatusEnablesPanels(status) && phase_ != TestPhase::StartPending) change.panelsUnlocked = true;
+
+  SetFieldText(fields_.VoltsRms, ViewAfterPrefix(fields, 5));
+  SetFieldText(fields_.VoltsPeak, fields.View(6));
+  SetFieldText(fields_.Frequency, fields.View(7));
+  SetFieldText(fields_.PeakPhase, fields.View(8));
+  SetFieldText(fields_.AmpsRms, ViewAfterPrefix(fields, 10));
+  SetFieldText(fields_.AmpsPeak, fields.View(11));
+  SetFieldText(fields_.FundamentalAmps, fields.View(12));
+  SetFieldText(fields_.TotalHarmonics, fields.View(13));
+  SetFieldText(fields_.Watts, ViewAfterPrefix(fields, 14));
+  SetFieldText(fields_.VoltAmps, fields.View(15));
+  HandleAssessmentFields(fields);
+  // The present fundamental of the harmonic tables comes with every line.
+  harmonics_.HarmonicText[2][1] = fields_.FundamentalAmps;
+  harmonics_.HarmonicValue[2][1] = ParseSingle(fields_.FundamentalAmps).value_or(0.0f);
+  ShowReadings(fields_);
+}
+
+void TestDocument::ShowReadings(const RecordFields& fields) {
+  readings_.VoltAmps = fields.VoltAmps;
+  // The maximum before this line's own reading is taken into the extremes.
+  readings_.WattsMax = FormatFixed(extremes_.WattsMax, 2, 6);
+  readings_.PowerFactor = FormatFixed(RatioOf(fields.Watts, fields.VoltAmps), 3, 6);
+  readings_.VoltageCrestFactor = FormatFixed(RatioOf(fields.VoltsPeak, fields.VoltsRms), 3, 6);
+  readings_.CurrentCrestFactor = FormatFixed(RatioOf(fields.AmpsPeak, fields.AmpsRms), 3, 6);
+}
+
+void TestDocument::ApplyStatusCode(char status, DocumentChange& change) {
+  if (const std::optional<QString> text = ::StatusText(status)) {
+    statusText_ = *text;
+    change.statusSet = true;
+  }
+  if (status == 'I') change.hidePrompt = true;
+  if (status == 'T') HandleSecondsToGo(change);
+  if (StatusClearsResultsLatched(status)) {
+    // Any code but "Test Complete" re-arms the end of a test; "Test
+    // Running" also ends the wait for a start.
+    if (status == 'T' && phase_ != TestPhase::SequenceFinished) {
+      phase_ = TestPhase::Running;
+    } else if (phase_ == TestPhase::ResultsHeld) {
+      phase_ = TestPhase::Idle;
+    }
+  }
+  if (status != 'Q') return;
+
+  BuildReport();
+  change.report = true;
+  // The analyser keeps sending "Test Complete" while it holds the results;
+  // the end of the test is handled for the first of them only, and not for
+  // results still held from before a start.
+  const bool firstOfTheEnd = phase_ == TestPhase::Idle || phase_ == TestPhase::Running;
+  if (!TestIsManual()) {
+    if (firstOfTheEnd) phase_ = TestPhase::ResultsHeld;
+    return;
+  }
+  change.hidePrompt = true;
+  if (!firstOfTheEnd) return;
+  phase_ = TestPhase::ResultsHeld;
+  change.stepEnded = true;
+  RecordStepResult(change);
+}
+
+void TestDocument::HandleSecondsToGo(DocumentChange& change) {
+  const std::optional<quint16> secs = SecondsToGo(fields_.StatusCode);
+  if (!secs) return;
+  if (TestIsManual()) {
+    change.prompt = PromptForStep(*secs, test_.TestDuration);
+  } else if (*secs <= 2) {
+    // The results are about to be held: a window shows them.
+    change.resultsDue = true;
+  }
+}
+
+void TestDocument::HandleAssessmentFields(const LineFields& fields) {
+  const QByteArrayView classCode = fields.View(17);
+  const QByteArrayView verdict = fields.View(16);
+  const AssessmentSummary summary =
+      SummariseAssessment(fields.View(9), verdict, classCode, fields.View(18), fields.View(19));
+  fields_.SupplyCheckFlags = summary.SupplyCheckFlags;
+  memoFlags_ = summary.SupplyCheckFlags & 15;
+  SetFieldText(fields_.HarmonicsVerdict, verdict);
+  SetFieldText(fields_.ClassCode, classCode);
+
+  summary_.Verdict = summary.verdict;
+  SetFieldText(summary_.Value2, summary.value2);
+  if (summary.classified) {
+    if (summary.caption1) summary_.Caption1 = *summary.caption1;
+    if (summary.caption2) summary_.Caption2 = *summary.caption2;
+    if (summary.line1) summary_.ClassLine1 = *summary.line1;
+    summary_.ClassLine2 = summary.line2;
+  }
+  // The unit follows the caption the row shows now, kept or just set.
+  const QString unit = SummaryValueUnit(summary_.Caption1);
+  const QLatin1StringView value(summary.value1.data(), summary.value1.size());
+  if (summary_.Value1.size() != value.size() + unit.size() || !summary_.Value1.startsWith(value) ||
+      !summary_.Value1.endsWith(unit)) {
+    summary_.Value1 = QString(value) + unit;
+  }
+}
+
+bool TestDocument::HandleHarmonicsRecord(const QByteArray& line, DocumentChange& change) {
+  // A cut-short record ends the line here; its report rows wait for a
+  // whole one.
+  if (!ReadHarmonicsRecord(line, harmonics_)) return false;
+  WriteHarmonicReportRows(harmonics_, report_);
+  change.report = true;
+  change.harmonics = true;
+  if (setup_.Setup.RadioGroup1 == 1) change |= DrawHarmonicsHistogram();
+  return true;
+}
+
+void TestDocument::HandleFlickerRecord(const QByteArray& line, DocumentChange& change) {
+  if (graph_.GraphClearPending) change |= ClearGraphArea();
+  ReadFlickerFields(line, flicker_);
+  const FlickerOptions options = TestFlickerOptions();
+  UpdateFlickerSummary(flicker_, options);
+  // Once a manual sequence has finished, its results table holds these rows
+  // of the report; the records that keep coming while the results are held
+  // must not write over it.
+  if (!reportHoldsSequence_) {
+    WriteFlickerReportRows(flicker_, options, report_);
+    change.report = true;
+  }
+  change.flicker = true;
+}
+
+void TestDocument::HandleVoltageWaveform(const QByteArray& line, DocumentChange& change) {
+  if (graph_.GraphClearPending) change |= ClearGraphArea();
+  if (line.size() < kWaveformLineLength) return;
+  CopySamples(line, samples_.VoltageSamples);
+  change |= DrawWaveformGraph();
+}
+
+void TestDocument::RecordStepResult(DocumentChange& change) {
+  // A finished sequence keeps its results as they were reported: a later
+  // "Test Complete" period neither records nor moves the step on, since a
+  // step past the last would enter the marks and the combined result.
+  if (test_.ManualSequenceFinished) return;
+  ManualStepRecord& step = manualSteps_.Step(test_.StepNumber);
+  step.time = Now().time().toString(QStringLiteral("hh:mm:ss"));
+  step.dmax = flicker_.F(25);
+  const quint8 lastStep = std::max<quint8>(test_.EventsToCollect, 1);
+  if (test_.StepNumber < lastStep) {
+    if (test_.StepNumber < ManualSteps::kSteps) ++test_.StepNumber;
+    return;
+  }
+
+  test_.ManualSequenceFinished = true;
+  test_.StepNumber = lastStep;
+  phase_ = TestPhase::SequenceFinished;
+  change.sequenceFinished = true;
+  // The last step is evaluated with its own result before anything of it is
+  // reported.
+  const ManualSwitchingView view = EvaluateSteps();
+  std::map<std::pair<int, int>, QString> cells;
+  for (const GridCell& cell : view.cells) cells[{cell.column, cell.row}] = cell.text;
+  WriteManualResultsHeading(report_);
+  QList<std::array<QString, 4>> stepCells;
+  for (int s = 1; s <= test_.StepNumber; ++s) {
+    const StepCellPlace place = StepCellsAt(s);
+    std::array<QString, 4> row;
+    for (int c = 0; c < 4; ++c) {
+      const auto found = cells.find({place.column + c, place.row});
+      if (found != cells.end()) row[static_cast<size_t>(c)] = found->second;
+    }
+    stepCells << row;
+  }
+  WriteManualReportRows(stepCells, view.combined, report_);
+  reportHoldsSequence_ = true;
+  change.report = true;
+}
+
+ManualSwitchingView TestDocument::EvaluateSteps() {
+  return EvaluateManualSteps(manualSteps_, test_.StepNumber, test_.EventsToCollect, test_.ManualSequenceFinished);
+}
+
+// --- the test's set-up ------------------------------------------------------
+
+FlickerOptions TestDocument::TestFlickerOptions() const {
+  const TestSetupValues& s = ReportedSetup().Setup;
+  FlickerOptions options;
+  options.voltageFluctuations = s.CheckBox3;
+  options.flicker = s.CheckBox6;
+  options.twoHourPlt = s.CheckBox5;
+  options.continuous = s.RadioButton1;
+  return options;
+}
+
+bool TestDocument::TestIsFlicker() const { return ReportedSetup().Setup.ComboBox1 == 1; }
+
+bool TestDocument::TestIsManual() const { return ReportedSetup().Setup.RadioButton2 && TestIsFlicker(); }
+
+// --- the operator's actions -------------------------------------------------
+
+TestDocument::StartResult TestDocument::StartOrAbort() {
+  StartResult result;
+  testStartTime_ = Now();
+  result.aborted = FirstChar(fields_.StatusCode) == 'T';
+  result.refused = ManualSwitching() && test_.ManualSequenceFinished;
+  // A test (a manual sequence from its first step) is recorded from here.
+  if (!result.aborted && !result.refused && (!ManualSwitching() || test_.StepNumber == 1)) BeginRecording();
+  RecordAction(kActionStart);
+  if (result.aborted) {
+    // The report tells when the test was aborted.
+    if (captured_) captured_->startTime = testStartTime_;
+    Send(Command::AbortTest());
+    return result;
+  }
+  // A finished sequence keeps its results until a new one is begun.
+  if (result.refused) return result;
+  result.began = true;
+  if (setup_.Setup.ComboBox1 == 0 || setup_.Setup.ComboBox1 == 1) CheckTestDuration(result);
+  // A manual-switching step keeps the earlier steps' results and the
+  // report's number.
+  if (!ManualSwitching()) {
+    ClearResults();
+    ++test_.ReportCounter;
+  }
+  // What the report of this test describes, whatever the panels say later.
+  captured_ = CapturedTest{setup_, test_.ReportCounter, testStartTime_};
+  // Until the analyser reports the test running, records still on the line
+  // (results held, on hold, free run) describe what came before it.
+  phase_ = TestPhase::StartPending;
+  ResetMeterExtremes();
+  ClearReport();
+  result.change.report = true;
+  SendTestSetup();
+  const int standard = setup_.Setup.ComboBox1;
+  if (standard == 0) {
+    Send(Command::Duration(test_.TestDuration));
+    Send(Command::StartTest());
+    Send(Command::RequestHarmonics());
+  } else if (standard == 1) {
+    Send(Command::Duration(test_.TestDuration));
+    // Anything but 1 to 24 collects 24 steps, and the box says so.
+    const std::optional<quint8> events = TestSequencing::ValidEvents(setup_.Setup.Edit1);
+    test_.EventsToCollect = events.value_or(TestSequencing::kMaxEvents);
+    result.eventsCorrected = !events;
+    Send(Command::StartTest());
+    Send(Command::RequestFlicker());
+  }
+  return result;
+}
+
+void TestDocument::CheckTestDuration(StartResult& result) {
+  // Checked before the test's set-up is taken, so that its report tells
+  // the duration it runs for.
+  std::optional<int> seconds = TestSequencing::ValidDuration(setup_.Setup.Edit7);
+  if (!seconds) {
+    result.durationCorrected = true;
+    seconds = TestSequencing::kDefaultDuration;
+    setup_.Setup.Edit7 = QString::number(*seconds);
+  }
+  test_.TestDuration = static_cast<quint16>(*seconds);
+}
+
+DocumentChange TestDocument::NewTest() {
+  RecordAction(kActionNewTest);
+  NewManualSequence();
+  testStartTime_ = Now();
+  return {};
+}
+
+DocumentChange TestDocument::ManualSwitchingChosen() {
+  NewManualSequence();
+  testStartTime_ = Now();
+  return {};
+}
+
+void TestDocument::NewManualSequence() {
+  test_.StepNumber = 1;
+  test_.ManualSequenceFinished = false;
+  manualSteps_.StartSequence();
+  flicker_.FlickerDisplayLines.fill(QString());
+  // Results the analyser may still be holding belong to an earlier test:
+  // only a step started from here ends with a result of this sequence.
+  if (phase_ != TestPhase::StartPending) phase_ = TestPhase::ResultsHeld;
+}
+
+DocumentChange TestDocument::FreeRun() {
+  RecordAction(kActionFreeRun);
+  if (phase_ == TestPhase::StartPending) phase_ = TestPhase::Idle;
+  Send(Command::FreeRun());
+  RequestData();
+  DocumentChange change;
+  change.panelsUnlocked = true;
+  return change;
+}
+
+void TestDocument::Hold() {
+  Send(Command::HoldTest());
+  RequestData();
+}
+
+void TestDocument::ResetMeter() {
+  Send(Command::ResetMeter());
+  RequestData();
+}
+
+bool TestDocument::ToggleLock() {
+  RecordAction(kActionToggleLock);
+  test_.RangeLocked = !test_.RangeLocked;
+  Send(test_.RangeLocked ? Command::LockRange() : Command::AutoRange());
+  RequestData();
+  return test_.RangeLocked;
+}
+
+void TestDocument::StepRange(int direction) {
+  RecordAction(direction > 0 ? kActionRangeUp : kActionRangeDown);
+  ResetMeterExtremes();
+  test_.RangeLocked = true;
+  // At either end of the span the same range is asked for again.
+  graph_.RangeIndex = CurrentRanging::SteppedRange(graph_.RangeIndex, direction);
+  SendRange();
+}
+
+DocumentChange TestDocument::FinishRangeStep() {
+  BuildReport();
+  DocumentChange change;
+  change.report = true;
+  return change;
+}
+
+void TestDocument::StandardChanged() {
+  // The report in hand belonged to the other standard: it is given up with
+  // its test, and the next one describes the panels.
+  captured_.reset();
+  ClearReport();
+  ResetMeterExtremes();
+}
+
+DocumentChange TestDocument::StandardSettled() {
+  if (setup_.Setup.ComboBox1 == 0) {
+    // Harmonics are measured on the range the analyser picks itself.
+    test_.RangeLocked = false;
+    Send(Command::AutoRange());
+    graph_.AutoScale = true;
+  }
+  RequestData();
+  BuildReport();
+  DocumentChange change;
+  change.report = true;
+  return change;
+}
+
+DocumentChange TestDocument::DisplayChosen(DisplayGroup group) {
+  DocumentChange change = ClearGraphArea();
+  BuildReport();
+  change.report = true;
+  const bool harmonics = group == DisplayGroup::Harmonics;
+  const int item = harmonics ? setup_.Setup.RadioGroup1 : setup_.Setup.RadioGroup2;
+  if (item < 0 || item > (harmonics ? 2 : 3)) return change;
+  Send(item == 0 ? Command::RequestWaveforms() : harmonics ? Command::RequestHarmonics() : Command::RequestFlicker());
+  if (item == 0) change |= DrawWaveformGraph();
+  if (harmonics && item == 1) change |= DrawHarmonicsHistogram();
+  return change;
+}
+
+void TestDocument::ClearResults() {
+  harmonics_.Clear();
+  samples_.Clear();
+  report_.ClearLines();
+  // The flicker summary with it.
+  NewManualSequence();
+}
+
+// --- commands -----------------------------------------------------------------
+
+void TestDocument::SendHarmonicMethod() { Send(Command::HarmonicMethod(setup_.Setup.ComboBox4)); }
+
+void TestDocument::SendFlickerSetup() {
+  for (const QByteArray& command : FlickerSetupCommands(setup_.Setup.CheckBox5, setup_.Setup.RadioGroup11 == 1))
+    Send(command);
+}
+
+void TestDocument::SendTestSetup() {
+  const TestSetupValues& s = setup_.Setup;
+  QList<QByteArray> commands;
+  if (s.ComboBox1 == 0) {
+    HarmonicsSetup setup;
+    setup.classIndex = s.ComboBox3;
+    setup.classCAmps = s.Edit14;
+    setup.classCPowerFactor = s.Edit15;
+    setup.classCAutomatic = s.CheckBox1;
+    setup.classDWatts = s.Edit5;
+    setup.classDAutomatic = s.CheckBox2;
+    setup.professional = s.CheckBox4;
+    setup.noLimitsBelow = NoLimitsBelowText(s.ComboBox7);
+    commands = HarmonicsSetupCommands(setup);
+  } else if (s.ComboBox1 == 1) {
+    commands = FlickerLimitCommands({s.ComboBox2, s.Edit2, s.ComboBox5});
+  }
+  for (const QByteArray& command : commands) Send(command);
+}
+
+bool TestDocument::SendNominalSupply() {
+  const QList<QByteArray> commands = NominalSupplyCommands(setup_.Setup.Edit13, setup_.Setup.RadioGroup5);
+  if (commands.isEmpty()) return false;
+  for (const QByteArray& command : commands) Send(command);
+  RequestData();
+  return true;
+}
+
+void TestDocument::RequestData() {
+  const int standard = setup_.Setup.ComboBox1;
+  if (standard == 0) {
+    switch (setup_.Setup.RadioGroup1) {
+      case 0: Send(Command::RequestWaveforms()); break;
+      case 1:
+      case 2: Send(Command::RequestHarmonics()); break;
+      default: break;
+    }
+  } else if (standard == 1) {
+    switch (setup_.Setup.RadioGroup2) {
+      case 0: Send(Command::RequestWaveforms()); break;
+      case 1:
+      case 2:
+      case 3: Send(Command::RequestFlicker()); break;
+      default: break;
+    }
+  }
+}
+
+void TestDocument::SendRange() {
+  Send(Command::SelectRange(graph_.RangeIndex));
+  RequestData();
+}
+
+// --- the report ---------------------------------------------------------------
+
+ReportSnapshot TestDocument::TakeReportSnapshot() const {
+  const StationSetup& reported = ReportedSetup();
+  const TestSetupValues& setup = reported.Setup;
+  ReportSnapshot s;
+  s.ReportCounter = static_cast<qint32>(captured_ ? captured_->reportCounter : test_.ReportCounter);
+  s.TestStartTime = captured_ ? captured_->startTime : testStartTime_;
+  s.TimedTestDuration = setup.Edit7;
+  s.EquipmentUnderTest = reported.EquipmentUnderTest;
+  s.SerialNumber = reported.SerialNumber;
+  s.TestedBy = setup.Edit10;
+  s.ManualSwitching = TestIsManual();
+  s.Measurement = setup.ComboBox1;
+  s.Extremes = extremes_;
+  s.CurrentRangeCode = fields_.CurrentRangeCode;
+  s.VoltAmps = readings_.VoltAmps;
+  s.PowerFactor = readings_.PowerFactor;
+  s.CurrentCrestFactor = readings_.CurrentCrestFactor;
+  s.TestMethodStandard = TestMethodText(setup.ComboBox4);
+  s.Professional = setup.CheckBox4;
+  if (memoFlags_) {
+    const QString& memo = SupplyCheckMemo(*memoFlags_);
+    if (!memo.isEmpty()) s.SummaryMemo = memo.split(QLatin1Char('\n'));
+  }
+  s.ClassCode = fields_.ClassCode;
+  s.ClassVerdict = summary_.ClassLine1;
+  s.ClassReason = summary_.ClassLine2;
+  s.SummaryValue1 = summary_.Value1;
+  s.SummaryValue2 = summary_.Value2;
+  return s;
+}
+
+void TestDocument::ClearReport() {
+  reportHoldsSequence_ = false;
+  ::ClearReport(TakeReportSnapshot(), report_);
+}
+
+void TestDocument::BuildReport() { ::BuildReport(TakeReportSnapshot(), report_); }
+
+// --- the graph ------------------------------------------------------------------
+
+DocumentChange TestDocument::ClearGraphArea() {
+  graphBitmap_ = ClearedGraphArea(faceColour_);
+  graph_.GraphClearPending = false;
+  DocumentChange change;
+  change.graphCleared = true;
+  return change;
+}
+
+DocumentChange TestDocument::DrawWaveformGraph() {
+  DocumentChange change;
+  change.graphBefore = graph_;
+  change.graphChange = waveformDrawing_.Draw(graphBitmap_, graph_, samples_, setup_.Setup.CheckBox7,
+                                             FirstChar(fields_.CurrentRangeCode), FirstChar(fields_.VoltageRangeCode));
+  change.waveformDrawn = true;
+  return change;
+}
+
+DocumentChange TestDocument::DrawHarmonicsHistogram() {
+  DocumentChange change;
+  // The scale is chosen once, by this drawing; a denser copy starts from
+  // the same state.
+  change.graphBefore = graph_;
+  change.graphChange = histogramDrawing_.Draw(graphBitmap_, graph_, harmonics_, FirstChar(fields_.CurrentRangeCode));
+  change.histogramDrawn = true;
+  return change;
+}
+
+// --- recording --------------------------------------------------------------------
+
+RecordedState TestDocument::TakeRecordedState() const {
+  return {setup_.Setup, setup_.EquipmentUnderTest, setup_.SerialNumber, static_cast<qint32>(test_.ReportCounter)};
+}
+
+void TestDocument::BeginRecording() {
+  // What a replay starts is not recorded again.
+  if (replaying_) return;
+  EndRecording();
+  recording_ = std::make_unique<RecordingWriter>(NewRecordingPath(testStartTime_));
+  recordingClock_.start();
+  recordingStart_ = testStartTime_;
+  recordedState_.reset();
+  RecordEntry(EntryKind::Begin, testStartTime_.toString(kTimeFormat).toLatin1());
+  RecordStateIfChanged();
+}
+
+void TestDocument::EndRecording() {
+  if (!recording_) return;
+  RecordEntry(EntryKind::End, {});
+  // The last writes and the join happen beside the caller, which goes on
+  // at once; the document waits for them only when it goes itself.
+  std::erase_if(closingRecordings_, [](const std::future<void>& closing) {
+    return closing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  closingRecordings_.push_back(
+      std::async(std::launch::async, [writer = std::move(recording_)]() mutable { writer.reset(); }));
+}
+
+void TestDocument::WaitForRecordings() {
+  EndRecording();
+  for (std::future<void>& closing : closingRecordings_) closing.wait();
+  closingRecordings_.clear();
+}
+
+void TestDocument::RecordEntry(EntryKind kind, const QByteArray& payload) {
+  if (!recording_) return;
+  recording_->Append({kind, static_cast<quint32>(recordingClock_.elapsed()), payload});
+}
+
+QDateTime TestDocument::RecordReceivedLine(const QByteArray& line) {
+  RecordStateIfChanged();
+  const auto milliseconds = static_cast<quint32>(recordingClock_.elapsed());
+  recording_->Append({EntryKind::Received, milliseconds, line});
+  return recordingStart_.addMSecs(milliseconds);
+}
+
+void TestDocument::RecordStateIfChanged() {
+  if (!recording_) return;
+  RecordedState state = TakeRecordedState();
+  if (recordedState_ && *recordedState_ == state) return;
+  RecordEntry(EntryKind::State, EncodeState(state));
+  recordedState_ = std::move(state);
+}
+
+void TestDocument::RecordAction(const char* action) {
+  if (!recording_) return;
+  RecordStateIfChanged();
+  RecordEntry(EntryKind::Action, QByteArray(action) + ' ' + Now().toString(kTimeFormat).toLatin1());
+}
+
+void TestDocument::RecordSent(const QByteArray& command) { RecordEntry(EntryKind::Sent, command); }
+
+std::optional<QByteArray> TestDocument::RecordingBytes(bool* failed, QString* path) {
+  *failed = false;
+  if (!recording_) return std::nullopt;
+  RecordStateIfChanged();
+  *path = recording_->Path();
+  QFile file(recording_->Path());
+  if (!recording_->Complete() || !file.open(QIODevice::ReadOnly)) {
+    *failed = true;
+    return std::nullopt;
+  }
+  return file.readAll();
+}
+
+// --- replay ---------------------------------------------------------------------
+
+DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
+  DocumentChange change;
+  change.setupChanged = true;
+  const TestSetupValues before = setup_.Setup;
+  const TestSetupValues& after = state.Setup;
+  setup_.EquipmentUnderTest = state.EquipmentUnderTest;
+  setup_.SerialNumber = state.SerialNumber;
+  test_.ReportCounter = static_cast<quint32>(state.ReportCounter);
+  // The changes a window reacts to, in the order it would meet them.
+  if (after.ComboBox1 != before.ComboBox1) {
+    setup_.Setup.ComboBox1 = after.ComboBox1;
+    // Both display choices go back to their first item.
+    if (setup_.Setup.RadioGroup1 != 0) {
+      setup_.Setup.RadioGroup1 = 0;
+      change |= DisplayChosen(DisplayGroup::Harmonics);
+    }
+    if (setup_.Setup.RadioGroup2 != 0) {
+      setup_.Setup.RadioGroup2 = 0;
+      change |= DisplayChosen(DisplayGroup::Flicker);
+    }
+    graph_.GraphClearPending = true;
+    change |= DrawWaveformGraph();
+    // A new flicker set-up starts as a continuous test.
+    if (after.ComboBox1 == 1 && setup_.Setup.RadioButton2) {
+      setup_.Setup.RadioButton1 = true;
+      setup_.Setup.RadioButton2 = false;
+    }
+    StandardChanged();
+    change |= StandardSettled();
+  }
+  if (HarmonicsSettingsDiffer(before, after) && setup_.Setup.RadioGroup1 != 0) {
+    setup_.Setup.RadioGroup1 = 0;
+    change |= DisplayChosen(DisplayGroup::Harmonics);
+  }
+  const bool manualChosen = after.RadioButton2 && !setup_.Setup.RadioButton2;
+  const int harmonicsDisplay = setup_.Setup.RadioGroup1;
+  const int flickerDisplay = setup_.Setup.RadioGroup2;
+  setup_.Setup = after;
+  if (after.RadioGroup1 != harmonicsDisplay) change |= DisplayChosen(DisplayGroup::Harmonics);
+  if (after.RadioGroup2 != flickerDisplay) change |= DisplayChosen(DisplayGroup::Flicker);
+  if (manualChosen) change |= ManualSwitchingChosen();
+  return change;
+}
+
+DocumentChange TestDocument::ReplayAction(const QByteArray& payload) {
+  const qsizetype blank = payload.indexOf(' ');
+  const QByteArray action = payload.left(blank);
+  if (blank > 0) {
+    const QDateTime at = QDateTime::fromString(QString::fromLatin1(payload.mid(blank + 1)), kTimeFormat);
+    if (at.isValid()) clock_ = at;
+  }
+  if (action == kActionStart) return StartOrAbort().change;
+  if (action == kActionNewTest) return NewTest();
+  if (action == kActionFreeRun) return FreeRun();
+  if (action == kActionRangeUp || action == kActionRangeDown) {
+    StepRange(action == kActionRangeUp ? +1 : -1);
+    return FinishRangeStep();
+  }
+  if (action == kActionToggleLock) {
+    DocumentChange change = ClearGraphArea();
+    ToggleLock();
+    return change;
+  }
+  return {};
+}
+
+DocumentChange TestDocument::ReplayEntry(const QDateTime& start, const RecordingEntry& entry) {
+  clock_ = start.addMSecs(entry.Milliseconds);
+  DocumentChange change;
+  switch (entry.Kind) {
+    case EntryKind::State:
+      if (const std::optional<RecordedState> state = DecodeState(entry.Payload)) change = ApplyRecordedState(*state);
+      break;
+    case EntryKind::Received:
+      change = HandleLine(entry.Payload).change;
+      break;
+    case EntryKind::Action:
+      change = ReplayAction(entry.Payload);
+      break;
+    case EntryKind::Begin:
+    case EntryKind::Sent:
+    case EntryKind::End:
+      break;
+  }
+  return change;
+}

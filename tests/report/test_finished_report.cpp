@@ -1,0 +1,256 @@
+// A finished test's report stays as the test left it: a recalled report,
+// the set-up of the next test, "New Test" and a Retry of the link change
+// nothing in it, and a test that starts has its header at once.
+#include <QCheckBox>
+#include <QtTest>
+
+#include "app/comfault.h"
+#include "app/preview.h"
+#include "app/qx7300main.h"
+#include "app/radio_group.h"
+#include "support/record_builder.h"
+#include "support/window_rig.h"
+#include "ui_comfault.h"
+#include "ui_preview.h"
+#include "ui_qx7300main.h"
+
+namespace {
+
+// The window's report and its lines, by this one way only.
+const ReportStore& LiveReport(Tqx7300form& window) { return window.Report(); }
+
+bool Feed(Tqx7300form& window, const QByteArray& line) { return window.ProcessLine(line); }
+
+QStringList ReportLines(Tqx7300form& window) {
+  QStringList lines;
+  for (int i = 0; i <= LiveReport(window).LineCount(); ++i) lines << LiveReport(window).Text(i);
+  return lines;
+}
+
+QByteArray FlickerLine(const QByteArray& status, const QMap<int, QByteArray>& fields, const QByteArray& watts = "P250.5") {
+  RecordBuilder record;
+  record.status = status;
+  record.watts = watts;
+  return record.Line('H', FlickerBody(fields));
+}
+
+QByteArray HarmonicsLine(const QByteArray& status, const QByteArray& watts = "P250.5") {
+  RecordBuilder record;
+  record.status = status;
+  record.watts = watts;
+  return record.Line('L', HarmonicsBody(QList<QByteArray>(160, "1.500")));
+}
+
+// The start button, which aborts a running test.
+void PressStart(TWindowRig& rig) {
+  QTest::mouseClick(rig.Ui().Button5, Qt::LeftButton);
+  rig.Sent();
+}
+
+// A harmonics test run to its held results.
+void RunHarmonicsTest(TWindowRig& rig) {
+  PressStart(rig);
+  for (const char* status : {"T   05", "Q     ", "Q     "}) QVERIFY(Feed(rig.Window(), HarmonicsLine(status)));
+}
+
+// Manual switching of `steps` steps chosen.
+void ChooseManualSwitching(TWindowRig& rig, int steps) {
+  rig.Select(1);
+  rig.Ui().RadioButton2->setChecked(true);
+  rig.Ui().Edit1->setText(QString::number(steps));
+  rig.Sent();
+}
+
+void RunStep(TWindowRig& rig, const QByteArray& dmax) {
+  PressStart(rig);
+  for (const char* status : {"T    1", "Q     "}) QVERIFY(Feed(rig.Window(), FlickerLine(status, {{25, dmax}})));
+}
+
+void RunManualSequence(TWindowRig& rig) {
+  for (const char* dmax : {"1.00", "3.00", "2.00"}) RunStep(rig, dmax);
+  QCOMPARE(rig.Ui().Button5->text(), QStringLiteral("Test has Finished"));
+}
+
+TWindowRig::Options WithPreview() {
+  TWindowRig::Options options;
+  options.preview = true;
+  return options;
+}
+
+}  // namespace
+
+class TestFinishedReport : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void recallLeavesTheLiveReport_data();
+  void recallLeavesTheLiveReport();
+  void nextSetUpLeavesTheFinishedReport_data();
+  void nextSetUpLeavesTheFinishedReport();
+  void newTestLeavesTheSequenceReportUntilItsFirstStep();
+  void retryKeepsTheManualSequence();
+  void startedTestHasItsHeader();
+};
+
+void TestFinishedReport::recallLeavesTheLiveReport_data() {
+  QTest::addColumn<bool>("manual");
+  QTest::newRow("harmonics test") << false;
+  QTest::newRow("manual sequence") << true;
+}
+
+// The recalled report is only shown; its set-up comes to the panels, and
+// the live report and the meter's extremes stay as the test left them.
+void TestFinishedReport::recallLeavesTheLiveReport() {
+  QFETCH(bool, manual);
+  TWindowRig rig(WithPreview());
+  QVERIFY(rig.Ready());
+  Ui::Tqx7300form& ui = rig.Ui();
+  Tqx7300form& window = rig.Window();
+  if (manual) {
+    ChooseManualSwitching(rig, 3);
+  } else {
+    rig.Select(0);
+  }
+  // An earlier report, saved with a set-up of another nominal voltage.
+  const QString nominal = ui.Edit13->text();
+  ui.Edit13->setText(QStringLiteral("241"));
+  const QString older = rig.FilePath(QStringLiteral("RUN1.TXT"));
+  rig.Dialogs().saveAnswers << older;
+  ui.SaveReportasTextFile1->trigger();
+  QVERIFY(QFile::exists(rig.FilePath(QStringLiteral("RUN1.HAC"))));
+  ui.Edit13->setText(nominal);
+  rig.Sent();
+
+  if (manual) {
+    RunManualSequence(rig);
+  } else {
+    RunHarmonicsTest(rig);
+  }
+  const QStringList before = ReportLines(window);
+  QVERIFY(before.size() > 20);
+  QCOMPARE(before[1].endsWith(QStringLiteral(" Per Step")), manual);
+  const QString maxPower = ui.Label57->text();
+
+  rig.Dialogs().openAnswers << older;
+  Tpreviewform* preview = rig.Preview();
+  QTimer::singleShot(0, preview, [preview] {
+    QTRY_VERIFY(preview->isVisible());
+    QTest::mouseClick(preview->Form().Button4, Qt::LeftButton);
+  });
+  ui.ReCallReport1->trigger();
+  QCOMPARE(ReportLines(window), before);
+  QCOMPARE(ui.Edit13->text(), QStringLiteral("241"));
+  // The maximum shown with the next reading is still the test's.
+  QVERIFY(Feed(window, manual ? FlickerLine("Q     ", {{25, "2.00"}}, "P100.0") : HarmonicsLine("Q     ", "P100.0")));
+  QCOMPARE(ui.Label57->text(), maxPower);
+}
+
+void TestFinishedReport::nextSetUpLeavesTheFinishedReport_data() {
+  QTest::addColumn<QString>("control");  // a check box is clicked, an edit given other text
+  QTest::newRow("nothing") << QString();
+  QTest::newRow("Flicker unticked") << QStringLiteral("CheckBox6");
+  QTest::newRow("two-hour Plt unticked") << QStringLiteral("CheckBox5");
+  QTest::newRow("equipment") << QStringLiteral("Edit8");
+  QTest::newRow("serial number") << QStringLiteral("Edit9");
+  QTest::newRow("tested by") << QStringLiteral("Edit10");
+}
+
+// A continuous two-hour flicker test ends with Pst and Plt failing; the
+// panels are then prepared for the next test while the analyser goes on
+// holding the results.
+void TestFinishedReport::nextSetUpLeavesTheFinishedReport() {
+  QFETCH(QString, control);
+  TWindowRig rig;
+  QVERIFY(rig.Ready());
+  Ui::Tqx7300form& ui = rig.Ui();
+  Tqx7300form& window = rig.Window();
+  rig.Select(1);
+  ui.Edit8->setText(QStringLiteral("Kettle KX-2"));
+  ui.Edit9->setText(QStringLiteral("SN 42"));
+  ui.Edit10->setText(QStringLiteral("A. Tester"));
+  ui.CheckBox6->setChecked(true);
+  ui.CheckBox5->setChecked(true);
+  PressStart(rig);
+  const QMap<int, QByteArray> results{{25, "1.20"}, {55, "1.50"}, {67, "0.80"}};
+  for (const char* status : {"T   10", "Q     ", "Q     "}) QVERIFY(Feed(window, FlickerLine(status, results)));
+  const QStringList finished = ReportLines(window);
+  QVERIFY(finished[1].contains(QStringLiteral(" for 7200 Seconds.")));
+  QVERIFY(finished.filter(QRegularExpression(QStringLiteral("Pst.*FAIL$"))).size() == 1);
+  QVERIFY(finished.filter(QRegularExpression(QStringLiteral("Plt.*FAIL$"))).size() == 1);
+
+  if (QWidget* widget = window.findChild<QWidget*>(control)) {
+    if (auto* box = qobject_cast<QCheckBox*>(widget)) box->click();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->setText(QStringLiteral("changed"));
+  }
+  rig.Sent();
+  QVERIFY(Feed(window, FlickerLine("Q     ", results)));
+  QCOMPARE(ReportLines(window), finished);
+}
+
+// "New Test" after a finished sequence: the sequence's report stands until
+// the first step of the next one starts.
+void TestFinishedReport::newTestLeavesTheSequenceReportUntilItsFirstStep() {
+  TWindowRig rig;
+  QVERIFY(rig.Ready());
+  Tqx7300form& window = rig.Window();
+  ChooseManualSwitching(rig, 3);
+  RunManualSequence(rig);
+  const QStringList finished = ReportLines(window);
+  QVERIFY(finished.contains(QStringLiteral("Combined Result : 2.00")));
+
+  QTest::mouseClick(rig.Ui().Button4, Qt::LeftButton);
+  QCOMPARE(rig.Ui().Button5->text(), QStringLiteral("Start Step 1"));
+  QVERIFY(Feed(window, FlickerLine("Q     ", {{25, "2.00"}})));
+  QCOMPARE(ReportLines(window), finished);
+  PressStart(rig);
+  QVERIFY(!ReportLines(window).contains(QStringLiteral("Combined Result : 2.00")));
+}
+
+// The analyser fell silent between two steps; Retry gives it the set-up
+// again and the sequence goes on where it stood.
+void TestFinishedReport::retryKeepsTheManualSequence() {
+  TWindowRig::Options options;
+  options.linkDialogs = true;
+  TWindowRig rig(options);
+  QVERIFY(rig.Ready());
+  Ui::Tqx7300form& ui = rig.Ui();
+  ChooseManualSwitching(rig, 3);
+  RunStep(rig, "1.00");
+  rig.Sent();
+  QCOMPARE(ui.Button5->text(), QStringLiteral("Start Step 2"));
+  const QString duration = ui.Edit7->text();
+
+  rig.Comfault()->Form().Edit1->setText(QStringLiteral("3"));
+  rig.Window().RetryLink();
+  QVERIFY(rig.Sent().contains("Z:V;"));
+  QVERIFY(ui.RadioButton2->isChecked());
+  QCOMPARE(ui.Edit7->text(), duration);
+  QCOMPARE(ui.Button5->text(), QStringLiteral("Start Step 2"));
+}
+
+// A second harmonics test, the table still shown from the first: its
+// report has the new header from its start, while it runs, and once aborted.
+void TestFinishedReport::startedTestHasItsHeader() {
+  TWindowRig rig;
+  QVERIFY(rig.Ready());
+  Tqx7300form& window = rig.Window();
+  rig.Select(0);
+  RunHarmonicsTest(rig);
+  QCOMPARE(rig.Ui().RadioGroup1->ItemIndex(), 2);
+  const int first = LiveReport(window).Text(0).section(QLatin1Char(':'), 1).trimmed().toInt();
+
+  const QString number = QStringLiteral("Report Number        : ") + QString::number(first + 1);
+  for (const QByteArray step : {"start", "T   05", "abort", "I     "}) {
+    if (step == "start" || step == "abort") {
+      PressStart(rig);
+    } else {
+      QVERIFY(Feed(window, HarmonicsLine(step)));
+    }
+    QCOMPARE(LiveReport(window).Text(0), number);
+    QCOMPARE(LiveReport(window).Text(1).left(9), QStringLiteral("Tested On"));
+    QCOMPARE(LiveReport(window).Text(6).left(14), QStringLiteral("Supply Voltage"));
+  }
+}
+
+QTEST_MAIN(TestFinishedReport)
+#include "test_finished_report.moc"

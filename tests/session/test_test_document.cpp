@@ -1,0 +1,192 @@
+// The test document on its own, with no window: the analyser's records and
+// the operator's actions go in, commands come out, and the test's phase,
+// its report and its recording are what a window would show and save.
+#include <QtTest>
+
+#include "record/recording_format.h"
+#include "session/test_document.h"
+#include "support/record_builder.h"
+#include "support/test_working_folder.h"
+
+namespace {
+
+class CommandLog : public CommandSink {
+ public:
+  void SendCommand(const QByteArray& text) override { sent += text; }
+  QByteArray sent;
+};
+
+QByteArray Record(const QByteArray& status, char type = 'I', const QByteArray& body = {}) {
+  RecordBuilder record;
+  record.status = status;
+  return record.Line(type, body);
+}
+
+QByteArray FlickerRecord(const QByteArray& status) {
+  return Record(status, 'H', FlickerBody({{25, "2.10"}, {55, "1.50"}, {67, "0.80"}}));
+}
+
+StationSetup FlickerSetup(bool manual, int steps = 3) {
+  StationSetup setup;
+  setup.Setup.ComboBox1 = 1;
+  setup.Setup.RadioButton1 = !manual;
+  setup.Setup.RadioButton2 = manual;
+  setup.Setup.Edit1 = QString::number(steps);
+  setup.Setup.Edit7 = manual ? QStringLiteral("60") : QStringLiteral("600");
+  setup.EquipmentUnderTest = QStringLiteral("Kettle KX-2");
+  return setup;
+}
+
+// A script of what happens, one step a character: S the start button, N
+// "New Test", F "Free Run", any other letter a record of that status.
+void Play(TestDocument& document, const QByteArray& script) {
+  for (char step : script) {
+    switch (step) {
+      case 'S': document.StartOrAbort(); break;
+      case 'N': document.NewTest(); break;
+      case 'F': document.FreeRun(); break;
+      default: document.ReceiveLine(FlickerRecord(QByteArray(1, step) + (step == 'T' ? "   30" : "     "))); break;
+    }
+  }
+}
+
+QStringList Lines(const ReportStore& report, bool csv) {
+  QStringList lines;
+  for (int i = 0; i <= report.LineCount(); ++i) lines << (csv ? report.Csv(i) : report.Text(i));
+  return lines;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(TestPhase)
+
+class TestTestDocument : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void phaseFollowsTheAnalyser_data();
+  void phaseFollowsTheAnalyser();
+  void startSendsTheSetUpItCaptures();
+  void finishedReportKeepsItsSetUp();
+  void recordingReplaysToTheSameReport();
+};
+
+void TestTestDocument::phaseFollowsTheAnalyser_data() {
+  QTest::addColumn<bool>("manual");
+  QTest::addColumn<QByteArray>("script");
+  QTest::addColumn<TestPhase>("phase");
+  QTest::addColumn<int>("step");  // the manual step about to run
+  QTest::newRow("nothing started") << false << QByteArray("UUQ") << TestPhase::ResultsHeld << 1;
+  QTest::newRow("records of before a start") << false << QByteArray("SQQUH") << TestPhase::StartPending << 1;
+  QTest::newRow("timed test held") << false << QByteArray("STTQQ") << TestPhase::ResultsHeld << 1;
+  QTest::newRow("held results re-armed") << false << QByteArray("STQU") << TestPhase::Idle << 1;
+  QTest::newRow("free run before the test ran") << false << QByteArray("SQF") << TestPhase::Idle << 1;
+  QTest::newRow("manual step ended once") << true << QByteArray("STQQQ") << TestPhase::ResultsHeld << 2;
+  QTest::newRow("manual step start pending") << true << QByteArray("STQSQ") << TestPhase::StartPending << 2;
+  QTest::newRow("sequence finished") << true << QByteArray("STQSTQSTQQ") << TestPhase::SequenceFinished << 3;
+  QTest::newRow("finished sequence refuses a start") << true << QByteArray("STQSTQSTQS") << TestPhase::SequenceFinished << 3;
+  QTest::newRow("new test after the end") << true << QByteArray("STQSTQSTQNQ") << TestPhase::ResultsHeld << 1;
+}
+
+void TestTestDocument::phaseFollowsTheAnalyser() {
+  QFETCH(bool, manual);
+  QFETCH(QByteArray, script);
+  QFETCH(TestPhase, phase);
+  QFETCH(int, step);
+  TestWorkingFolder folder;
+  CommandLog commands;
+  TestDocument document(commands);
+  document.SetSetup(FlickerSetup(manual));
+  document.NewManualSequence();
+  Play(document, script);
+  QCOMPARE(document.Phase(), phase);
+  QCOMPARE(int(document.Test().StepNumber), step);
+}
+
+void TestTestDocument::startSendsTheSetUpItCaptures() {
+  TestWorkingFolder folder;
+  CommandLog commands;
+  TestDocument document(commands);
+  StationSetup setup;  // harmonics, class A
+  setup.Setup.Edit7 = QStringLiteral("70000");
+  document.SetSetup(setup);
+  const TestDocument::StartResult start = document.StartOrAbort();
+  QVERIFY(start.began && start.durationCorrected);
+  QCOMPARE(commands.sent, QByteArray("K:A;E:S;N:75;D:150;T:S;R:H;"));
+  // The report describes the duration the test ran with.
+  QCOMPARE(document.Report().Text(1).contains(QStringLiteral("150")), true);
+  QCOMPARE(document.ReportCounter(), 1u);
+  QCOMPARE(document.Report().Text(0), QStringLiteral("Report Number        : 1"));
+
+  // A running test is aborted, and only that goes out.
+  commands.sent.clear();
+  document.ReceiveLine(Record("T   20"));
+  QVERIFY(document.StartOrAbort().aborted);
+  QCOMPARE(commands.sent, QByteArray("T:A;"));
+}
+
+void TestTestDocument::finishedReportKeepsItsSetUp() {
+  TestWorkingFolder folder;
+  CommandLog commands;
+  TestDocument document(commands);
+  StationSetup setup = FlickerSetup(false);
+  setup.Setup.CheckBox5 = true;
+  setup.Setup.Edit7 = QStringLiteral("7200");
+  document.SetSetup(setup);
+  Play(document, "STTQQ");
+  const QStringList finished = Lines(document.Report(), false);
+  QVERIFY(finished.join('\n').contains(QStringLiteral("7200")));
+
+  // The next test prepared: other options, other identification.
+  StationSetup next = FlickerSetup(false);
+  next.Setup.CheckBox6 = false;
+  next.EquipmentUnderTest = QStringLiteral("Toaster T-1");
+  document.SetSetup(next);
+  Play(document, "QQ");
+  document.BuildReport();
+  QCOMPARE(Lines(document.Report(), false), finished);
+
+  // The next start describes the next test.
+  Play(document, "S");
+  QVERIFY(Lines(document.Report(), false).join('\n').contains(QStringLiteral("Toaster T-1")));
+  // A change of standard gives the finished test up with its report.
+  document.SetSetup(setup);
+  Play(document, "TQ");
+  StationSetup harmonics;
+  document.SetSetup(harmonics);
+  document.StandardChanged();
+  document.StandardSettled();
+  QCOMPARE(document.ReportedSetup(), harmonics);
+}
+
+void TestTestDocument::recordingReplaysToTheSameReport() {
+  TestWorkingFolder folder;
+  CommandLog commands;
+  TestDocument live(commands);
+  live.SetSetup(FlickerSetup(true, 2));
+  live.NewManualSequence();
+  Play(live, "USTTQQ");
+  // Set-up edited between the steps, recorded as the next state.
+  StationSetup edited = FlickerSetup(true, 2);
+  edited.SerialNumber = QStringLiteral("SN 42");
+  live.SetSetup(edited);
+  Play(live, "STTQQQUN");
+  bool failed = true;
+  QString path;
+  const std::optional<QByteArray> bytes = live.RecordingBytes(&failed, &path);
+  QVERIFY(bytes && !failed);
+  const RecordingContents recording = ReadRecordingBytes(*bytes);
+  QCOMPARE(recording.Problem, QString());
+
+  SilentCommands none;
+  TestDocument replayed(none);
+  replayed.SetReplaying();
+  for (const RecordingEntry& entry : recording.Entries) replayed.ReplayEntry(recording.Start, entry);
+  QVERIFY(Lines(live.Report(), false).join('\n').contains(QStringLiteral("Combined Result")));
+  QCOMPARE(Lines(replayed.Report(), false), Lines(live.Report(), false));
+  QCOMPARE(Lines(replayed.Report(), true), Lines(live.Report(), true));
+  QCOMPARE(replayed.Phase(), live.Phase());
+}
+
+QTEST_MAIN(TestTestDocument)
+#include "test_test_document.moc"
