@@ -128,12 +128,13 @@ void Tqx7300form::PrintReportJob() {
 void Tqx7300form::SaveTextReportFile() {
   const QString path = dialogs_.SaveFileName(SaveTextDialog());
   if (path.isEmpty()) return;
-  // The set-up beside the report, so that recalling it brings both back; a
-  // recalled report keeps the set-up it was saved with. The two are saved
-  // as one, so a report never stands beside another report's set-up.
+  // The set-up beside the report, so that recalling it brings both back: the
+  // one its test ran with; a recalled report keeps the set-up it was saved
+  // with. The two are saved as one, so a report never stands beside another
+  // report's set-up.
   QList<FileToSave> files{{path, TextReportBytes(ShownReport())}};
   if (!recalled_) {
-    files.append({CompanionOf(path), TextLinesBytes(ConfigurationLines(TakeTestSetup()))});
+    files.append({CompanionOf(path), TextLinesBytes(ConfigurationLines(document_->ReportedSetup().Setup))});
   } else if (recalled_->Companion) {
     files.append({CompanionOf(path), *recalled_->Companion});
   }

@@ -45,6 +45,8 @@ void Tqx7300form::starttimerTimer() {
   ui->DrawGrid1->setCurrentIndex(QModelIndex());
   UpdateClock();
   LoadMarkBitmaps();
+  document_->Fields().CurrentRangeCode = QStringLiteral("0");
+  document_->Fields().VoltageRangeCode = QStringLiteral("0");
   ui->RadioGroup1->SetItemIndex(0);
   PlaceOperatorPrompt();
   NewManualSequence();

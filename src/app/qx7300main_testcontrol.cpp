@@ -117,7 +117,7 @@ void Tqx7300form::RadioButton2Click() {
 }
 
 void Tqx7300form::NewManualSequence() {
-  // The document's sequence is new already; the window shows it so.
+  document_->NewManualSequence();
   ShowStartButton();
   ClearManualGrids();
   ClearFlickerSummary();

@@ -8,6 +8,7 @@
 #include "app/preview.h"
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
+#include "persist/configuration_file.h"
 #include "support/record_builder.h"
 #include "support/window_rig.h"
 #include "ui_comfault.h"
@@ -185,6 +186,19 @@ void TestFinishedReport::nextSetUpLeavesTheFinishedReport() {
   rig.Sent();
   QVERIFY(Feed(window, FlickerLine("Q     ", results)));
   QCOMPARE(ReportLines(window), finished);
+  // Saved now, the report stands beside the set-up its test ran with.
+  rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN3.TXT"));
+  rig.Ui().SaveReportasTextFile1->trigger();
+  const ConfigurationRead saved = ReadConfiguration(rig.FilePath(QStringLiteral("RUN3.HAC")));
+  QVERIFY(!saved.Failed);
+  const auto item = [&saved](ConfigurationControl control) {
+    for (const ConfigurationItem& i : saved.Items) {
+      if (i.Control == control) return i;
+    }
+    return ConfigurationItem{};
+  };
+  QVERIFY(item(ConfigurationControl::CheckBox5).Checked && item(ConfigurationControl::CheckBox6).Checked);
+  QCOMPARE(item(ConfigurationControl::Edit10).Text, QStringLiteral("A. Tester"));
 }
 
 // "New Test" after a finished sequence: the sequence's report stands until
