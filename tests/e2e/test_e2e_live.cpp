@@ -255,6 +255,10 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   Ui::Tqx7300form& ui = window.Form();
   QCOMPARE(ui.Edit7->text(), QStringLiteral("150"));
   ui.Edit7->setText(QStringLiteral("30"));
+  // Identified before it starts: the report describes the test as it began.
+  ui.Edit8->setText(QStringLiteral("Kettle KX-2"));
+  ui.Edit9->setText(QStringLiteral("SN 1042"));
+  ui.Edit10->setText(QStringLiteral("A. Tester"));
   QTest::mouseClick(ui.Button5, Qt::LeftButton);
 
   QTRY_COMPARE_WITH_TIMEOUT(ui.Label59->text(), QStringLiteral("Test Running"), 5000);
@@ -274,12 +278,11 @@ void TestE2eLive::timedHarmonicsTestThroughTheWindow() {
   QVERIFY2(start >= 4, qPrintable(sent.join(' ')));
   QCOMPARE(sent.mid(start - 4, 5), QStringList({"K:A;", "E:S;", "N:75;", "D:30;", "T:S;"}));
   QCOMPARE(window.Test().ReportCounter, 1u);
-  // Filed as a lab files it: identified, with the histogram of the held
-  // results as its graph.
-  ui.Edit8->setText(QStringLiteral("Kettle KX-2"));
-  ui.Edit9->setText(QStringLiteral("SN 1042"));
-  ui.Edit10->setText(QStringLiteral("A. Tester"));
+  // Filed as a lab files it, with the histogram of the held results as its
+  // graph; the next test's identification typed meanwhile is not its own.
+  ui.Edit8->setText(QStringLiteral("Toaster T-1"));
   ui.RadioGroup1->SetItemIndex(1);
+  QCOMPARE(window.Report().Text(2), QStringLiteral("Equipment Under Test : Kettle KX-2"));
   const QImage cleared = window.GraphBitmap();
   QTRY_VERIFY_WITH_TIMEOUT(window.GraphBitmap() != cleared, 5000);
   SavePdfReport(started, folder_->Path(), QStringLiteral("report-harmonics"));

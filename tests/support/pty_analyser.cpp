@@ -1,6 +1,7 @@
 #include "support/pty_analyser.h"
 
 #include "serial/serial_port.h"
+#include "support/test_working_folder.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -107,6 +108,7 @@ TComFolder::~TComFolder() {
   if (entered_ && !previous_.isEmpty()) {
     [[maybe_unused]] const int ignored = ::chdir(previous_.constData());
   }
+  if (dir_.isValid()) KeepRecordings(dir_.path());
 }
 
 bool TComFolder::Valid() const { return entered_; }

@@ -14,12 +14,14 @@ TestWorkingFolder::TestWorkingFolder(Marks marks) : previous_(QDir::currentPath(
 
 TestWorkingFolder::~TestWorkingFolder() {
   QDir::setCurrent(previous_);
-  // The recordings a test made, kept for the rebuild comparison
-  // (bench/rebuild_oracle) when it asks for them.
+  if (folder_.isValid()) KeepRecordings(folder_.path());
+}
+
+void KeepRecordings(const QString& folder) {
   const QString keep = qEnvironmentVariable("VELTRIX_KEEP_RECORDINGS");
-  if (keep.isEmpty() || !folder_.isValid()) return;
+  if (keep.isEmpty()) return;
   static int kept = 0;
-  QDirIterator found(folder_.path(), {QStringLiteral("*.qxr")}, QDir::Files, QDirIterator::Subdirectories);
+  QDirIterator found(folder, {QStringLiteral("*.qxr")}, QDir::Files, QDirIterator::Subdirectories);
   while (found.hasNext()) {
     const QFileInfo recording(found.next());
     QFile::copy(recording.filePath(), QStringLiteral("%1/%2-%3-%4").arg(keep, QCoreApplication::applicationName())

@@ -31,5 +31,10 @@ QString SourceFilePath(const QString& relative);
 // The bytes of a file; empty when it cannot be read.
 QByteArray FileBytes(const QString& path);
 
+// The recordings a test made in `folder`, copied to the folder
+// VELTRIX_KEEP_RECORDINGS names (for bench/rebuild_oracle); nothing when it
+// is not set.
+void KeepRecordings(const QString& folder);
+
 // Copies tick.bmp, cross.bmp and fill.bmp from the source tree's resources.
 void CopyMarkBitmaps(const QString& folder);
