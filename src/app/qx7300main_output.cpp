@@ -204,6 +204,8 @@ void Tqx7300form::ReCallReport1Click() {
   // Configuration..." brings one, unless a test holds the set-up now. It
   // prepares the next test: the live report and its meter extremes stay.
   if (SetUpLocked()) return;
+  document_->LoadingSetUp(true);
+  const auto loaded = qScopeGuard([this] { document_->LoadingSetUp(false); });
   const ConfigurationRead setup = ReadConfiguration(companion);
   const int standard = ui->ComboBox1->currentIndex();
   for (const ConfigurationItem& item : setup.Items) ApplySetupItem(item);

@@ -2,6 +2,7 @@
 // file, and the defaults: everything the program keeps between runs.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
@@ -210,6 +211,8 @@ void Tqx7300form::ApplySetupDefaults() {
 
 void Tqx7300form::RestoreDefaultSettings1Click() {
   if (!dialogs_.Confirm(QStringLiteral("Restore all Default Settings ?"))) return;
+  document_->LoadingSetUp(true);
+  const auto loaded = qScopeGuard([this] { document_->LoadingSetUp(false); });
   ApplySetupDefaults();
   SyncSetup();
   ShowHarmonicsSettings();

@@ -389,8 +389,14 @@ TestDocument::StartResult TestDocument::StartOrAbort() {
     ClearResults();
     ++test_.ReportCounter;
   }
-  // What the report of this test describes, whatever the panels say later.
-  captured_ = CapturedTest{setup_, test_.ReportCounter, testStartTime_};
+  // What the report of this test describes, whatever the panels say later:
+  // a manual sequence is one test from its first step, which tells the
+  // time of the step that runs.
+  if (!captured_ || !ManualSwitching() || test_.StepNumber == 1) {
+    captured_ = CapturedTest{setup_, test_.ReportCounter, testStartTime_};
+  } else {
+    captured_->startTime = testStartTime_;
+  }
   // Until the analyser reports the test running, records still on the line
   // (results held, on hold, free run) describe what came before it.
   phase_ = TestPhase::StartPending;
@@ -488,6 +494,7 @@ void TestDocument::StepRange(int direction) {
 }
 
 DocumentChange TestDocument::FinishRangeStep() {
+  RecordAction(kActionRangeSettled);
   BuildReport();
   DocumentChange change;
   change.report = true;
@@ -503,6 +510,7 @@ void TestDocument::StandardChanged() {
 }
 
 DocumentChange TestDocument::StandardSettled() {
+  RecordAction(kActionStandardSettled);
   if (setup_.Setup.ComboBox1 == 0) {
     // Harmonics are measured on the range the analyser picks itself.
     test_.RangeLocked = false;
@@ -756,7 +764,13 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
   setup_.SerialNumber = state.SerialNumber;
   test_.ReportCounter = static_cast<quint32>(state.ReportCounter);
   // The changes a window reacts to, in the order it would meet them.
-  if (after.ComboBox1 != before.ComboBox1) {
+  // A set-up the program loaded changes the standard without giving the
+  // test in hand up; only the operator's change does (recordings made
+  // before the program said so know no other).
+  if (after.ComboBox1 != before.ComboBox1 && setUpLoading_) {
+    setup_.Setup.ComboBox1 = after.ComboBox1;
+    graph_.GraphClearPending = true;
+  } else if (after.ComboBox1 != before.ComboBox1) {
     setup_.Setup.ComboBox1 = after.ComboBox1;
     // Both display choices go back to their first item.
     if (setup_.Setup.RadioGroup1 != 0) {
@@ -791,6 +805,8 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
   return change;
 }
 
+void TestDocument::LoadingSetUp(bool begins) { RecordAction(begins ? kActionSetUpLoading : kActionSetUpLoaded); }
+
 DocumentChange TestDocument::ReplayAction(const QByteArray& payload) {
   const qsizetype blank = payload.indexOf(' ');
   const QByteArray action = payload.left(blank);
@@ -804,6 +820,17 @@ DocumentChange TestDocument::ReplayAction(const QByteArray& payload) {
   if (action == kActionRangeUp || action == kActionRangeDown) {
     StepRange(action == kActionRangeUp ? +1 : -1);
     return FinishRangeStep();
+  }
+  if (action == kActionRangeSettled || action == kActionStandardSettled) {
+    // The records that came while it settled are in the report now.
+    BuildReport();
+    DocumentChange change;
+    change.report = true;
+    return change;
+  }
+  if (action == kActionSetUpLoading || action == kActionSetUpLoaded) {
+    setUpLoading_ = action == kActionSetUpLoading;
+    return {};
   }
   if (action == kActionToggleLock) {
     DocumentChange change = ClearGraphArea();

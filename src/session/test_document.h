@@ -164,6 +164,10 @@ class TestDocument {
   // would have reacted to are made as it made them.
   DocumentChange ApplyRecordedState(const RecordedState& state);
   bool FlickerStandard() const { return setup_.Setup.ComboBox1 == 1; }
+  // The program puts a whole set-up on the panels (defaults, a recalled
+  // report's) between these two calls: a change of standard in it keeps
+  // the test in hand.
+  void LoadingSetUp(bool begins);
   bool ManualSwitching() const { return setup_.Setup.RadioButton2 && FlickerStandard(); }
 
   // --- lines in -----------------------------------------------------------
@@ -331,4 +335,7 @@ class TestDocument {
   std::optional<RecordedState> recordedState_;
   std::optional<QDateTime> clock_;
   bool replaying_ = false;
+  // A replay is inside the program's loading of a set-up: a state that
+  // changes the standard came from it.
+  bool setUpLoading_ = false;
 };

@@ -146,6 +146,22 @@ void TestTestDocument::finishedReportKeepsItsSetUp() {
   document.BuildReport();
   QCOMPARE(Lines(document.Report(), false), finished);
 
+  // A manual sequence is one test: what is set between its steps is the
+  // next test's.
+  TestDocument sequence(commands);
+  StationSetup manual = FlickerSetup(true, 2);
+  sequence.SetSetup(manual);
+  sequence.SetReportCounter(6);
+  sequence.NewManualSequence();
+  Play(sequence, "STQ");
+  manual.EquipmentUnderTest = QStringLiteral("Toaster T-1");
+  sequence.SetSetup(manual);
+  sequence.SetReportCounter(40);
+  Play(sequence, "STQ");
+  QCOMPARE(sequence.Phase(), TestPhase::SequenceFinished);
+  QCOMPARE(sequence.Report().Text(0), QStringLiteral("Report Number        : 6"));
+  QCOMPARE(sequence.Report().Text(2), QStringLiteral("Equipment Under Test : Kettle KX-2"));
+
   // The next start describes the next test.
   Play(document, "S");
   QVERIFY(Lines(document.Report(), false).join('\n').contains(QStringLiteral("Toaster T-1")));
