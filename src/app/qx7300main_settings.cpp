@@ -114,6 +114,9 @@ void Tqx7300form::ResendSetup() {
     ShowHarmonicsSettings();
   } else if (standard == 1) {
     ShowFlickerSettings();
+    // The grids it empties show the results the document still holds.
+    UpdateFlickerDisplay();
+    if (ManualSwitching()) ShowManualSwitchingResults();
   }
 }
 

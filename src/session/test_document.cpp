@@ -372,7 +372,8 @@ TestDocument::StartResult TestDocument::StartOrAbort() {
   result.refused = ManualSwitching() && test_.ManualSequenceFinished;
   // A test (a manual sequence from its first step) is recorded from here.
   if (!result.aborted && !result.refused && (!ManualSwitching() || test_.StepNumber == 1)) BeginRecording();
-  RecordAction(kActionStart);
+  // Recorded with the time the report tells.
+  RecordAction(kActionStart, testStartTime_);
   if (result.aborted) {
     // The report tells when the test was aborted.
     if (captured_) captured_->startTime = testStartTime_;
@@ -434,9 +435,9 @@ void TestDocument::CheckTestDuration(StartResult& result) {
 }
 
 DocumentChange TestDocument::NewTest() {
-  RecordAction(kActionNewTest);
-  NewManualSequence();
   testStartTime_ = Now();
+  RecordAction(kActionNewTest, testStartTime_);
+  NewManualSequence();
   return {};
 }
 
@@ -732,10 +733,12 @@ void TestDocument::RecordStateIfChanged() {
   recordedState_ = std::move(state);
 }
 
-void TestDocument::RecordAction(const char* action) {
+void TestDocument::RecordAction(const char* action) { RecordAction(action, Now()); }
+
+void TestDocument::RecordAction(const char* action, const QDateTime& at) {
   if (!recording_) return;
   RecordStateIfChanged();
-  RecordEntry(EntryKind::Action, QByteArray(action) + ' ' + Now().toString(kTimeFormat).toLatin1());
+  RecordEntry(EntryKind::Action, QByteArray(action) + ' ' + at.toString(kTimeFormat).toLatin1());
 }
 
 void TestDocument::RecordSent(const QByteArray& command) { RecordEntry(EntryKind::Sent, command); }

@@ -257,6 +257,7 @@ class TestDocument {
   // sequence) and runs until the next one begins or the document goes.
   bool Recording() const { return recording_ != nullptr; }
   void RecordAction(const char* action);
+  void RecordAction(const char* action, const QDateTime& at);
   void RecordSent(const QByteArray& command);
   // The recording of the test in hand as one whole file; nullopt when there
   // is none. `failed` says whether it could not be written.
