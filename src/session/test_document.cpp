@@ -766,10 +766,10 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
   setup_.EquipmentUnderTest = state.EquipmentUnderTest;
   setup_.SerialNumber = state.SerialNumber;
   test_.ReportCounter = static_cast<quint32>(state.ReportCounter);
-  // The changes a window reacts to, in the order it would meet them.
-  // A set-up the program loaded changes the standard without giving the
-  // test in hand up; only the operator's change does (recordings made
-  // before the program said so know no other).
+  // The changes a window reacts to, in the order it would meet them. A
+  // set-up the program loaded changes the standard without giving the test
+  // in hand up; only the operator's change does (recordings made before the
+  // program marked its loading know no other).
   if (after.ComboBox1 != before.ComboBox1 && setUpLoading_) {
     setup_.Setup.ComboBox1 = after.ComboBox1;
     graph_.GraphClearPending = true;
