@@ -92,16 +92,8 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   void starttimerTimer();
   // Every time the window becomes the active window.
   void FormActivate();
-  // Closes the splash and lets the link watchdog speak.
-  void AcceptSplash();
-  // Asked before the window closes: returns the analyser to free run and
-  // closes the port; always lets the window close.
-  bool FormCloseQuery();
   // Empties the result model, the waveform stores and the report lines.
   void ClearResults();
-  // The panels as the document keeps them.
-  StationSetup TakeStationSetup() const;
-  void ShowAboutBox();
 
   // --- receive (qx7300main_receive.cpp) ---------------------------------
   // Bytes-available notification: reads exactly count characters.
@@ -111,8 +103,6 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // One complete line, into the document and onto the window; false when a
   // bounds failure ends the notification.
   bool ProcessLine(const QByteArray& line);
-  // What the document changed, shown.
-  void ShowChange(const DocumentChange& change);
 
   // --- commands (qx7300main_commands.cpp) -------------------------------
   // The only way commands leave the program.
@@ -121,20 +111,112 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   void RequestData();
 
   // --- results (qx7300main_results.cpp) --------------------------------
-  // The harmonics summary panel as the document has it.
-  void ShowSummaryPanel();
-  // The harmonics table's cell drawing.
-  void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell);
   // The harmonics table's marks, loaded at start-up from the working folder.
   HarmonicsTableMarks& Marks() { return marks_; }
   void LoadMarkBitmaps();
-  // The operator prompt of manual switching, placed and coloured at start-up.
-  void PlaceOperatorPrompt();
 
   // --- graphs (qx7300main_graphs.cpp) -----------------------------------
   // Each draw replaces GraphBitmap; the caller copies it to the window.
   void DrawWaveformGraph();
   void DrawHarmonicsHistogram();
+  // Paints over the graph area, then pauses three ticks.
+  void ClearGraphArea();
+  void ShowScaleButtons(bool visible);
+  // The window's paint: re-applies the display area's layout and copies the
+  // kept graph back; it never draws a graph, sends or waits.
+  void FormPaint();
+
+  // --- flicker and manual switching (qx7300main_flicker.cpp) --------------
+  // The step table, its marks and the combined result.
+  void ShowManualSwitchingResults();
+
+  // --- test control (qx7300main_testcontrol.cpp) ---------------------------
+  // The start button: starts a timed test or a manual step, or aborts the
+  // test that runs.
+  void StartOrAbort();
+  void NewManualSequence();
+  // Current ranging: the lock button, "Range Up" (-1) and "Range Down" (+1).
+  void ToggleLock();
+  void StepRange(int direction);
+  void SendRange();
+
+  // --- settings panels (qx7300main_settings.cpp) --------------------------
+  void StandardChanged();
+  // Prepares the window for the standard chosen in "Measurement".
+  void ReinitialiseForStandard();
+  void HarmonicsSettingChanged();
+  void SendHarmonicMethod();
+  void SendFlickerSetup();
+  void SendTestSetup();
+  void SendNominalSupply();
+
+  // --- link supervision (qx7300main_link.cpp) ----------------------------
+  // The watchdog: the analyser has been silent for 2 s after a command.
+  void ComstimerTimer();
+  // The no-response dialog's buttons.
+  void RetryLink();
+  // "&Settings...": the port and the next report number.
+  void Settings2Click();
+  void AcceptSettings();
+
+  // --- persistence (qx7300main_persist.cpp) ------------------------------
+  // The set-up as the configuration file holds it.
+  TestSetupValues TakeTestSetup() const;
+  void LoadConfiguration(const QString& path);
+  void SaveConfigurationFile(const QString& path);
+  // The settings file, then the start-up configuration; nothing until the
+  // settings have been loaded at start-up.
+  void SaveSettings();
+  void ReadSettings();
+  void DefaultsProcedure();
+
+
+  // --- recording (qx7300main_recording.cpp) -------------------------------
+  // The time the window lives in: the document's.
+  QDateTime Now() const { return document_->Now(); }
+  // A review window after entries were played: the set-up panels, the
+  // readings and the displays as the document has them now.
+  void ShowReviewed(const DocumentChange& change);
+
+  // --- report --------------------------------------------------------------
+  // Empties the report store and builds the report afresh.
+  void ClearReport() { document_->ClearReport(); }
+  // Rewrites the header and the body head; result rows stay.
+  void BuildReport() { document_->BuildReport(); }
+
+ signals:
+  // The window has closed for good; the program ends.
+  void Closed();
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // The window's own reactions and what they share; the description's
+  // names are kept.
+  // --- shell -------------------------------------------------------------
+  // Closes the splash and lets the link watchdog speak.
+  void AcceptSplash();
+  // Asked before the window closes: returns the analyser to free run and
+  // closes the port; always lets the window close.
+  bool FormCloseQuery();
+  // The panels as the document keeps them.
+  StationSetup TakeStationSetup() const;
+  void ShowAboutBox();
+  // --- receive (qx7300main_receive.cpp) ---------------------------------
+  // What the document changed, shown.
+  void ShowChange(const DocumentChange& change);
+  // --- results (qx7300main_results.cpp) --------------------------------
+  // The harmonics summary panel as the document has it.
+  void ShowSummaryPanel();
+  // The harmonics table's cell drawing.
+  void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell);
+  // The operator prompt of manual switching, placed and coloured at start-up.
+  void PlaceOperatorPrompt();
+  // --- graphs (qx7300main_graphs.cpp) -----------------------------------
   // The screen's own drawing of what the document drew.
   void ShowGraphDrawn(const DocumentChange& change);
   void CopyGraphToWindow(QPoint windowPos);
@@ -146,104 +228,56 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // What the window shows of the graph: the screen's own drawing when it
   // has one at the screen's density, else GraphBitmap_.
   const QImage& ShownGraph() const;
-  // Paints over the graph area, then pauses three ticks.
-  void ClearGraphArea();
   // The window's side of it: the area shown empty, then the pause.
   void ShowGraphCleared();
   void Button10Click();  // "Scale Up"
   void Button11Click();  // "Scale Down"
   void Button12Click();  // "Auto-set Scale"
-  void ShowScaleButtons(bool visible);
   // The display choices under the graph area.
   void RadioGroup1Click();  // "Harmonics Display Options"
   void RadioGroup2Click();  // "Flicker Display Options"
-  // The window's paint: re-applies the display area's layout and copies the
-  // kept graph back; it never draws a graph, sends or waits.
-  void FormPaint();
-
   // --- flicker and manual switching (qx7300main_flicker.cpp) --------------
   // Refreshes the flicker display chosen from the latest results.
   void UpdateFlickerDisplay();
-  // The step table, its marks and the combined result.
-  void ShowManualSwitchingResults();
   // The fixed headings of the flicker grids.
   void WriteFlickerGridHeadings();
   // Empties the voltage-variation summary and its grid below the heading:
   // the lines of an earlier test must not stand beside a new one's.
   void ClearFlickerSummary();
-
   // --- test control (qx7300main_testcontrol.cpp) ---------------------------
-  // The start button: starts a timed test or a manual step, or aborts the
-  // test that runs.
-  void StartOrAbort();
-  // Checks the duration box and sends it.
-  void SendTestDuration();
   void Button4Click();  // "New Test"
   void Button1Click();  // "Free Run"
   void Button2Click();  // "Hold"
   void Button3Click();  // "Reset Meter"
   void RadioButton1Click();  // "Continuous" selected
   void RadioButton2Click();  // "Manual Switching" selected
-  void NewManualSequence();
   void ClearManualGrids();
   // The start button's caption and whether it can be pressed, from the
   // last status, the test type and the manual sequence.
   void ShowStartButton();
-  // Current ranging: the lock button, "Range Up" (-1) and "Range Down" (+1).
-  void ToggleLock();
-  void StepRange(int direction);
-  void SendRange();
-
   // --- settings panels (qx7300main_settings.cpp) --------------------------
-  void StandardChanged();
-  // Prepares the window for the standard chosen in "Measurement".
-  void ReinitialiseForStandard();
   // The set-up sent again as the panels hold it, for the standard chosen.
   void ResendSetup();
-  void HarmonicsSettingChanged();
   void ShowHarmonicsSettings();
   void ShowFlickerSettings();
   void SensingMethodChanged();
   void CheckBox5Click();  // the two-hour Plt box
-  void SendHarmonicMethod();
-  void SendFlickerSetup();
-  void SendTestSetup();
-  void SendNominalSupply();
-
   // --- link supervision (qx7300main_link.cpp) ----------------------------
-  // The watchdog: the analyser has been silent for 2 s after a command.
-  void ComstimerTimer();
-  // The no-response dialog's buttons.
-  void RetryLink();
   void CancelLink();
   void UseOffline();
-  // "&Settings...": the port and the next report number.
-  void Settings2Click();
-  void AcceptSettings();
   // COM<n> of the working folder made a link to the device chosen in a
   // list (nothing when none was chosen); a link already there that leads
   // elsewhere is replaced only when the operator says so.
   void BindChosenDevice(quint16 comNumber, const QString& target);
-
   // --- persistence (qx7300main_persist.cpp) ------------------------------
-  // The set-up as the configuration file holds it.
-  TestSetupValues TakeTestSetup() const;
   // One value of a configuration applied to its control, which reacts as to
   // the operator when the value changes.
   void ApplySetupItem(const ConfigurationItem& item);
-  void LoadConfiguration(const QString& path);
-  void SaveConfigurationFile(const QString& path);
   void SaveCurrentConfiguration1Click();
   void LoadConfiguration1Click();
-  // The settings file, then the start-up configuration; nothing until the
-  // settings have been loaded at start-up.
-  void SaveSettings();
-  void ReadSettings();
-  void DefaultsProcedure();
   void ApplySetupDefaults();
   void RestoreDefaultSettings1Click();
   ProgramSettings TakeProgramSettings() const;
-
   // --- report output (qx7300main_output.cpp) -----------------------------
   void PreViewReport1Click();
   // "Print Report...": portrait, then the print job.
@@ -273,13 +307,7 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   GraphicIdentification GraphicId() const;
   QFont PrinterQFont() const;
   QColor PrinterColour() const;
-
   // --- recording (qx7300main_recording.cpp) -------------------------------
-  // The time the window lives in: the document's.
-  QDateTime Now() const { return document_->Now(); }
-  // A review window after entries were played: the set-up panels, the
-  // readings and the displays as the document has them now.
-  void ShowReviewed(const DocumentChange& change);
   // "&Open Recording...": the recording reviewed in a window of its own.
   void OpenRecording1Click();
   // The recording of the test in hand, made a whole file, as the file to
@@ -287,23 +315,6 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // for a recalled report).
   std::optional<FileToSave> RecordingBeside(const QString& reportPath);
 
-  // --- report --------------------------------------------------------------
-  // Empties the report store and builds the report afresh.
-  void ClearReport() { document_->ClearReport(); }
-  // Rewrites the header and the body head; result rows stay.
-  void BuildReport() { document_->BuildReport(); }
-
- signals:
-  // The window has closed for good; the program ends.
-  void Closed();
-
- protected:
-  bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
   void ApplyDesignAppearance();
   void ConfigureDisplayGrids();
   void WriteManualGridHeader();
