@@ -10,6 +10,8 @@
 #include "ui_qx7300main.h"
 
 void Tqx7300form::RadioGroup1Click() {
+  // A review window's display follows the recording (ShowReviewed).
+  if (reviewMode_) return;
   SyncSetup();
   const DocumentChange change = document_->DisplayChosen(TestDocument::DisplayGroup::Harmonics);
   ShowGraphCleared();
@@ -25,6 +27,7 @@ void Tqx7300form::RadioGroup1Click() {
 }
 
 void Tqx7300form::RadioGroup2Click() {
+  if (reviewMode_) return;
   SyncSetup();
   const DocumentChange change = document_->DisplayChosen(TestDocument::DisplayGroup::Flicker);
   ShowGraphCleared();

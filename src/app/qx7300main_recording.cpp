@@ -21,14 +21,15 @@ void Tqx7300form::ShowReviewed(const DocumentChange& change) {
       const QSignalBlocker quiet(edit);
       edit->setText(edit == ui->Edit8 ? setup.EquipmentUnderTest : setup.SerialNumber);
     }
-    // The panels and the display area as the recorded choices arrange them.
+    // The panels as the live window arranged them for the recorded set-up
+    // (what they send goes to the review's silent sink), and the display
+    // area as the recorded choices arrange it.
     const bool flicker = s.ComboBox1 == 1;
-    for (QWidget* harmonics : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->Panel9),
-                               static_cast<QWidget*>(ui->RadioGroup1)})
-      harmonics->setVisible(!flicker);
-    for (QWidget* flickerPart : {static_cast<QWidget*>(ui->Panel2), static_cast<QWidget*>(ui->Panel10),
-                                 static_cast<QWidget*>(ui->RadioGroup2)})
-      flickerPart->setVisible(flicker);
+    if (flicker) {
+      ShowFlickerSettings();
+    } else {
+      ShowHarmonicsSettings();
+    }
     const int item = flicker ? s.RadioGroup2 : s.RadioGroup1;
     ui->CheckBox7->setVisible(item == 0);
     ShowScaleButtons(!flicker && item == 1);
@@ -44,11 +45,12 @@ void Tqx7300form::ShowReviewed(const DocumentChange& change) {
   ShowSummaryPanel();
   ShowMeterReadings();
   UpdateFlickerDisplay();
+  if (ManualSwitching()) ShowManualSwitchingResults();
   if (ui->DrawGrid1->isVisible()) ui->DrawGrid1->viewport()->update();
-  // The graph as the document last drew or cleared it.
-  const bool wide = !change.waveformDrawn && (change.histogramDrawn || change.graphCleared);
-  if (change.waveformDrawn || wide) {
-    ui->Panel6->CopyImage(document_->GraphBitmap(), wide ? kHistogramPlace : kWaveformPlace);
+  // The graph as the document last cleared and drew it.
+  if (change.graphCleared) ui->Panel6->CopyImage(ClearedGraphArea(palette().color(QPalette::Button)), kHistogramPlace);
+  if (change.waveformDrawn || change.histogramDrawn) {
+    ui->Panel6->CopyImage(document_->GraphBitmap(), change.waveformDrawn ? kWaveformPlace : kHistogramPlace);
   }
   UpdateClock();
   // The showing enables some controls as the recorded status says; a

@@ -65,6 +65,8 @@ void Tqx7300form::StandardChanged() {
     ui->RadioGroup1->SetItemIndex(0);
     ui->RadioGroup2->SetItemIndex(0);
     ReinitialiseForStandard();
+    // Recorded here: a replay gives the test up after the records that came
+    // while the display choices waited, as this does.
     document_->StandardChanged();
     Pause(kStandardSettleTicks);
   }

@@ -133,9 +133,10 @@ void Tqx7300form::ClearManualGrids() {
 
 void Tqx7300form::ToggleLock() {
   SyncSetup();
-  ClearGraphArea();
-  const bool locked = document_->ToggleLock();
-  ui->Button8->setText(locked ? CurrentRanging::kAutoRange : CurrentRanging::kLockRange);
+  // Recorded before the pause, in which records may come.
+  const TestDocument::LockResult lock = document_->ToggleLock();
+  ShowGraphCleared();
+  ui->Button8->setText(lock.locked ? CurrentRanging::kAutoRange : CurrentRanging::kLockRange);
 }
 
 void Tqx7300form::StepRange(int direction) {

@@ -206,6 +206,9 @@ void RecordingReview::End() {
   if (ending_) return;
   ending_ = true;
   timer_.stop();
+  // A preview open over the review ends with it; the review goes once its
+  // call has returned (a deferred deletion waits for the preview's loop).
+  if (preview_) preview_->reject();
   if (window_) window_->hide();
   bar_->hide();
   emit Finished();

@@ -36,12 +36,14 @@ inline constexpr char kActionFreeRun[] = "free-run";
 inline constexpr char kActionRangeUp[] = "range-up";
 inline constexpr char kActionRangeDown[] = "range-down";
 inline constexpr char kActionToggleLock[] = "toggle-lock";
-// Moments a replay cannot tell from the lines: the report built once the
-// records of a new range or standard have come in, and the beginning and
+// Moments a replay cannot tell from the lines: the operator's change of
+// standard (also to the same one), the report built once the records of a
+// new range or standard have come in, and the beginning and
 // end of a whole set-up put on the panels by the program (defaults, a
 // recalled report's), whose change of standard keeps the test in hand.
 // Readers that do not know an action pass over it.
 inline constexpr char kActionRangeSettled[] = "range-settled";
+inline constexpr char kActionStandardChanged[] = "standard-changed";
 inline constexpr char kActionStandardSettled[] = "standard-settled";
 inline constexpr char kActionSetUpLoading[] = "set-up-loading";
 inline constexpr char kActionSetUpLoaded[] = "set-up-loaded";

@@ -477,12 +477,15 @@ void TestDocument::ResetMeter() {
   RequestData();
 }
 
-bool TestDocument::ToggleLock() {
+TestDocument::LockResult TestDocument::ToggleLock() {
   RecordAction(kActionToggleLock);
+  LockResult result;
+  result.change = ClearGraphArea();
   test_.RangeLocked = !test_.RangeLocked;
+  result.locked = test_.RangeLocked;
   Send(test_.RangeLocked ? Command::LockRange() : Command::AutoRange());
   RequestData();
-  return test_.RangeLocked;
+  return result;
 }
 
 void TestDocument::StepRange(int direction) {
@@ -503,6 +506,7 @@ DocumentChange TestDocument::FinishRangeStep() {
 }
 
 void TestDocument::StandardChanged() {
+  RecordAction(kActionStandardChanged);
   // The report in hand belonged to the other standard: it is given up with
   // its test, and the next one describes the panels.
   captured_.reset();
@@ -824,22 +828,18 @@ DocumentChange TestDocument::ReplayAction(const QByteArray& payload) {
     StepRange(action == kActionRangeUp ? +1 : -1);
     return FinishRangeStep();
   }
-  if (action == kActionRangeSettled || action == kActionStandardSettled) {
-    // The records that came while it settled are in the report now.
-    BuildReport();
-    DocumentChange change;
-    change.report = true;
-    return change;
+  if (action == kActionStandardChanged) {
+    StandardChanged();
+    return {};
   }
+  // The records that came while it settled are in the report now.
+  if (action == kActionRangeSettled) return FinishRangeStep();
+  if (action == kActionStandardSettled) return StandardSettled();
   if (action == kActionSetUpLoading || action == kActionSetUpLoaded) {
     setUpLoading_ = action == kActionSetUpLoading;
     return {};
   }
-  if (action == kActionToggleLock) {
-    DocumentChange change = ClearGraphArea();
-    ToggleLock();
-    return change;
-  }
+  if (action == kActionToggleLock) return ToggleLock().change;
   return {};
 }
 

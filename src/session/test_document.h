@@ -203,8 +203,12 @@ class TestDocument {
   DocumentChange FreeRun();
   void Hold();
   void ResetMeter();
-  // The lock button; true when the range is now locked.
-  bool ToggleLock();
+  // The lock button: the graph area cleared, the range locked or freed.
+  struct LockResult {
+    DocumentChange change;
+    bool locked = false;
+  };
+  LockResult ToggleLock();
   // "Range Up" (-1) or "Range Down" (+1): the new range is asked for; the
   // report is rebuilt by FinishRangeStep once its records have come.
   void StepRange(int direction);
