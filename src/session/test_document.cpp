@@ -99,7 +99,6 @@ DocumentChange& DocumentChange::operator|=(const DocumentChange& later) {
     graphBefore = later.graphBefore;
   }
   setupChanged |= later.setupChanged;
-  report |= later.report;
   return *this;
 }
 
@@ -217,7 +216,6 @@ void TestDocument::ApplyStatusCode(char status, DocumentChange& change) {
   if (status != 'Q') return;
 
   BuildReport();
-  change.report = true;
   // The analyser keeps sending "Test Complete" while it holds the results;
   // the end of the test is handled for the first of them only, and not for
   // results still held from before a start.
@@ -276,7 +274,6 @@ bool TestDocument::HandleHarmonicsRecord(const QByteArray& line, DocumentChange&
   // whole one.
   if (!ReadHarmonicsRecord(line, harmonics_)) return false;
   WriteHarmonicReportRows(harmonics_, report_);
-  change.report = true;
   change.harmonics = true;
   if (setup_.Setup.RadioGroup1 == 1) change |= DrawHarmonicsHistogram();
   return true;
@@ -292,7 +289,6 @@ void TestDocument::HandleFlickerRecord(const QByteArray& line, DocumentChange& c
   // must not write over it.
   if (!reportHoldsSequence_) {
     WriteFlickerReportRows(flicker_, options, report_);
-    change.report = true;
   }
   change.flicker = true;
 }
@@ -340,7 +336,6 @@ void TestDocument::RecordStepResult(DocumentChange& change) {
   }
   WriteManualReportRows(stepCells, view.combined, report_);
   reportHoldsSequence_ = true;
-  change.report = true;
 }
 
 ManualSwitchingView TestDocument::EvaluateSteps() {
@@ -403,7 +398,6 @@ TestDocument::StartResult TestDocument::StartOrAbort() {
   phase_ = TestPhase::StartPending;
   ResetMeterExtremes();
   ClearReport();
-  result.change.report = true;
   SendTestSetup();
   const int standard = setup_.Setup.ComboBox1;
   if (standard == 0) {
@@ -434,17 +428,15 @@ void TestDocument::CheckTestDuration(StartResult& result) {
   test_.TestDuration = static_cast<quint16>(*seconds);
 }
 
-DocumentChange TestDocument::NewTest() {
+void TestDocument::NewTest() {
   testStartTime_ = Now();
   RecordAction(kActionNewTest, testStartTime_);
   NewManualSequence();
-  return {};
 }
 
-DocumentChange TestDocument::ManualSwitchingChosen() {
+void TestDocument::ManualSwitchingChosen() {
   NewManualSequence();
   testStartTime_ = Now();
-  return {};
 }
 
 void TestDocument::NewManualSequence() {
@@ -497,12 +489,9 @@ void TestDocument::StepRange(int direction) {
   SendRange();
 }
 
-DocumentChange TestDocument::FinishRangeStep() {
+void TestDocument::FinishRangeStep() {
   RecordAction(kActionRangeSettled);
   BuildReport();
-  DocumentChange change;
-  change.report = true;
-  return change;
 }
 
 void TestDocument::StandardChanged() {
@@ -514,7 +503,7 @@ void TestDocument::StandardChanged() {
   ResetMeterExtremes();
 }
 
-DocumentChange TestDocument::StandardSettled() {
+void TestDocument::StandardSettled() {
   RecordAction(kActionStandardSettled);
   if (setup_.Setup.ComboBox1 == 0) {
     // Harmonics are measured on the range the analyser picks itself.
@@ -524,15 +513,11 @@ DocumentChange TestDocument::StandardSettled() {
   }
   RequestData();
   BuildReport();
-  DocumentChange change;
-  change.report = true;
-  return change;
 }
 
 DocumentChange TestDocument::DisplayChosen(DisplayGroup group) {
   DocumentChange change = ClearGraphArea();
   BuildReport();
-  change.report = true;
   const bool harmonics = group == DisplayGroup::Harmonics;
   const int item = harmonics ? setup_.Setup.RadioGroup1 : setup_.Setup.RadioGroup2;
   if (item < 0 || item > (harmonics ? 2 : 3)) return change;
@@ -796,7 +781,7 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
       setup_.Setup.RadioButton2 = false;
     }
     StandardChanged();
-    change |= StandardSettled();
+    StandardSettled();
   }
   if (HarmonicsSettingsDiffer(before, after) && setup_.Setup.RadioGroup1 != 0) {
     setup_.Setup.RadioGroup1 = 0;
@@ -808,7 +793,7 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
   setup_.Setup = after;
   if (after.RadioGroup1 != harmonicsDisplay) change |= DisplayChosen(DisplayGroup::Harmonics);
   if (after.RadioGroup2 != flickerDisplay) change |= DisplayChosen(DisplayGroup::Flicker);
-  if (manualChosen) change |= ManualSwitchingChosen();
+  if (manualChosen) ManualSwitchingChosen();
   return change;
 }
 
@@ -822,23 +807,15 @@ DocumentChange TestDocument::ReplayAction(const QByteArray& payload) {
     if (at.isValid()) clock_ = at;
   }
   if (action == kActionStart) return StartOrAbort().change;
-  if (action == kActionNewTest) return NewTest();
+  if (action == kActionNewTest) NewTest();
   if (action == kActionFreeRun) return FreeRun();
-  if (action == kActionRangeUp || action == kActionRangeDown) {
-    StepRange(action == kActionRangeUp ? +1 : -1);
-    return FinishRangeStep();
-  }
-  if (action == kActionStandardChanged) {
-    StandardChanged();
-    return {};
-  }
-  // The records that came while it settled are in the report now.
-  if (action == kActionRangeSettled) return FinishRangeStep();
-  if (action == kActionStandardSettled) return StandardSettled();
-  if (action == kActionSetUpLoading || action == kActionSetUpLoaded) {
-    setUpLoading_ = action == kActionSetUpLoading;
-    return {};
-  }
+  if (action == kActionRangeUp || action == kActionRangeDown) StepRange(action == kActionRangeUp ? +1 : -1);
+  if (action == kActionStandardChanged) StandardChanged();
+  // The report built as the live one built it: at once for recordings that
+  // do not mark the settling, again once the records of the settling came.
+  if (action == kActionRangeUp || action == kActionRangeDown || action == kActionRangeSettled) FinishRangeStep();
+  if (action == kActionStandardSettled) StandardSettled();
+  if (action == kActionSetUpLoading || action == kActionSetUpLoaded) setUpLoading_ = action == kActionSetUpLoading;
   if (action == kActionToggleLock) return ToggleLock().change;
   return {};
 }

@@ -92,7 +92,6 @@ struct DocumentChange {
   GraphChange graphChange;        // what the last draw changed on GraphBitmap
   GraphState graphBefore;         // the graph state the last draw started from
   bool setupChanged = false;      // a replayed state changed the set-up
-  bool report = false;            // the report lines changed
 
   DocumentChange& operator|=(const DocumentChange& later);
 };
@@ -197,9 +196,9 @@ class TestDocument {
   // "Start" or "Abort": what the start button does as the test stands.
   StartResult StartOrAbort();
   // "New Test": a new manual sequence is prepared; the finished report stays.
-  DocumentChange NewTest();
+  void NewTest();
   // "Manual Switching" chosen: a new sequence, as "New Test".
-  DocumentChange ManualSwitchingChosen();
+  void ManualSwitchingChosen();
   DocumentChange FreeRun();
   void Hold();
   void ResetMeter();
@@ -212,13 +211,13 @@ class TestDocument {
   // "Range Up" (-1) or "Range Down" (+1): the new range is asked for; the
   // report is rebuilt by FinishRangeStep once its records have come.
   void StepRange(int direction);
-  DocumentChange FinishRangeStep();
+  void FinishRangeStep();
   // The document's side of a change of standard: the test in hand and its
   // report are given up and the meter extremes reset; once the analyser's
   // records of the new standard have come, StandardSettled asks for the
   // ones the display needs and builds the report.
   void StandardChanged();
-  DocumentChange StandardSettled();
+  void StandardSettled();
   // The document's side of a new choice in one of the two display groups
   // (the one of the standard not chosen reacts too): the graph area
   // cleared, the report rebuilt, the records the display needs asked for,
@@ -259,7 +258,6 @@ class TestDocument {
   RecordedState TakeRecordedState() const;
   // A new recording begins with each test (the first step of a manual
   // sequence) and runs until the next one begins or the document goes.
-  bool Recording() const { return recording_ != nullptr; }
   void RecordAction(const char* action);
   void RecordAction(const char* action, const QDateTime& at);
   void RecordSent(const QByteArray& command);
@@ -271,7 +269,6 @@ class TestDocument {
   // One entry of a recording that began at `start`, handled as the live
   // document handled it. Nothing is recorded and nothing is sent.
   DocumentChange ReplayEntry(const QDateTime& start, const RecordingEntry& entry);
-  bool Replaying() const { return replaying_; }
   void SetReplaying() { replaying_ = true; }
 
  private:
