@@ -39,30 +39,6 @@ QString WriteRecording(const QString& path) {
   return path;
 }
 
-// A manual sequence of three steps run to its end, as the window records it.
-QString WriteManualSequence(const QString& path) {
-  RecordingWriter writer(path);
-  writer.Append({EntryKind::Begin, 0, "2026-12-08T10:00:00.000"});
-  RecordedState state;
-  state.Setup.ComboBox1 = 1;
-  state.Setup.RadioButton1 = false;
-  state.Setup.RadioButton2 = true;
-  state.Setup.Edit1 = QStringLiteral("3");
-  state.Setup.Edit7 = QStringLiteral("60");
-  writer.Append({EntryKind::State, 0, EncodeState(state)});
-  quint32 at = 0;
-  for (const QByteArray dmax : {"1.00", "3.00", "2.00"}) {
-    writer.Append({EntryKind::Action, at += 1000, QByteArray(kActionStart) + " 2026-12-08T10:00:00.000"});
-    for (const QByteArray status : {"T    1", "Q     "}) {
-      RecordBuilder record;
-      record.status = status;
-      writer.Append({EntryKind::Received, at += 1000, record.Line('H', FlickerBody({{25, dmax}})).chopped(1)});
-    }
-  }
-  writer.Append({EntryKind::End, at + 500, {}});
-  return path;
-}
-
 }  // namespace
 
 class TestRecordingReview : public QObject {
@@ -71,7 +47,6 @@ class TestRecordingReview : public QObject {
  private slots:
   void reviewBesideTheLiveWindow();
   void openedFromTheMenu();
-  void replayRaisesNoDialogs();
   void endedOrSoughtInsideAReplayedWait_data();
   void endedOrSoughtInsideAReplayedWait();
 };
@@ -196,23 +171,6 @@ void TestRecordingReview::endedOrSoughtInsideAReplayedWait() {
   QTRY_VERIFY(alive.isNull());
   QCOMPARE(live.Ui().Label42->text(), QStringLiteral("live"));
   QCOMPARE(live.Sent(), QByteArray());
-}
-
-// What the replayed sequence said to its operator is not said again.
-void TestRecordingReview::replayRaisesNoDialogs() {
-  TWindowRig live;
-  QVERIFY(live.Ready());
-  auto* review = new RecordingReview(ReadRecordingFile(WriteManualSequence(live.FilePath(QStringLiteral("RUN9.qxr")))),
-                                     QStringLiteral("RUN9.qxr"), live.Dialogs());
-  QPointer<RecordingReview> alive(review);
-  review->SeekTo(review->Duration());
-  QCOMPARE(review->Window().Form().Button5->text(), QStringLiteral("Test has Finished"));
-  review->SeekTo(0);
-  review->SeekTo(review->Duration());
-  QCOMPARE(live.Dialogs().Texts(QStringLiteral("information")), QStringList());
-  QVERIFY(live.Dialogs().shown.isEmpty());
-  review->Bar().close();
-  QTRY_VERIFY(alive.isNull());
 }
 
 QTEST_MAIN(TestRecordingReview)
