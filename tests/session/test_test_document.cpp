@@ -67,7 +67,7 @@ class TestTestDocument : public QObject {
   void phaseFollowsTheAnalyser_data();
   void phaseFollowsTheAnalyser();
   void startSendsTheSetUpItCaptures();
-  void finishedReportKeepsItsSetUp();
+  void sequenceKeepsItsFirstStepsSetUp();
   void recordingReplaysToTheSameReport();
 };
 
@@ -125,29 +125,11 @@ void TestTestDocument::startSendsTheSetUpItCaptures() {
   QCOMPARE(commands.sent, QByteArray("T:A;"));
 }
 
-void TestTestDocument::finishedReportKeepsItsSetUp() {
+// A manual sequence is one test: what is set between its steps is the next
+// test's; a change of standard gives the finished test up with its report.
+void TestTestDocument::sequenceKeepsItsFirstStepsSetUp() {
   TestWorkingFolder folder;
   CommandLog commands;
-  TestDocument document(commands);
-  StationSetup setup = FlickerSetup(false);
-  setup.Setup.CheckBox5 = true;
-  setup.Setup.Edit7 = QStringLiteral("7200");
-  document.SetSetup(setup);
-  Play(document, "STTQQ");
-  const QStringList finished = Lines(document.Report(), false);
-  QVERIFY(finished.join('\n').contains(QStringLiteral("7200")));
-
-  // The next test prepared: other options, other identification.
-  StationSetup next = FlickerSetup(false);
-  next.Setup.CheckBox6 = false;
-  next.EquipmentUnderTest = QStringLiteral("Toaster T-1");
-  document.SetSetup(next);
-  Play(document, "QQ");
-  document.BuildReport();
-  QCOMPARE(Lines(document.Report(), false), finished);
-
-  // A manual sequence is one test: what is set between its steps is the
-  // next test's.
   TestDocument sequence(commands);
   StationSetup manual = FlickerSetup(true, 2);
   sequence.SetSetup(manual);
@@ -162,17 +144,11 @@ void TestTestDocument::finishedReportKeepsItsSetUp() {
   QCOMPARE(sequence.Report().Text(0), QStringLiteral("Report Number        : 6"));
   QCOMPARE(sequence.Report().Text(2), QStringLiteral("Equipment Under Test : Kettle KX-2"));
 
-  // The next start describes the next test.
-  Play(document, "S");
-  QVERIFY(Lines(document.Report(), false).join('\n').contains(QStringLiteral("Toaster T-1")));
-  // A change of standard gives the finished test up with its report.
-  document.SetSetup(setup);
-  Play(document, "TQ");
-  StationSetup harmonics;
-  document.SetSetup(harmonics);
-  document.StandardChanged();
-  document.StandardSettled();
-  QCOMPARE(document.ReportedSetup(), harmonics);
+  const StationSetup harmonics;
+  sequence.SetSetup(harmonics);
+  sequence.StandardChanged();
+  sequence.StandardSettled();
+  QCOMPARE(sequence.ReportedSetup(), harmonics);
 }
 
 void TestTestDocument::recordingReplaysToTheSameReport() {
