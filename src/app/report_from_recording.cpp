@@ -10,7 +10,7 @@
 #include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
 #include "persist/working_folder.h"
-#include "record/recording_format.h"
+#include "record/recording_reader.h"
 #include "report/report_files.h"
 #include "report/report_pdf.h"
 #include "session/test_document.h"
@@ -34,16 +34,21 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
     messages << "veltrix: " << outPath << ": the report is written as .txt, .csv or .pdf" << Qt::endl;
     return 2;
   }
-  const RecordingContents recording = ReadRecordingFile(recordingPath);
-  if (!recording.Problem.isEmpty()) messages << "veltrix: " << recording.Problem << Qt::endl;
-  if (!recording.Start.isValid()) return 2;
+  // Read as it plays: the memory taken does not grow with the recording.
+  RecordingReader recording(recordingPath);
+  if (!recording.Start().isValid()) {
+    messages << "veltrix: " << recording.Problem() << Qt::endl;
+    return 2;
+  }
 
   // Played into a document of its own: no window, nothing sent.
   SilentCommands silent;
   TestDocument document(silent);
   document.SetReplaying();
   document.SetFaceColour(QGuiApplication::palette().color(QPalette::Button));
-  for (const RecordingEntry& entry : recording.Entries) document.ReplayEntry(recording.Start, entry);
+  RecordingEntry entry;
+  while (recording.Next(entry)) document.ReplayEntry(recording.Start(), entry);
+  if (!recording.Problem().isEmpty()) messages << "veltrix: " << recording.Problem() << Qt::endl;
 
   QByteArray bytes;
   switch (*form) {
@@ -74,5 +79,5 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
     messages << "veltrix: " << outPath << ": " << error << Qt::endl;
     return 1;
   }
-  return recording.Problem.isEmpty() ? 0 : 1;
+  return recording.Problem().isEmpty() ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "persist/working_folder.h"
+#include "record/recording_reader.h"
 
 namespace {
 
@@ -131,29 +132,28 @@ QByteArray InflateGzipMembers(const QByteArray& compressed, QString* problem) {
   return out;
 }
 
-RecordingContents ReadRecordingBytes(const QByteArray& compressed) {
-  QString inflateProblem;
-  const QByteArray stream = InflateGzipMembers(compressed, &inflateProblem);
-  RecordingContents contents = DecodeRecording(stream);
-  // Damage to the compression explains a recording that stops short; what
-  // uncompresses into something else is no recording, damaged or not.
-  const bool foreign = stream.size() >= static_cast<qsizetype>(std::strlen(kRecordingMagic)) && !stream.startsWith(kRecordingMagic);
-  if (!inflateProblem.isEmpty() && !foreign) contents.Problem = inflateProblem;
+namespace {
+
+RecordingContents ReadAll(RecordingReader& reader) {
+  RecordingContents contents;
+  contents.Start = reader.Start();
+  RecordingEntry entry;
+  while (reader.Next(entry)) contents.Entries.append(entry);
+  contents.Problem = reader.Problem();
+  contents.Ended = reader.Ended();
   return contents;
 }
 
+}  // namespace
+
+RecordingContents ReadRecordingBytes(const QByteArray& compressed) {
+  RecordingReader reader(compressed);
+  return ReadAll(reader);
+}
+
 RecordingContents ReadRecordingFile(const QString& path) {
-  QFile file(path);
-  RecordingContents contents;
-  if (!file.open(QIODevice::ReadOnly)) {
-    contents.Problem = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), file.errorString());
-    return contents;
-  }
-  contents = ReadRecordingBytes(file.readAll());
-  if (!contents.Problem.isEmpty()) {
-    contents.Problem = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), contents.Problem);
-  }
-  return contents;
+  RecordingReader reader(path);
+  return ReadAll(reader);
 }
 
 QString RecordingPathForReport(const QString& reportPath) {

@@ -49,13 +49,17 @@ QString PadColumn(const QString& text, int width) {
 }
 
 void WriteHarmonicReportRows(const HarmonicsModel& model, ReportStore& report) {
+  WriteHarmonicReportRows(model, model.HarmonicText[2][1], report);
+}
+
+void WriteHarmonicReportRows(const HarmonicsModel& model, const QString& fundamentalAmps, ReportStore& report) {
   // Forty rows for every harmonics record: built in place, one allocation a
   // row.
   const int b = report.BodyStart();
   report.SetLineCount(b + 44);
   QString fundamental = QStringLiteral("Fundamental : ");
   AppendColumn(fundamental, model.HarmonicText[1][1], kColumn);
-  AppendColumn(fundamental, model.HarmonicText[2][1], kColumn);
+  AppendColumn(fundamental, fundamentalAmps, kColumn);
   report.SetText(b + 1, fundamental);
   const QLatin1Char comma(',');
   for (int n = 2; n <= 41; ++n) {

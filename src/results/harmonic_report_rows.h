@@ -14,3 +14,6 @@ QString PadColumn(const QString& text, int width);
 // at body start + 1, harmonics 2..40 and the "21 - 39" figure at body start
 // + 2 .. + 41, and the line count body start + 44.
 void WriteHarmonicReportRows(const HarmonicsModel& model, ReportStore& report);
+// The same with the present fundamental as it stood when the rows were due
+// (the model's own follows every line).
+void WriteHarmonicReportRows(const HarmonicsModel& model, const QString& fundamentalAmps, ReportStore& report);

@@ -20,7 +20,8 @@ quint8 VerdictOf(char ch) {
   return 255;
 }
 
-bool ReadTables(const QByteArray& line, HarmonicsModel& model) {
+// Without a model, only whether the tables read whole.
+bool ReadTables(const QByteArray& line, HarmonicsModel* model) {
   const QByteArrayView section(line.constData() + kSectionStart, kSectionLength);
   qsizetype position = 0;
   for (int table = 1; table <= HarmonicsModel::kTables; ++table) {
@@ -31,26 +32,27 @@ bool ReadTables(const QByteArray& line, HarmonicsModel& model) {
       QByteArrayView value = section.sliced(position, end - position);
       position = end + 1;
       if (value.isEmpty()) return false;
+      if (model == nullptr) continue;
       if (IsPrefix(value.front())) value = value.sliced(1);
       const int index = q + 1;
       if (const std::optional<float> number = ParseSingle(value)) {
-        model.HarmonicText[table][index] = QString::fromLatin1(value);
-        model.HarmonicValue[table][index] = *number;
+        model->HarmonicText[table][index] = QString::fromLatin1(value);
+        model->HarmonicValue[table][index] = *number;
       } else {
-        model.HarmonicText[table][index] = QStringLiteral("-");
-        model.HarmonicValue[table][index] = 0.0f;
+        model->HarmonicText[table][index] = QStringLiteral("-");
+        model->HarmonicValue[table][index] = 0.0f;
       }
     }
   }
   return true;
 }
 
-bool ReadVerdicts(const QByteArray& line, HarmonicsModel& model) {
+bool ReadVerdicts(const QByteArray& line, HarmonicsModel* model) {
   if (line[kVerdictMarker] != 'R') return true;
   for (int harmonic = 2; harmonic <= 40; ++harmonic) {
     const qsizetype index = kVerdictMarker + harmonic - 1;
     if (index >= line.size()) return false;
-    model.HarmonicVerdict[harmonic] = VerdictOf(line[index]);
+    if (model != nullptr) model->HarmonicVerdict[harmonic] = VerdictOf(line[index]);
   }
   return true;
 }
@@ -59,5 +61,16 @@ bool ReadVerdicts(const QByteArray& line, HarmonicsModel& model) {
 
 bool ReadHarmonicsRecord(const QByteArray& line, HarmonicsModel& model) {
   if (line.size() < kMinimumLength) return true;
-  return ReadTables(line, model) && ReadVerdicts(line, model);
+  return ReadTables(line, &model) && ReadVerdicts(line, &model);
+}
+
+bool HarmonicsRecordHasTables(const QByteArray& line) { return line.size() >= kMinimumLength; }
+
+void ReadHarmonicVerdicts(const QByteArray& line, HarmonicsModel& model) { ReadVerdicts(line, &model); }
+
+void ReadHarmonicTables(const QByteArray& line, HarmonicsModel& model) { ReadTables(line, &model); }
+
+bool HarmonicsRecordReadsWhole(const QByteArray& line) {
+  if (line.size() < kMinimumLength) return true;
+  return ReadTables(line, nullptr) && ReadVerdicts(line, nullptr);
 }

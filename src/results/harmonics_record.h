@@ -14,3 +14,12 @@
 // inside the section, an empty value, or a verdict position past the end of
 // the line. What was read before that point is kept.
 bool ReadHarmonicsRecord(const QByteArray& line, HarmonicsModel& model);
+// Whether ReadHarmonicsRecord would read the line whole, without reading it.
+bool HarmonicsRecordReadsWhole(const QByteArray& line);
+
+// A record that reads whole, read in its two parts, for a reader that takes
+// the tables only once they are looked at: the tables of a whole record are
+// all written again by the next whole one.
+bool HarmonicsRecordHasTables(const QByteArray& line);
+void ReadHarmonicVerdicts(const QByteArray& line, HarmonicsModel& model);
+void ReadHarmonicTables(const QByteArray& line, HarmonicsModel& model);

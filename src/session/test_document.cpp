@@ -270,10 +270,21 @@ void TestDocument::HandleAssessmentFields(const LineFields& fields) {
 }
 
 bool TestDocument::HandleHarmonicsRecord(const QByteArray& line, DocumentChange& change) {
-  // A cut-short record ends the line here; its report rows wait for a
-  // whole one.
-  if (!ReadHarmonicsRecord(line, harmonics_)) return false;
-  WriteHarmonicReportRows(harmonics_, report_);
+  if (!HarmonicsRecordReadsWhole(line)) {
+    // A cut-short record ends the line here with what it read kept; its
+    // report rows wait for a whole one, and the rows still due are those of
+    // the model before it.
+    WriteDueHarmonicRows();
+    return ReadHarmonicsRecord(line, Model());
+  }
+  if (HarmonicsRecordHasTables(line)) {
+    // The tables are read once something looks at them: a replay skips
+    // those of the records nothing looked at.
+    ReadHarmonicVerdicts(line, harmonics_);
+    dueTables_ = line;
+  }
+  harmonicRowsDue_ = true;
+  dueFundamental_ = harmonics_.HarmonicText[2][1];
   change.harmonics = true;
   if (setup_.Setup.RadioGroup1 == 1) change |= DrawHarmonicsHistogram();
   return true;
@@ -288,7 +299,7 @@ void TestDocument::HandleFlickerRecord(const QByteArray& line, DocumentChange& c
   // of the report; the records that keep coming while the results are held
   // must not write over it.
   if (!reportHoldsSequence_) {
-    WriteFlickerReportRows(flicker_, options, report_);
+    WriteFlickerReportRows(flicker_, options, Rows());
   }
   change.flicker = true;
 }
@@ -323,7 +334,7 @@ void TestDocument::RecordStepResult(DocumentChange& change) {
   const ManualSwitchingView view = EvaluateSteps();
   std::map<std::pair<int, int>, QString> cells;
   for (const GridCell& cell : view.cells) cells[{cell.column, cell.row}] = cell.text;
-  WriteManualResultsHeading(report_);
+  WriteManualResultsHeading(Rows());
   QList<std::array<QString, 4>> stepCells;
   for (int s = 1; s <= test_.StepNumber; ++s) {
     const StepCellPlace place = StepCellsAt(s);
@@ -334,7 +345,7 @@ void TestDocument::RecordStepResult(DocumentChange& change) {
     }
     stepCells << row;
   }
-  WriteManualReportRows(stepCells, view.combined, report_);
+  WriteManualReportRows(stepCells, view.combined, Rows());
   reportHoldsSequence_ = true;
 }
 
@@ -528,9 +539,10 @@ DocumentChange TestDocument::DisplayChosen(DisplayGroup group) {
 }
 
 void TestDocument::ClearResults() {
-  harmonics_.Clear();
+  WriteDueHarmonicRows();
+  Model().Clear();
   samples_.Clear();
-  report_.ClearLines();
+  Rows().ClearLines();
   // The flicker summary with it.
   NewManualSequence();
 }
@@ -632,10 +644,10 @@ ReportSnapshot TestDocument::TakeReportSnapshot() const {
 
 void TestDocument::ClearReport() {
   reportHoldsSequence_ = false;
-  ::ClearReport(TakeReportSnapshot(), report_);
+  ::ClearReport(TakeReportSnapshot(), Rows());
 }
 
-void TestDocument::BuildReport() { ::BuildReport(TakeReportSnapshot(), report_); }
+void TestDocument::BuildReport() { ::BuildReport(TakeReportSnapshot(), Rows()); }
 
 // --- the graph ------------------------------------------------------------------
 
@@ -661,9 +673,23 @@ DocumentChange TestDocument::DrawHarmonicsHistogram() {
   // The scale is chosen once, by this drawing; a denser copy starts from
   // the same state.
   change.graphBefore = graph_;
-  change.graphChange = histogramDrawing_.Draw(graphBitmap_, graph_, harmonics_, FirstChar(fields_.CurrentRangeCode));
+  change.graphChange = histogramDrawing_.Draw(graphBitmap_, graph_, Model(), FirstChar(fields_.CurrentRangeCode));
   change.histogramDrawn = true;
   return change;
+}
+
+HarmonicsModel& TestDocument::Model() const {
+  if (!dueTables_.isEmpty()) {
+    ReadHarmonicTables(dueTables_, harmonics_);
+    dueTables_.clear();
+  }
+  return harmonics_;
+}
+
+void TestDocument::WriteDueHarmonicRows() const {
+  if (!harmonicRowsDue_) return;
+  harmonicRowsDue_ = false;
+  WriteHarmonicReportRows(Model(), dueFundamental_, report_);
 }
 
 // --- recording --------------------------------------------------------------------

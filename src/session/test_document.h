@@ -115,11 +115,11 @@ class TestDocument {
   // --- what it holds ------------------------------------------------------
   const RecordFields& Fields() const { return fields_; }
   const MeterExtremes& Extremes() const { return extremes_; }
-  const HarmonicsModel& Harmonics() const { return harmonics_; }
+  const HarmonicsModel& Harmonics() const { return Model(); }
   const FlickerResults& Flicker() const { return flicker_; }
   const ManualSteps& Steps() const { return manualSteps_; }
   const WaveformSamples& Samples() const { return samples_; }
-  const ReportStore& Report() const { return report_; }
+  const ReportStore& Report() const { return Rows(); }
   const TestState& Test() const { return test_; }
   TestPhase Phase() const { return phase_; }
   const SummaryPanel& Summary() const { return summary_; }
@@ -136,9 +136,12 @@ class TestDocument {
   // For whoever sets a state up directly rather than by lines and actions:
   // tools that prepare a document, and tests.
   RecordFields& Fields() { return fields_; }
-  HarmonicsModel& Harmonics() { return harmonics_; }
+  HarmonicsModel& Harmonics() {
+    WriteDueHarmonicRows();
+    return Model();
+  }
   ManualSteps& Steps() { return manualSteps_; }
-  ReportStore& Report() { return report_; }
+  ReportStore& Report() { return Rows(); }
   TestState& Test() { return test_; }
 
   // The panels as they stand, and the set-up the report describes: the one
@@ -314,7 +317,11 @@ class TestDocument {
   RxLineFramer framer_;
   RecordFields fields_;
   MeterExtremes extremes_;
-  HarmonicsModel harmonics_;
+  // The tables of the last whole harmonics record, read into the model
+  // once something looks at it (Model()).
+  mutable HarmonicsModel harmonics_;
+  mutable QByteArray dueTables_;
+  HarmonicsModel& Model() const;
   FlickerResults flicker_;
   ManualSteps manualSteps_;
   WaveformSamples samples_;
@@ -322,7 +329,18 @@ class TestDocument {
   DerivedReadings readings_;
   std::optional<int> memoFlags_;
   QString statusText_;
-  ReportStore report_;
+  // Every harmonics record rewrites the same rows of the report, from the
+  // model alone: they are written once something reads the report, writes
+  // other rows, or changes the model otherwise, rather than 28 times a
+  // second.
+  mutable ReportStore report_;
+  mutable bool harmonicRowsDue_ = false;
+  QString dueFundamental_;
+  void WriteDueHarmonicRows() const;
+  ReportStore& Rows() const {
+    WriteDueHarmonicRows();
+    return report_;
+  }
 
   GraphState graph_;
   QColor faceColour_;
