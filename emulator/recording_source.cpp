@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -94,8 +95,10 @@ bool RecordingSource::Load(const std::string& path, std::string& error)
                 error = "cut short";
             break;
         }
+        // A time before the line before it (damage) plays at once after it.
         if (kind == 'R')
-            lines_.push_back({ms / 1000.0, stream.substr(at + EntryHeader, length) + '\n'});
+            lines_.push_back({std::max(ms / 1000.0, lines_.empty() ? 0.0 : lines_.back().seconds),
+                              stream.substr(at + EntryHeader, length) + '\n'});
         at += EntryHeader + length;
     }
     if (at < stream.size() && error.empty())

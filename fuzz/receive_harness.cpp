@@ -19,6 +19,7 @@ class SilentDialogs : public OperatorDialogs {
   void ShowMessage(const QString&) override {}
   void ShowWarning(const QString&) override {}
   void ShowInformation(const QString&) override {}
+  void ShowNotice(const QString&) override {}
   bool Confirm(const QString&) override { return false; }
   void ShowError(const QString&) override {}
   std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {

@@ -4,6 +4,7 @@
 
 #include "app/port_chooser.h"
 #include "app/window_placement.h"
+#include "persist/settings_file.h"
 #include "ui_connect.h"
 
 TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConnectform) {
@@ -14,6 +15,7 @@ TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConne
   FixClientSize(this, width(), height());
   // The devices present, beside the number.
   portChooser_ = PortChooser::AttachBeside(ui->Edit1, this);
+  ui->SpinEdit1->setRange(ProgramSettings::kMinRecordingsLimit, ProgramSettings::kMaxRecordingsLimit);
   // The service panel covers the report number frame when it shows.
   ui->Panel3->setAutoFillBackground(true);
   connect(ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -27,10 +29,12 @@ TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConne
 
 TConnectform::~TConnectform() { delete ui; }
 
-void TConnectform::Prepare(quint8 comPort, quint32 reportCounter) {
+void TConnectform::Prepare(quint8 comPort, quint32 reportCounter, qint32 recordingsLimitMB, qint64 recordingsUseBytes) {
   ui->Panel3->hide();
   ui->Edit1->setText(QString::number(comPort));
   ui->Edit2->setText(QString::number(static_cast<quint64>(reportCounter) + 1));
+  ui->SpinEdit1->setValue(recordingsLimitMB);
+  ui->Label4->setText(QStringLiteral("%1 MB in use").arg(double(recordingsUseBytes) / 1e6, 0, 'f', 1));
 }
 
 void TConnectform::mousePressEvent(QMouseEvent* event) {

@@ -8,7 +8,8 @@ namespace Ui {
 class TConnectform;
 }
 
-// Settings dialog: the serial port number and the number of the next report.
+// Settings dialog: the serial port number, the number of the next report,
+// and the size the recordings folder is kept within, beside its use now.
 // A right-button press on its background uncovers a small panel that sends
 // a typed command to the analyser, for service use.
 class TConnectform : public QDialog {
@@ -21,7 +22,7 @@ class TConnectform : public QDialog {
   Ui::TConnectform& Form() { return *ui; }
   PortChooser& PortList() { return *portChooser_; }
   // What the dialog shows when it comes up; the service panel is hidden.
-  void Prepare(quint8 comPort, quint32 reportCounter);
+  void Prepare(quint8 comPort, quint32 reportCounter, qint32 recordingsLimitMB, qint64 recordingsUseBytes);
 
  signals:
   // "Accept": the dialog's result is already OK when this is raised.

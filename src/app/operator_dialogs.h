@@ -40,6 +40,9 @@ class OperatorDialogs {
   }
   // An information box with an OK button.
   virtual void ShowInformation(const QString& text) = 0;
+  // A warning that waits for no one: the box stays until it is closed
+  // while the program goes on at once.
+  virtual void ShowNotice(const QString& text) = 0;
   // A confirmation box with Yes and No; true for Yes.
   virtual bool Confirm(const QString& text) = 0;
   // The default error box for an error that escaped an event reaction.

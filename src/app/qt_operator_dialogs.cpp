@@ -54,6 +54,13 @@ void QtOperatorDialogs::ShowMessage(const QString& text) { Box(parent_, QMessage
 
 void QtOperatorDialogs::ShowWarning(const QString& text) { Box(parent_, QMessageBox::Warning, text); }
 
+void QtOperatorDialogs::ShowNotice(const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, parent_);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
+
 void QtOperatorDialogs::ShowWarningWithDetails(const QString& text, const QString& details) {
   QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, parent_);
   box.setDetailedText(details);

@@ -18,6 +18,7 @@ class QtOperatorDialogs : public OperatorDialogs {
   void ShowWarning(const QString& text) override;
   void ShowWarningWithDetails(const QString& text, const QString& details) override;
   void ShowInformation(const QString& text) override;
+  void ShowNotice(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
   std::optional<QString> InputBox(const QString& caption, const QString& prompt,

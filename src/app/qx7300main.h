@@ -168,6 +168,8 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // settings have been loaded at start-up.
   void SaveSettings();
   void ReadSettings();
+  // recordings/ is kept within this size from now on.
+  void UseRecordingsLimit(qint32 megabytes);
   void DefaultsProcedure();
 
 
@@ -310,10 +312,10 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // --- recording (qx7300main_recording.cpp) -------------------------------
   // "&Open Recording...": the recording reviewed in a window of its own.
   void OpenRecording1Click();
-  // The recording of the test in hand, made a whole file, as the file to
-  // save beside a report; nullopt when there is none (before any test, or
-  // for a recalled report).
-  std::optional<FileToSave> RecordingBeside(const QString& reportPath);
+  // The recording of the report shown, made a whole file, to save beside
+  // it: the test in hand's, or the one a recalled report was kept with;
+  // nullopt when there is none.
+  std::optional<QByteArray> RecordingOfShownReport();
 
   void ApplyDesignAppearance();
   void ConfigureDisplayGrids();

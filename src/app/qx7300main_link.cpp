@@ -13,6 +13,8 @@
 #include "app/qx7300main.h"
 #include "link/port_binding.h"
 #include "link/decimal_text.h"
+#include "persist/working_folder.h"
+#include "record/recordings_folder.h"
 #include "serial/port_access.h"
 #include "serial/serial_port.h"
 #include "ui_connect.h"
@@ -95,7 +97,8 @@ void Tqx7300form::UseOffline() {
 
 void Tqx7300form::Settings2Click() {
   if (companions_.connectform == nullptr) return;
-  companions_.connectform->Prepare(shell_.ComPortNumber, document_->ReportCounter());
+  companions_.connectform->Prepare(shell_.ComPortNumber, document_->ReportCounter(), shell_.RecordingsLimitMB,
+                                   RecordingsFolderUse(WorkingFolderPath(QLatin1String(kRecordingsFolderName))));
   companions_.connectform->exec();
   // Whatever was chosen: the port follows the number kept.
   SerialPort1_->SetComNumber(shell_.ComPortNumber);
@@ -121,4 +124,6 @@ void Tqx7300form::AcceptSettings() {
   const int next = WholeNumberOrThrow(form.Edit2->text(), std::numeric_limits<int>::min(),
                                       std::numeric_limits<int>::max());
   document_->SetReportCounter(static_cast<quint32>(next - 1));
+  UseRecordingsLimit(form.SpinEdit1->value());
+  document_->PruneRecordingsFolder();
 }

@@ -3,7 +3,10 @@
 // entries.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
+
+#include <algorithm>
 
 #include "app/operator_dialogs.h"
 #include "app/preview.h"
@@ -11,6 +14,7 @@
 #include "persist/configuration_file.h"
 #include "persist/safe_file_writer.h"
 #include "persist/working_folder.h"
+#include "record/recording_format.h"
 #include "report/graphic_printout.h"
 #include "report/report_files.h"
 #include "report/report_pdf.h"
@@ -58,6 +62,37 @@ std::optional<QByteArray> FileContents(const QString& path) {
 // name: RUN7.TXT finds run7.hac.
 QString CompanionOf(const QString& reportPath) {
   return PathIgnoringCase(CompanionConfigurationPath(reportPath));
+}
+
+// The reports that share the name of the files of a save (RUN7.TXT with the
+// set-up beside it, RUN7.CSV, RUN7.pdf) and are not among them.
+QStringList OtherReportsOfName(const QList<FileToSave>& files) {
+  const QFileInfo first(files.first().path);
+  const qsizetype dot = first.fileName().lastIndexOf(QLatin1Char('.'));
+  const QString base = dot > 0 ? first.fileName().left(dot) : first.fileName();
+  QStringList others;
+  for (const char* extension : {"TXT", "CSV", "pdf"}) {
+    const QString path = PathIgnoringCase(first.dir().filePath(base + QLatin1Char('.') + QLatin1String(extension)));
+    const bool saved = std::any_of(files.begin(), files.end(), [&path](const FileToSave& file) {
+      return QFileInfo(file.path).absoluteFilePath().compare(QFileInfo(path).absoluteFilePath(), Qt::CaseInsensitive) == 0;
+    });
+    if (saved || !QFileInfo(path).isFile()) continue;
+    others << path;
+    // A text report goes with the set-up saved beside it.
+    if (QString(QLatin1String(extension)) == QStringLiteral("TXT") && QFileInfo(CompanionOf(path)).isFile()) others << CompanionOf(path);
+  }
+  return others;
+}
+
+QString AnotherTestsReportsText(const QStringList& others, const QString& recordingPath, const QString& reportPath,
+                                bool withRecording) {
+  QStringList names;
+  for (const QString& other : others) names << QFileInfo(other).fileName();
+  const QString recording = QFileInfo(recordingPath).fileName();
+  return QStringLiteral("%1 belong to another test, recorded in %2. Saving %3 %4. Remove %1 as well, so that "
+                        "no report stands beside another test's recording?\n(No: nothing is saved.)")
+      .arg(names.join(QStringLiteral(", ")), recording, QFileInfo(reportPath).fileName(),
+           withRecording ? QStringLiteral("puts this test's recording in its place") : QStringLiteral("removes it, since this report has none"));
 }
 
 }  // namespace
@@ -161,8 +196,8 @@ void Tqx7300form::SavePdfReportFile() {
   SaveReportFiles(path, {{path, pdf}});
 }
 
-std::optional<FileToSave> Tqx7300form::RecordingBeside(const QString& reportPath) {
-  if (recalled_) return std::nullopt;
+std::optional<QByteArray> Tqx7300form::RecordingOfShownReport() {
+  if (recalled_) return recalled_->Recording;
   bool failed = false;
   QString recordingPath;
   std::optional<QByteArray> bytes = document_->RecordingBytes(&failed, &recordingPath);
@@ -171,13 +206,25 @@ std::optional<FileToSave> Tqx7300form::RecordingBeside(const QString& reportPath
     dialogs_.ShowWarning(QStringLiteral("The test's recording %1 could not be written; the report is saved without it.")
                              .arg(QDir::toNativeSeparators(recordingPath)));
   }
-  if (!bytes) return std::nullopt;
-  return FileToSave{RecordingPathForReport(reportPath), *std::move(bytes)};
+  return bytes;
 }
 
 void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> files) {
-  // And the test's recording, from which the report can be rebuilt.
-  if (std::optional<FileToSave> recording = RecordingBeside(reportPath)) files.append(*recording);
+  // A report's name stands for one test: the recording beside it is this
+  // report's, or none is (an older one would rebuild another test).
+  const std::optional<QByteArray> recording = RecordingOfShownReport();
+  const QString recordingPath = RecordingPathForReport(reportPath);
+  files.append(recording ? FileToSave{recordingPath, *recording} : FileToSave{recordingPath, {}, true});
+  // The recording there already is another test's unless the one saved
+  // now continues it (an earlier save of the same test); the other reports
+  // of the name kept with it go too, or nothing is saved.
+  if (const QStringList others = OtherReportsOfName(files); QFile::exists(recordingPath) && !others.isEmpty()) {
+    const std::optional<QByteArray> older = FileContents(recordingPath);
+    if (!recording || !older || !recording->startsWith(*older)) {
+      if (!dialogs_.Confirm(AnotherTestsReportsText(others, recordingPath, reportPath, recording.has_value()))) return;
+      for (const QString& other : others) files.append({other, {}, true});
+    }
+  }
   const QString error = SaveFilesTogetherOrError(files);
   if (!error.isEmpty()) dialogs_.ShowError(error);
 }
@@ -195,6 +242,8 @@ void Tqx7300form::ReCallReport1Click() {
   }
   const QString companion = CompanionOf(path);
   recalled.Companion = FileContents(companion);
+  // Its recording goes with it to a save under another name.
+  recalled.Recording = FileContents(RecordingPathForReport(path));
   recalled_ = std::move(recalled);
   {
     const auto back = qScopeGuard([this] { recalled_.reset(); });

@@ -161,6 +161,7 @@ ProgramSettings Tqx7300form::TakeProgramSettings() const {
   settings.ComPortNumber = shell_.ComPortNumber;
   settings.PrinterFont = shell_.PrinterFont;
   settings.ReportCounter = static_cast<qint32>(document_->ReportCounter());
+  settings.RecordingsLimitMB = shell_.RecordingsLimitMB;
   return settings;
 }
 
@@ -180,11 +181,18 @@ void Tqx7300form::ReadSettings() {
   }
   if (!read.Settings) {
     DefaultsProcedure();
+    UseRecordingsLimit(shell_.RecordingsLimitMB);
     return;
   }
   shell_.SettingsLoaded = true;
   shell_.PrinterFont = read.Settings->PrinterFont;
   document_->SetReportCounter(static_cast<quint32>(read.Settings->ReportCounter));
+  UseRecordingsLimit(read.Settings->RecordingsLimitMB);
+}
+
+void Tqx7300form::UseRecordingsLimit(qint32 megabytes) {
+  shell_.RecordingsLimitMB = megabytes;
+  document_->SetRecordingsLimit(qint64{megabytes} * 1'000'000);
 }
 
 void Tqx7300form::DefaultsProcedure() {

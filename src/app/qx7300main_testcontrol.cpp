@@ -14,6 +14,16 @@
 
 namespace {
 
+// What the operator learns at the start of a test that cannot be recorded
+// as it should.
+QString RecordingProblemText(const TestDocument::StartResult& start) {
+  return start.recordingFailed
+             ? QStringLiteral("This test cannot be recorded (%1). The test goes on; its report can be saved, "
+                              "without a recording.")
+                   .arg(start.recordingProblem)
+             : QStringLiteral("This test's recording may be cut short (%1). The test goes on.").arg(start.recordingProblem);
+}
+
 // A range step waits about a second, so that records of the new range have
 // arrived before the report is rebuilt.
 constexpr int kRangeSettleTicks = 18;
@@ -66,6 +76,8 @@ void Tqx7300form::StartOrAbort() {
   const TestDocument::StartResult start = document_->StartOrAbort();
   if (!start.began) return;
   SaveSettings();
+  // Said at once, without holding the test up.
+  if (!start.recordingProblem.isEmpty()) dialogs_.ShowNotice(RecordingProblemText(start));
   // The set-up stays as it is until the analyser reports the test over.
   SetSettingsPanelsEnabled(false);
   if (start.eventsCorrected) ui->Edit1->setText(QString::number(TestSequencing::kMaxEvents));

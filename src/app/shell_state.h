@@ -23,4 +23,6 @@ struct ShellState {
   // The font of report printing, the preview and the graphic printout's
   // text; until a settings file is read, that of the font dialog.
   PrinterFontValues PrinterFont{QStringLiteral("MS Sans Serif"), 8, 0};
+  // The size, in MB, recordings/ is kept within.
+  qint32 RecordingsLimitMB = ProgramSettings::kDefaultRecordingsLimit;
 };

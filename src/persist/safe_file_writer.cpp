@@ -1,5 +1,6 @@
 #include "persist/safe_file_writer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -58,18 +59,28 @@ QString SaveFilesTogetherOrError(const QList<FileToSave>& files) {
   std::vector<std::unique_ptr<QSaveFile>> staged;
   std::vector<Previous> previous;
   for (const FileToSave& file : files) {
-    // Unwritten temporary files are discarded when their QSaveFile goes.
-    staged.push_back(std::make_unique<QSaveFile>(file.path));
-    if (const QString error = Stage(*staged.back(), file.bytes); !error.isEmpty()) return error;
+    // Unwritten temporary files are discarded when their QSaveFile goes;
+    // a file to remove has nothing to write.
+    staged.push_back(file.remove ? nullptr : std::make_unique<QSaveFile>(file.path));
+    if (staged.back()) {
+      if (const QString error = Stage(*staged.back(), file.bytes); !error.isEmpty()) return error;
+    }
     previous.push_back(PreviousContents(file.path));
     if (!previous.back().readable) return previous.back().error;
   }
   for (size_t i = 0; i < staged.size(); ++i) {
-    if (staged[i]->commit()) continue;
-    QString error = staged[i]->errorString();
+    QString error;
+    if (staged[i]) {
+      if (staged[i]->commit()) continue;
+      error = staged[i]->errorString();
+    } else {
+      QFile gone(files[static_cast<qsizetype>(i)].path);
+      if (!previous[i].bytes || gone.remove()) continue;
+      error = QStringLiteral("%1 could not be removed: %2").arg(QDir::toNativeSeparators(gone.fileName()), gone.errorString());
+    }
     for (size_t done = 0; done < i; ++done) {
       const QString& path = files[static_cast<qsizetype>(done)].path;
-      const bool restored = previous[done].bytes ? SaveFileBytes(path, *previous[done].bytes) : QFile::remove(path);
+      const bool restored = previous[done].bytes ? SaveFileBytes(path, *previous[done].bytes) : QFile::remove(path) || !QFile::exists(path);
       if (!restored) error += QStringLiteral("; %1 could not be put back as it was").arg(path);
     }
     return error;

@@ -18,10 +18,13 @@ QString SaveFileBytesOrError(const QString& path, const QByteArray& bytes);
 // written do they replace their targets. If one then cannot be put in place,
 // those already replaced get their previous contents back (or are removed
 // when they are new), so a failed save leaves every old file as it was.
-// Empty on success, else the system's reason.
+// A file marked `remove` is taken away in the same save instead (a file
+// that must not outlive it): put back if a later file fails, and a removal
+// that fails fails the save. Empty on success, else the system's reason.
 struct FileToSave {
   QString path;
   QByteArray bytes;
+  bool remove = false;
 };
 QString SaveFilesTogetherOrError(const QList<FileToSave>& files);
 

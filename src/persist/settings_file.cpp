@@ -33,6 +33,7 @@ QStringList SettingsLines(const ProgramSettings& settings, const QDateTime& save
       QString::number(settings.PrinterFont.Colour),
       settings.PrinterFont.Name,
       QString::number(settings.ReportCounter),
+      QString::number(settings.RecordingsLimitMB) + QStringLiteral(";    Recordings MB"),
   };
 }
 
@@ -86,6 +87,13 @@ SettingsRead ReadSettingsFile(const QString& path) {
   const std::optional<int> counter = line ? ParseWholeNumber(*line) : std::nullopt;
   if (!counter) return read;
   settings.ReportCounter = *counter;
+
+  // Missing in older files; a size out of range is a hand edit: the default.
+  line = reader.NextLine();
+  const std::optional<int> limit = line ? ParseWholeNumber(line->section(QLatin1Char(';'), 0, 0).trimmed()) : std::nullopt;
+  if (limit && *limit >= ProgramSettings::kMinRecordingsLimit && *limit <= ProgramSettings::kMaxRecordingsLimit) {
+    settings.RecordingsLimitMB = *limit;
+  }
 
   read.Settings = settings;
   return read;

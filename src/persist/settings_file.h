@@ -11,7 +11,8 @@
 
 // The settings file of the working folder: eight lines holding the serial
 // port, the printer font and the report counter, with the program version
-// and the time of saving.
+// and the time of saving, then the size recordings/ is kept within. A file
+// of eight lines (from before the ninth) reads with the default size.
 inline constexpr const char* kSettingsFileName = "QX7300.ini";
 inline constexpr const char* kSettingsVersionText = "1.14 2nd September 2007";
 inline constexpr const char* kSettingsWriteError = "INI File Write Error";
@@ -33,9 +34,14 @@ struct PrinterFontValues {
 };
 
 struct ProgramSettings {
+  // The bound of recordings/, in MB (10^6 bytes).
+  static constexpr int kMinRecordingsLimit = 10;
+  static constexpr int kMaxRecordingsLimit = 1'000'000;
+  static constexpr int kDefaultRecordingsLimit = 2000;
   quint8 ComPortNumber = 0;  // 0: not chosen
   PrinterFontValues PrinterFont;
   qint32 ReportCounter = 0;
+  qint32 RecordingsLimitMB = kDefaultRecordingsLimit;
   bool operator==(const ProgramSettings&) const = default;
 };
 
@@ -49,7 +55,7 @@ qint32 PrinterFontColourNumber(const QColor& colour);
 // e.g. "07 December 2026 14:05".
 QString SettingsSavedTimeText(const QDateTime& savedAt);
 
-// The eight lines of the file.
+// The nine lines of the file.
 QStringList SettingsLines(const ProgramSettings& settings, const QDateTime& savedAt);
 
 // Writes the file, replacing any file of that name; false on any failure

@@ -6,6 +6,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "persist/working_folder.h"
@@ -82,6 +83,9 @@ RecordingContents DecodeRecording(const QByteArray& stream) {
     RecordingEntry entry{static_cast<EntryKind>(kind), WordAt(stream, at + 1),
                          stream.mid(at + kEntryHeaderSize, length)};
     at += kEntryHeaderSize + length;
+    // Times only go forward for whoever plays or seeks: a time before the
+    // one before it (a file from elsewhere, damage) reads as that one.
+    if (!contents.Entries.isEmpty()) entry.Milliseconds = std::max(entry.Milliseconds, contents.Entries.last().Milliseconds);
     if (entry.Kind == EntryKind::Begin && !contents.Start.isValid()) {
       contents.Start = QDateTime::fromString(QString::fromLatin1(entry.Payload), kDateTimeFormat);
     }

@@ -35,9 +35,10 @@ ReportFileResult RecallReport(const QString& path, const ReportSnapshot& current
                               ReportStore& report);
 
 // A saved report brought back: its text as the file holds it, kept apart
-// from the live report, and the set-up saved beside it (nullopt when there
-// was none to read).
+// from the live report, and the set-up and the recording saved beside it
+// (nullopt when there was none to read).
 struct RecalledReport {
   ReportStore Report;
   std::optional<QByteArray> Companion;
+  std::optional<QByteArray> Recording;
 };

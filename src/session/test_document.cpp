@@ -1,5 +1,6 @@
 #include "session/test_document.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "link/status_record.h"
 #include "persist/working_folder.h"
 #include "record/recording_writer.h"
+#include "record/recordings_folder.h"
 #include "results/assessment_summary.h"
 #include "results/harmonic_report_rows.h"
 #include "results/harmonics_record.h"
@@ -63,9 +65,21 @@ void CopySamples(const QByteArray& line, std::array<quint8, WaveformSamples::kEn
 }
 
 // The recordings of a working folder: one file per test, named after its start.
+QString RecordingsFolder() { return WorkingFolderPath(QLatin1String(kRecordingsFolderName)); }
+
 QString NewRecordingPath(const QDateTime& start) {
-  return WorkingFolderPath(QStringLiteral("recordings/") + start.toString(QStringLiteral("yyyy-MM-dd_HHmmss_zzz")) +
-                           QLatin1Char('.') + QLatin1String(kRecordingExtension));
+  return QDir(RecordingsFolder())
+      .filePath(start.toString(QStringLiteral("yyyy-MM-dd_HHmmss_zzz")) + QLatin1Char('.') +
+                QLatin1String(kRecordingExtension));
+}
+
+// Whether a saved report would read the same: every line of both forms.
+bool SameReport(const ReportStore& a, const ReportStore& b) {
+  if (a.LineCount() != b.LineCount() || a.BodyStart() != b.BodyStart()) return false;
+  for (int i = 0; i < ReportStore::kLines; ++i) {
+    if (a.Text(i) != b.Text(i) || a.Csv(i) != b.Csv(i)) return false;
+  }
+  return true;
 }
 
 // The harmonics settings whose change sends the display back to "Waveform".
@@ -113,9 +127,10 @@ QDateTime TestDocument::Now() const { return clock_ ? *clock_ : QDateTime::curre
 TestDocument::Received TestDocument::ReceiveLine(const QByteArray& line) {
   // A recorded line is handled at the time it is recorded with, so that a
   // replay, which knows no other, does just the same with it.
-  if (recording_) clock_ = RecordReceivedLine(line);
+  const bool recorded = recording_ != nullptr;
+  if (recorded) clock_ = RecordReceivedLine(line);
   Received received = HandleLine(line);
-  if (recording_) clock_.reset();
+  if (recorded) clock_.reset();
   return received;
 }
 
@@ -221,7 +236,10 @@ void TestDocument::ApplyStatusCode(char status, DocumentChange& change) {
   // results still held from before a start.
   const bool firstOfTheEnd = phase_ == TestPhase::Idle || phase_ == TestPhase::Running;
   if (!TestIsManual()) {
-    if (firstOfTheEnd) phase_ = TestPhase::ResultsHeld;
+    if (firstOfTheEnd) {
+      phase_ = TestPhase::ResultsHeld;
+      RecordingTailFrom();
+    }
     return;
   }
   change.hidePrompt = true;
@@ -328,6 +346,7 @@ void TestDocument::RecordStepResult(DocumentChange& change) {
   test_.ManualSequenceFinished = true;
   test_.StepNumber = lastStep;
   phase_ = TestPhase::SequenceFinished;
+  RecordingTailFrom();
   change.sequenceFinished = true;
   // The last step is evaluated with its own result before anything of it is
   // reported.
@@ -377,10 +396,15 @@ TestDocument::StartResult TestDocument::StartOrAbort() {
   result.aborted = FirstChar(fields_.StatusCode) == 'T';
   result.refused = ManualSwitching() && test_.ManualSequenceFinished;
   // A test (a manual sequence from its first step) is recorded from here.
-  if (!result.aborted && !result.refused && (!ManualSwitching() || test_.StepNumber == 1)) BeginRecording();
+  if (!result.aborted && !result.refused && (!ManualSwitching() || test_.StepNumber == 1)) {
+    result.recordingProblem = BeginRecording();
+    result.recordingFailed = recording_ && recording_->Failed();
+  }
   // Recorded with the time the report tells.
   RecordAction(kActionStart, testStartTime_);
   if (result.aborted) {
+    // A manual sequence goes on after an aborted step.
+    if (!TestIsManual()) RecordingTailFrom();
     // The report tells when the test was aborted.
     if (captured_) captured_->startTime = testStartTime_;
     Send(Command::AbortTest());
@@ -442,6 +466,7 @@ void TestDocument::CheckTestDuration(StartResult& result) {
 void TestDocument::NewTest() {
   testStartTime_ = Now();
   RecordAction(kActionNewTest, testStartTime_);
+  RecordingTailFrom();
   NewManualSequence();
 }
 
@@ -462,6 +487,8 @@ void TestDocument::NewManualSequence() {
 
 DocumentChange TestDocument::FreeRun() {
   RecordAction(kActionFreeRun);
+  // Free run between the steps of a sequence does not end it.
+  if (!TestIsManual() || test_.ManualSequenceFinished) RecordingTailFrom();
   if (phase_ == TestPhase::StartPending) phase_ = TestPhase::Idle;
   Send(Command::FreeRun());
   RequestData();
@@ -698,46 +725,82 @@ RecordedState TestDocument::TakeRecordedState() const {
   return {setup_.Setup, setup_.EquipmentUnderTest, setup_.SerialNumber, static_cast<qint32>(test_.ReportCounter)};
 }
 
-void TestDocument::BeginRecording() {
+QString TestDocument::BeginRecording() {
   // What a replay starts is not recorded again.
-  if (replaying_) return;
+  if (replaying_) return {};
   EndRecording();
+  ended_.reset();
+  // Room for the new recording, made before it exists.
+  PruneRecordingsFolder();
   recording_ = std::make_unique<RecordingWriter>(NewRecordingPath(testStartTime_));
   recordingClock_.start();
   recordingStart_ = testStartTime_;
   recordedState_.reset();
+  tailFrom_.reset();
   RecordEntry(EntryKind::Begin, testStartTime_.toString(kTimeFormat).toLatin1());
   RecordStateIfChanged();
+  if (recording_->Problem().isEmpty()) return {};
+  return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(recording_->Path()), recording_->Problem());
 }
 
 void TestDocument::EndRecording() {
   if (!recording_) return;
-  RecordEntry(EntryKind::End, {});
+  const QString path = recording_->Path();
+  recording_->Append({EntryKind::End, static_cast<quint32>(std::min(recordingClock_.elapsed(), bounds_.capMilliseconds)), {}});
   // The last writes and the join happen beside the caller, which goes on
-  // at once; the document waits for them only when it goes itself.
-  std::erase_if(closingRecordings_, [](const std::future<void>& closing) {
+  // at once; the document waits for them only when it goes itself, or
+  // when the recording is saved beside the report.
+  std::erase_if(closingRecordings_, [](const std::shared_future<bool>& closing) {
     return closing.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
   });
-  closingRecordings_.push_back(
-      std::async(std::launch::async, [writer = std::move(recording_)]() mutable { writer.reset(); }));
+  std::shared_future<bool> written = std::async(std::launch::async, [writer = std::move(recording_)]() mutable {
+                                       const bool whole = writer->Complete();
+                                       writer.reset();
+                                       return whole;
+                                     }).share();
+  closingRecordings_.push_back(written);
+  ended_ = EndedRecording{path, written, report_};
+  tailFrom_.reset();
 }
 
 void TestDocument::WaitForRecordings() {
   EndRecording();
-  for (std::future<void>& closing : closingRecordings_) closing.wait();
+  for (const std::shared_future<bool>& closing : closingRecordings_) closing.wait();
   closingRecordings_.clear();
 }
 
-void TestDocument::RecordEntry(EntryKind kind, const QByteArray& payload) {
-  if (!recording_) return;
-  recording_->Append({kind, static_cast<quint32>(recordingClock_.elapsed()), payload});
+void TestDocument::RecordingTailFrom() {
+  if (recording_ && !tailFrom_) tailFrom_ = recordingClock_.elapsed();
 }
 
-QDateTime TestDocument::RecordReceivedLine(const QByteArray& line) {
+std::optional<quint32> TestDocument::RecordingTime() {
+  if (!recording_) return std::nullopt;
+  const qint64 at = recordingClock_.elapsed();
+  if (at >= bounds_.capMilliseconds || (tailFrom_ && at - *tailFrom_ >= bounds_.tailMilliseconds)) {
+    EndRecording();
+    return std::nullopt;
+  }
+  return static_cast<quint32>(at);
+}
+
+void TestDocument::PruneRecordingsFolder() {
+  if (replaying_ || recordingsLimit_ <= 0) return;
+  QStringList keep;
+  if (recording_) keep << recording_->Path();
+  if (ended_) keep << ended_->path;
+  PruneRecordings(RecordingsFolder(), recordingsLimit_, keep);
+}
+
+void TestDocument::RecordEntry(EntryKind kind, const QByteArray& payload) {
+  if (const std::optional<quint32> at = RecordingTime()) recording_->Append({kind, *at, payload});
+}
+
+std::optional<QDateTime> TestDocument::RecordReceivedLine(const QByteArray& line) {
   RecordStateIfChanged();
-  const auto milliseconds = static_cast<quint32>(recordingClock_.elapsed());
-  recording_->Append({EntryKind::Received, milliseconds, line});
-  return recordingStart_.addMSecs(milliseconds);
+  const std::optional<quint32> at = RecordingTime();
+  if (!at) return std::nullopt;
+  recording_->Append({EntryKind::Received, *at, line});
+  return recordingStart_.addMSecs(*at);
 }
 
 void TestDocument::RecordStateIfChanged() {
@@ -760,11 +823,19 @@ void TestDocument::RecordSent(const QByteArray& command) { RecordEntry(EntryKind
 
 std::optional<QByteArray> TestDocument::RecordingBytes(bool* failed, QString* path) {
   *failed = false;
-  if (!recording_) return std::nullopt;
   RecordStateIfChanged();
-  *path = recording_->Path();
-  QFile file(recording_->Path());
-  if (!recording_->Complete() || !file.open(QIODevice::ReadOnly)) {
+  bool written = false;
+  if (recording_) {
+    *path = recording_->Path();
+    written = recording_->Complete();
+  } else if (ended_ && SameReport(ended_->report, report_)) {
+    *path = ended_->path;
+    written = ended_->written.get();
+  } else {
+    return std::nullopt;
+  }
+  QFile file(*path);
+  if (!written || !file.open(QIODevice::ReadOnly)) {
     *failed = true;
     return std::nullopt;
   }

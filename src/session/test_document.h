@@ -195,6 +195,10 @@ class TestDocument {
     bool began = false;       // a test or a step began
     bool durationCorrected = false;  // the duration box must read the default
     bool eventsCorrected = false;    // "Number of Events" must read the maximum
+    // Why the test that began cannot be recorded (or may be cut short);
+    // empty when its recording was made.
+    QString recordingProblem;
+    bool recordingFailed = false;  // ... and it is not being made at all
   };
   // "Start" or "Abort": what the start button does as the test stands.
   StartResult StartOrAbort();
@@ -260,12 +264,28 @@ class TestDocument {
   // --- recording and replay -------------------------------------------------
   RecordedState TakeRecordedState() const;
   // A new recording begins with each test (the first step of a manual
-  // sequence) and runs until the next one begins or the document goes.
+  // sequence). It ends a tail after the test is over (its end, the end of
+  // the sequence's last step, an abort, "Free Run" or "New Test"), so that
+  // the held results are in it, at the latest at the cap, and when the
+  // next test begins or the document goes.
+  struct RecordingBounds {
+    qint64 tailMilliseconds = 10'000;
+    // Past the longest test (60000 s), and far short of the 49.7 days
+    // after which the entries' 32-bit times would wrap.
+    qint64 capMilliseconds = 24 * 3600 * 1000;
+  };
+  void SetRecordingBounds(const RecordingBounds& bounds) { bounds_ = bounds; }
+  // The size recordings/ is kept within, pruned at each start; 0: no bound.
+  void SetRecordingsLimit(qint64 bytes) { recordingsLimit_ = bytes; }
+  // Prunes recordings/ to its size now, keeping the test in hand's.
+  void PruneRecordingsFolder();
   void RecordAction(const char* action);
   void RecordAction(const char* action, const QDateTime& at);
   void RecordSent(const QByteArray& command);
   // The recording of the test in hand as one whole file; nullopt when there
-  // is none. `failed` says whether it could not be written.
+  // is none, or when it has ended and the report has changed since (it
+  // would rebuild another one). `failed` says whether it could not be
+  // written.
   std::optional<QByteArray> RecordingBytes(bool* failed, QString* path);
   // Ends the recording and waits until every recording is closed.
   void WaitForRecordings();
@@ -298,11 +318,16 @@ class TestDocument {
   bool TestIsFlicker() const;
   void Send(const QByteArray& command) { commands_.SendCommand(command); }
 
-  void BeginRecording();
+  QString BeginRecording();
   void EndRecording();
+  // The test is over: its recording runs on for the tail.
+  void RecordingTailFrom();
+  // The time of an entry recorded now; nullopt when the recording has
+  // reached its bounds (it is then ended).
+  std::optional<quint32> RecordingTime();
   void RecordEntry(EntryKind kind, const QByteArray& payload);
   void RecordStateIfChanged();
-  QDateTime RecordReceivedLine(const QByteArray& line);
+  std::optional<QDateTime> RecordReceivedLine(const QByteArray& line);
 
   CommandSink& commands_;
   StationSetup setup_;
@@ -349,7 +374,18 @@ class TestDocument {
   HistogramDrawing histogramDrawing_;
 
   std::unique_ptr<RecordingWriter> recording_;
-  std::vector<std::future<void>> closingRecordings_;
+  std::vector<std::shared_future<bool>> closingRecordings_;
+  // The last recording once it has ended, while it may still be the one
+  // of the report in hand: the report as it ended.
+  struct EndedRecording {
+    QString path;
+    std::shared_future<bool> written;
+    ReportStore report;
+  };
+  std::optional<EndedRecording> ended_;
+  RecordingBounds bounds_;
+  std::optional<qint64> tailFrom_;
+  qint64 recordingsLimit_ = 0;
   QElapsedTimer recordingClock_;
   QDateTime recordingStart_;
   std::optional<RecordedState> recordedState_;

@@ -235,7 +235,7 @@ void TestLinkSupervision::dialogPictures() {
   QVERIFY(QTest::qWaitForWindowExposed(comfault_));
   QVERIFY(comfault_->grab().save(output + QStringLiteral("/dialog-no-response.png")));
   comfault_->hide();
-  settings_->Prepare(3, 41);
+  settings_->Prepare(3, 41, 2000, 123'400'000);
   settings_->show();
   QVERIFY(QTest::qWaitForWindowExposed(settings_));
   QVERIFY(settings_->grab().save(output + QStringLiteral("/dialog-settings.png")));

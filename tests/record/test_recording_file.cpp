@@ -37,6 +37,7 @@ class TestRecordingFile : public QObject {
   void damagedFiles_data();
   void damagedFiles();
   void besideTheReport();
+  void timesOnlyGoForward();
 
  private:
   QTemporaryDir dir_;
@@ -119,6 +120,22 @@ void TestRecordingFile::besideTheReport() {
   QFile existing(folder.filePath(QStringLiteral("RUN8.QXR")));
   QVERIFY(existing.open(QIODevice::WriteOnly));
   QCOMPARE(RecordingPathForReport(folder.filePath(QStringLiteral("RUN8.csv"))), existing.fileName());
+}
+
+// A time that goes backwards (a 32-bit time past its wrap, damage) reads
+// as the time before it, so that playing and seeking only go forward.
+void TestRecordingFile::timesOnlyGoForward() {
+  const QString path = dir_.filePath(QStringLiteral("wrapped.qxr"));
+  {
+    RecordingWriter writer(path);
+    for (const quint32 milliseconds : {0u, 100u, 4'294'967'000u, 20u, 4'294'967'100u, 30u})
+      writer.Append({EntryKind::Begin, milliseconds, "2026-12-08T10:00:00.000"});
+  }
+  const RecordingContents read = ReadRecordingFile(path);
+  QCOMPARE(read.Problem, QString());
+  QList<quint32> times;
+  for (const RecordingEntry& entry : read.Entries) times << entry.Milliseconds;
+  QCOMPARE(times, (QList<quint32>{0, 100, 4'294'967'000u, 4'294'967'000u, 4'294'967'100u, 4'294'967'100u}));
 }
 
 QTEST_MAIN(TestRecordingFile)

@@ -1,7 +1,8 @@
 // Reports as a lab files them, driven from the window against an analyser on
 // a pseudo-terminal: the PDF report, a recalled report kept apart from the
-// live one while records arrive, the set-up that comes back with it, and a
-// report and its set-up saved as one.
+// live one while records arrive, the set-up that comes back with it, a
+// report and its set-up saved as one, the recording beside a report always
+// its own test's, and a start that says when its test cannot be recorded.
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,10 +10,14 @@
 
 #include <functional>
 
+#include <unistd.h>
+
 #include "app/preview.h"
 #include "app/qx7300main.h"
+#include "app/recording_review.h"
 #include "app/radio_group.h"
 #include "persist/safe_file_writer.h"
+#include "record/recording_format.h"
 #include "report/report_files.h"
 #include "support/pdf_tools.h"
 #include "support/record_builder.h"
@@ -68,6 +73,14 @@ void WhilePreviewShown(Tpreviewform* preview, std::function<void()> whileShown) 
   });
 }
 
+// A harmonics test from its start to its held results.
+void RunTest(TWindowRig& rig, const QByteArray& value) {
+  rig.Select(0);
+  QTest::mouseClick(rig.Ui().Button5, Qt::LeftButton);
+  for (const char* status : {"T   05", "Q     ", "Q     "}) QVERIFY(rig.Window().ProcessLine(HarmonicsLine(status, value)));
+  rig.Sent();
+}
+
 TWindowRig::Options WithPreview() {
   TWindowRig::Options options;
   options.preview = true;
@@ -92,6 +105,10 @@ class TestReportFiling : public QObject {
   void recallBringsBackItsStandard();
   void reportAndSetUpSavedAsOne_data();
   void reportAndSetUpSavedAsOne();
+  void recordingBesideAReportIsItsOwn_data();
+  void recordingBesideAReportIsItsOwn();
+  void startSaysWhenTheTestCannotBeRecorded_data();
+  void startSaysWhenTheTestCannotBeRecorded();
 };
 
 // Page 1 the report as printed, page 2 the graph with its identification,
@@ -257,6 +274,117 @@ void TestReportFiling::reportAndSetUpSavedAsOne() {
   }
   if (report == "old") QCOMPARE(FileBytes(reportPath), QByteArray("old report\r\n"));
   if (companion != "folder") QCOMPARE(FileBytes(companionPath), QByteArray("old set-up\r\n"));
+}
+
+void TestReportFiling::recordingBesideAReportIsItsOwn_data() {
+  QTest::addColumn<QString>("report");  // saved as RUN1: "none" before any test, "failed" after a test not
+                                        // recorded, "recalled" / "recalled-kept" (without / with its
+                                        // recording), "review" from a review, "test" after a test
+  QTest::addColumn<QString>("before");  // RUN1.qxr before: "stale", "folder" (cannot be removed),
+                                        // "reported" (another test's, kept with RUN1.TXT and RUN1.HAC)
+  QTest::addColumn<int>("confirm");     // the operator's answer: -1 not asked, 0 No, 1 Yes
+  QTest::addColumn<QString>("after");   // RUN1.qxr after: "none", "as-before", "own"
+  QTest::newRow("before any test") << "none" << "stale" << -1 << "none";
+  QTest::newRow("after a test not recorded") << "failed" << "stale" << -1 << "none";
+  QTest::newRow("a recalled report") << "recalled" << "stale" << -1 << "none";
+  QTest::newRow("a recalled report kept with its recording") << "recalled-kept" << "stale" << -1 << "own";
+  QTest::newRow("from a review") << "review" << "stale" << -1 << "none";
+  QTest::newRow("an old recording that cannot be removed") << "none" << "folder" << -1 << "as-before";
+  QTest::newRow("another test's report of the name, removed too") << "test" << "reported" << 1 << "own";
+  QTest::newRow("another test's report of the name, kept") << "test" << "reported" << 0 << "as-before";
+}
+
+// Whatever is saved as RUN1, RUN1.qxr is its test's recording or there is
+// none: a report rebuilt from it is never another test's.
+void TestReportFiling::recordingBesideAReportIsItsOwn() {
+  QFETCH(QString, report);
+  QFETCH(QString, before);
+  QFETCH(int, confirm);
+  QFETCH(QString, after);
+  TWindowRig rig(WithPreview());
+  QVERIFY(rig.Ready());
+  const QString recording = rig.FilePath(QStringLiteral("RUN1.qxr"));
+  const QString first = rig.FilePath(QStringLiteral("RUN0.TXT"));
+  if (before == "stale") QVERIFY(SaveFileBytes(recording, "another test's recording"));
+  if (before == "folder") QVERIFY(QDir().mkpath(recording + QStringLiteral("/inside")));
+  if (before == "reported") {
+    RunTest(rig, "1.500");
+    rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN1.TXT"));
+    rig.Ui().SaveReportasTextFile1->trigger();
+  }
+  const QByteArray old = FileBytes(recording);
+  if (report == "failed") QVERIFY(SaveFileBytes(rig.FilePath(QStringLiteral("recordings")), "in the way"));
+  if (report != "none" && report != "recalled") RunTest(rig, "2.750");
+  if (report.startsWith("recalled") || report == "review") {
+    rig.Dialogs().saveAnswers << first;
+    rig.Ui().SaveReportasTextFile1->trigger();
+  }
+  if (confirm >= 0) rig.Dialogs().confirmAnswers << (confirm == 1);
+
+  const QString saved = rig.FilePath(before == "reported" ? QStringLiteral("RUN1.CSV") : QStringLiteral("RUN1.TXT"));
+  rig.Dialogs().saveAnswers << saved;
+  if (report.startsWith("recalled")) {
+    rig.Dialogs().openAnswers << first;
+    WhilePreviewShown(rig.Preview(), [&] { QTest::mouseClick(rig.Preview()->Form().Button2, Qt::LeftButton); });
+    rig.Ui().ReCallReport1->trigger();
+  } else if (report == "review") {
+    QPointer<RecordingReview> review = new RecordingReview(ReadRecordingFile(rig.FilePath(QStringLiteral("RUN0.qxr"))),
+                                                           QStringLiteral("RUN0.qxr"), rig.Dialogs());
+    review->Window().Form().SaveReportasTextFile1->trigger();
+    delete review;
+  } else if (before == "reported") {
+    rig.Ui().SaveReportasCSVFile1->trigger();
+  } else {
+    rig.Ui().SaveReportasTextFile1->trigger();
+  }
+
+  QCOMPARE(rig.Dialogs().Texts(QStringLiteral("confirm")).size(), confirm >= 0 ? 1 : 0);
+  QCOMPARE(rig.Dialogs().Texts(QStringLiteral("warning")).size(), report == "failed" ? 1 : 0);
+  QCOMPARE(QFile::exists(saved), after != "as-before");
+  if (after == "none") QVERIFY(!QFile::exists(recording));
+  if (after == "as-before") {
+    QCOMPARE(FileBytes(recording), old);
+    QCOMPARE(QFileInfo(recording).isDir(), before == "folder");
+    QCOMPARE(rig.Dialogs().Texts(QStringLiteral("error")).size(), before == "folder" ? 1 : 0);
+  }
+  if (after == "own") {
+    QVERIFY(FileBytes(recording) != old);
+    QCOMPARE(ReadRecordingFile(recording).Problem, QString());
+  }
+  if (report == "recalled-kept") QCOMPARE(FileBytes(recording), FileBytes(rig.FilePath(QStringLiteral("RUN0.qxr"))));
+  // The other test's report goes with its recording, or both stay.
+  if (before == "reported") QCOMPARE(QFile::exists(rig.FilePath(QStringLiteral("RUN1.TXT"))), confirm == 0);
+  if (before == "reported") QCOMPARE(QFile::exists(rig.FilePath(QStringLiteral("RUN1.HAC"))), confirm == 0);
+}
+
+void TestReportFiling::startSaysWhenTheTestCannotBeRecorded_data() {
+  QTest::addColumn<bool>("readOnly");  // recordings/ read-only, or a file in its way
+  QTest::newRow("recordings folder read-only") << true;
+  QTest::newRow("a file in the way of the recordings folder") << false;
+}
+
+// The start says at once, without a box that waits, that the test cannot
+// be recorded; the test starts all the same.
+void TestReportFiling::startSaysWhenTheTestCannotBeRecorded() {
+  QFETCH(bool, readOnly);
+  if (readOnly && ::geteuid() == 0) QSKIP("the superuser writes into a read-only folder");
+  TWindowRig rig;
+  QVERIFY(rig.Ready());
+  const QString recordings = rig.FilePath(QStringLiteral("recordings"));
+  if (readOnly) {
+    QVERIFY(QDir().mkpath(recordings));
+    QVERIFY(QFile::setPermissions(recordings, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+  } else {
+    QVERIFY(SaveFileBytes(recordings, "in the way"));
+  }
+  rig.Select(0);
+  QTest::mouseClick(rig.Ui().Button5, Qt::LeftButton);
+  const QStringList notices = rig.Dialogs().Texts(QStringLiteral("notice"));
+  QCOMPARE(notices.size(), 1);
+  QVERIFY2(notices[0].startsWith(QStringLiteral("This test cannot be recorded (")), qPrintable(notices[0]));
+  QVERIFY(rig.Dialogs().Texts(QStringLiteral("warning")).isEmpty());
+  QVERIFY(rig.Sent().contains("T:S;"));
+  if (readOnly) QFile::setPermissions(recordings, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 QTEST_MAIN(TestReportFiling)

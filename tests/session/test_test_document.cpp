@@ -1,8 +1,10 @@
 // The test document on its own, with no window: the analyser's records and
 // the operator's actions go in, commands come out, and the test's phase,
 // its report and its recording are what a window would show and save.
+#include <QDir>
 #include <QtTest>
 
+#include "persist/safe_file_writer.h"
 #include "record/recording_format.h"
 #include "session/test_document.h"
 #include "support/record_builder.h"
@@ -69,6 +71,9 @@ class TestTestDocument : public QObject {
   void startSendsTheSetUpItCaptures();
   void sequenceKeepsItsFirstStepsSetUp();
   void recordingReplaysToTheSameReport();
+  void recordingEnds_data();
+  void recordingEnds();
+  void recordingsFolderKeptWithinItsBound();
 };
 
 void TestTestDocument::phaseFollowsTheAnalyser_data() {
@@ -178,6 +183,71 @@ void TestTestDocument::recordingReplaysToTheSameReport() {
   QCOMPARE(Lines(replayed.Report(), false), Lines(live.Report(), false));
   QCOMPARE(Lines(replayed.Report(), true), Lines(live.Report(), true));
   QCOMPARE(replayed.Phase(), live.Phase());
+}
+
+void TestTestDocument::recordingEnds_data() {
+  QTest::addColumn<bool>("manual");
+  QTest::addColumn<QByteArray>("before");  // played, then the bound's time passes
+  QTest::addColumn<bool>("ended");         // ... and the line then received is not recorded
+  QTest::newRow("timed test: its end, then the tail") << false << QByteArray("STTQQ") << true;
+  QTest::newRow("free run") << false << QByteArray("STTF") << true;
+  QTest::newRow("new test") << false << QByteArray("STTN") << true;
+  QTest::newRow("a test that never ends: the cap") << false << QByteArray("STTTT") << true;
+  QTest::newRow("a sequence between its steps") << true << QByteArray("STTQQ") << false;
+  QTest::newRow("a sequence after its last step") << true << QByteArray("STTQQSTTQ") << true;
+}
+
+// A recording ends a short tail after its test is over, and at the cap at
+// the latest: what the line brings later is not in it.
+void TestTestDocument::recordingEnds() {
+  QFETCH(bool, manual);
+  QFETCH(QByteArray, before);
+  QFETCH(bool, ended);
+  TestWorkingFolder folder;
+  CommandLog commands;
+  TestDocument live(commands);
+  live.SetRecordingBounds({.tailMilliseconds = 300, .capMilliseconds = 1500});
+  live.SetSetup(FlickerSetup(manual, 2));
+  live.NewManualSequence();
+  Play(live, before);
+  QTest::qWait(before.endsWith("TT") ? 1600 : 400);
+  Play(live, "U");
+  live.WaitForRecordings();
+  const QStringList files = QDir(folder.FilePath(QStringLiteral("recordings"))).entryList(QDir::Files);
+  QCOMPARE(files.size(), 1);
+  const RecordingContents recording = ReadRecordingFile(folder.FilePath(QStringLiteral("recordings/") + files[0]));
+  QCOMPARE(recording.Problem, QString());
+  QVERIFY(recording.Ended);
+  const qsizetype received = std::count_if(recording.Entries.begin(), recording.Entries.end(),
+                                           [](const RecordingEntry& entry) { return entry.Kind == EntryKind::Received; });
+  const qsizetype lines = std::count_if(before.begin(), before.end(), [](char step) { return QByteArray("SNF").indexOf(step) < 0; });
+  QCOMPARE(received, lines + (ended ? 0 : 1));
+  QVERIFY(recording.Entries.last().Milliseconds <= 1500);
+}
+
+// Starting a test keeps recordings/ within its bound, oldest first; the
+// test in hand's recording and a recording saved beside a report stay.
+void TestTestDocument::recordingsFolderKeptWithinItsBound() {
+  TestWorkingFolder folder;
+  const QString recordings = folder.FilePath(QStringLiteral("recordings/"));
+  QVERIFY(QDir().mkpath(recordings));
+  for (const char* day : {"2001-01-01", "2001-01-02", "2001-01-03"})
+    QVERIFY(SaveFileBytes(recordings + QLatin1String(day) + QStringLiteral("_100000_000.qxr"), QByteArray(300'000, 'r')));
+  QVERIFY(SaveFileBytes(folder.FilePath(QStringLiteral("RUN1.qxr")), QByteArray(300'000, 's')));
+  CommandLog commands;
+  TestDocument live(commands);
+  live.SetRecordingsLimit(700'000);
+  live.SetSetup(FlickerSetup(false));
+  Play(live, "STT");
+  QStringList left = QDir(recordings).entryList(QDir::Files);
+  QCOMPARE(left.size(), 3);
+  QCOMPARE(left.mid(0, 2), (QStringList{"2001-01-02_100000_000.qxr", "2001-01-03_100000_000.qxr"}));
+  const QString inHand = left[2];
+  // A bound below what the test in hand takes removes all but it.
+  live.SetRecordingsLimit(1);
+  live.PruneRecordingsFolder();
+  QCOMPARE(QDir(recordings).entryList(QDir::Files), QStringList{inHand});
+  QCOMPARE(FileBytes(folder.FilePath(QStringLiteral("RUN1.qxr"))), QByteArray(300'000, 's'));
 }
 
 QTEST_MAIN(TestTestDocument)

@@ -22,6 +22,8 @@ void ScriptedOperatorDialogs::ShowWarningWithDetails(const QString& text, const 
   shown.append({"warning", text, details});
 }
 
+void ScriptedOperatorDialogs::ShowNotice(const QString& text) { shown.append({"notice", text}); }
+
 void ScriptedOperatorDialogs::ShowInformation(const QString& text) {
   shown.append({"information", text});
 }

@@ -16,7 +16,7 @@
 class ScriptedOperatorDialogs : public OperatorDialogs {
  public:
   struct Shown {
-    QString kind;  // "message", "warning", "information", "confirm", "error", "input", "open", "save",
+    QString kind;  // "message", "warning", "notice", "information", "confirm", "error", "input", "open", "save",
                    // "print", "printer-setup", "font"
     QString text;  // the box's text, the input box's prompt, or the file dialog's title
     QString details = {};  // a warning box's details, when it has some
@@ -43,6 +43,7 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
   void ShowWarning(const QString& text) override;
   void ShowWarningWithDetails(const QString& text, const QString& details) override;
   void ShowInformation(const QString& text) override;
+  void ShowNotice(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
   std::optional<QString> InputBox(const QString& caption, const QString& prompt,
