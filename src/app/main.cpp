@@ -4,6 +4,7 @@
 #include "app/qx7300main.h"
 #include "app/report_from_recording.h"
 #include "app/termination_signals.h"
+#include "app/trend_from_recording.h"
 #include "app/veltrix_application.h"
 #include "persist/settings_file.h"
 
@@ -19,6 +20,7 @@ namespace {
 constexpr const char* kHelpText =
     "Usage: veltrix [--help | --version]\n"
     "       veltrix --report-from RECORDING --out FILE\n"
+    "       veltrix --report-from RECORDING (--trend ORDER | --statistics) --out FILE\n"
     "\n"
     "The operator station of the Orvane QX7300 power and harmonics analyser.\n"
     "\n"
@@ -39,7 +41,15 @@ constexpr const char* kHelpText =
     "  --version  show the version of the program and of its settings file, and exit\n"
     "  --report-from RECORDING --out FILE\n"
     "             rebuild the report of a recorded test without a window and write\n"
-    "             it as FILE (.txt, .csv or .pdf); needs no display\n";
+    "             it as FILE (.txt, .csv or .pdf); needs no display\n"
+    "  --report-from RECORDING --trend ORDER --out FILE\n"
+    "             write the trend of a recorded test as CSV, a row a record: harmonic\n"
+    "             ORDER's (2 to 40) average, maximum and limit (EN61000-3-2), or the\n"
+    "             Pst intervals, Plt, d(max), d(t) and d(c) with their limits\n"
+    "             (EN61000-3-3, or ORDER flicker)\n"
+    "  --report-from RECORDING --statistics --out FILE\n"
+    "             write each harmonic's minimum, mean, maximum, 95th percentile and\n"
+    "             least margin to its limit while the test ran, as CSV\n";
 
 // --help and --version are answered before any window, display or port is
 // touched; any other argument goes to the toolkit as it always did.
@@ -87,6 +97,7 @@ int AnswerReportRequest(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (const int answered = AnswerInformationRequest(argc, argv); answered >= 0) return answered;
+  if (const int answered = AnswerAnalysisRequest(argc, argv); answered >= 0) return answered;
   if (const int answered = AnswerReportRequest(argc, argv); answered >= 0) return answered;
 
   // Ties the windows to the desktop entry and its icon where one is installed.

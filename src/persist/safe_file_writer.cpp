@@ -101,3 +101,46 @@ QByteArray TextLinesBytes(const QStringList& lines) {
 bool SaveTextLines(const QString& path, const QStringList& lines) {
   return SaveFileBytes(path, TextLinesBytes(lines));
 }
+
+namespace {
+
+// Written to the file in pieces of about this size.
+constexpr qsizetype kStreamPiece = 64 * 1024;
+
+}  // namespace
+
+SafeFileStream::SafeFileStream(const QString& path) : file_(std::make_unique<QSaveFile>(path)) {
+  if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) error_ = file_->errorString();
+}
+
+SafeFileStream::~SafeFileStream() {
+  if (file_->isOpen()) file_->cancelWriting();
+}
+
+bool SafeFileStream::Write(const QByteArray& bytes) {
+  if (!error_.isEmpty()) return false;
+  pending_ += bytes;
+  return pending_.size() < kStreamPiece || Flush();
+}
+
+bool SafeFileStream::Flush() {
+  if (!error_.isEmpty()) return false;
+  qint64 written = 0;
+  while (written < pending_.size()) {
+    const qint64 count = file_->write(pending_.constData() + written, pending_.size() - written);
+    if (count <= 0) {
+      error_ = file_->errorString();
+      file_->cancelWriting();
+      return false;
+    }
+    written += count;
+  }
+  pending_.clear();
+  return true;
+}
+
+QString SafeFileStream::Commit() {
+  if (!Flush()) return error_;
+  if (!file_->commit()) error_ = file_->errorString();
+  return error_;
+}

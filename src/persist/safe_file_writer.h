@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // Every file the program writes goes through here. The bytes go to a
 // temporary file in the target's folder, which then replaces the target in
 // one rename: a save that fails part way leaves the previous file as it was.
@@ -36,3 +38,28 @@ QByteArray TextLinesBytes(const QStringList& lines);
 
 // SaveFileBytes of TextLinesBytes.
 bool SaveTextLines(const QString& path, const QStringList& lines);
+
+class QSaveFile;
+
+// A file written piece by piece (a long export that is not kept whole in
+// memory), put in place only by Commit: until then the previous file stays
+// as it was, and a stream dropped uncommitted leaves no trace.
+class SafeFileStream {
+ public:
+  explicit SafeFileStream(const QString& path);
+  ~SafeFileStream();
+  SafeFileStream(const SafeFileStream&) = delete;
+  SafeFileStream& operator=(const SafeFileStream&) = delete;
+
+  // False once anything failed; the rest is then not written.
+  bool Write(const QByteArray& bytes);
+  // Empty on success, else the system's reason for the first failure.
+  QString Commit();
+
+ private:
+  bool Flush();
+
+  std::unique_ptr<QSaveFile> file_;
+  QByteArray pending_;
+  QString error_;
+};

@@ -155,6 +155,7 @@ bool TestDocument::ProcessLine(const QByteArray& received, DocumentChange& chang
   QByteArray line = received;
   if (rangeFour) AlignRangeFourRecord(line);
   const char type = RecordTypeLetter(line);
+  lastRecordType_ = type == 'H' || type == 'I' || type == 'L' || type == 'V' ? type : '\0';
 
   extremes_.Update(fields_.VoltsRms, fields_.VoltsPeak, fields_.Frequency, fields_.AmpsRms, fields_.AmpsPeak,
                    fields_.Watts);

@@ -133,6 +133,9 @@ class TestDocument {
   const GraphState& Graph() const { return graph_; }
   GraphState& Graph() { return graph_; }
   const RxLineFramer& Framer() const { return framer_; }
+  // The type letter of the last line handled ('L', 'H', 'V', 'I'); NUL
+  // before any, or for a line of another type.
+  char LastRecordType() const { return lastRecordType_; }
   // For whoever sets a state up directly rather than by lines and actions:
   // tools that prepare a document, and tests.
   RecordFields& Fields() { return fields_; }
@@ -340,6 +343,7 @@ class TestDocument {
   bool reportHoldsSequence_ = false;
 
   RxLineFramer framer_;
+  char lastRecordType_ = '\0';
   RecordFields fields_;
   MeterExtremes extremes_;
   // The tables of the last whole harmonics record, read into the model
