@@ -6,6 +6,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -63,6 +64,7 @@ class RecordingReader::Mark {
   QByteArray output;
   quint64 uncompressed = 0;
   qsizetype entriesRead = 0;
+  quint32 lastMilliseconds = 0;
   bool ended = false;
 };
 
@@ -208,7 +210,10 @@ bool RecordingReader::ReadEntry(RecordingEntry& entry) {
     return false;
   }
   entry.Kind = static_cast<EntryKind>(kind);
-  entry.Milliseconds = WordAt(output_, outputAt_ + 1);
+  // Times only go forward for whoever plays or seeks: a time before the
+  // one before it (a file from elsewhere, damage) reads as that one.
+  entry.Milliseconds = std::max(WordAt(output_, outputAt_ + 1), lastMilliseconds_);
+  lastMilliseconds_ = entry.Milliseconds;
   entry.Payload = output_.mid(outputAt_ + kEntryHeaderSize, length);
   outputAt_ += kEntryHeaderSize + length;
   ++entriesRead_;
@@ -240,6 +245,7 @@ std::shared_ptr<const RecordingReader::Mark> RecordingReader::Here() const {
   mark->uncompressed = uncompressed_;
   mark->entriesRead = entriesRead_ - (firstHeld_ ? 1 : 0);
   mark->ended = ended_;
+  mark->lastMilliseconds = firstHeld_ ? 0 : lastMilliseconds_;
   if (firstHeld_) mark->output.prepend(EncodeEntry(first_));
   return mark;
 }
@@ -260,6 +266,7 @@ void RecordingReader::Return(const Mark& mark) {
   uncompressed_ = mark.uncompressed;
   entriesRead_ = mark.entriesRead;
   ended_ = mark.ended;
+  lastMilliseconds_ = mark.lastMilliseconds;
   inputEnded_ = false;
   streamEnded_ = false;
   inflateProblem_.clear();
