@@ -118,7 +118,47 @@ DocumentChange& DocumentChange::operator|=(const DocumentChange& later) {
 
 TestDocument::TestDocument(CommandSink& commands) : commands_(commands) {}
 
+TestDocument::TestDocument(const TestDocument& other, CommandSink& commands) : commands_(commands) {
+  CopyStateFrom(other);
+}
+
 TestDocument::~TestDocument() { WaitForRecordings(); }
+
+void TestDocument::CopyStateFrom(const TestDocument& other) {
+  // The members as they are, not through the accessors: what is due to be
+  // read or written stays due, and `other` is left exactly as it was (a
+  // checkpoint copied from while its replay goes on elsewhere).
+  setup_ = other.setup_;
+  captured_ = other.captured_;
+  testStartTime_ = other.testStartTime_;
+  phase_ = other.phase_;
+  test_ = other.test_;
+  reportHoldsSequence_ = other.reportHoldsSequence_;
+  framer_ = other.framer_;
+  lastRecordType_ = other.lastRecordType_;
+  fields_ = other.fields_;
+  extremes_ = other.extremes_;
+  harmonics_ = other.harmonics_;
+  dueTables_ = other.dueTables_;
+  flicker_ = other.flicker_;
+  manualSteps_ = other.manualSteps_;
+  samples_ = other.samples_;
+  summary_ = other.summary_;
+  readings_ = other.readings_;
+  memoFlags_ = other.memoFlags_;
+  statusText_ = other.statusText_;
+  report_ = other.report_;
+  harmonicRowsDue_ = other.harmonicRowsDue_;
+  dueFundamental_ = other.dueFundamental_;
+  graph_ = other.graph_;
+  faceColour_ = other.faceColour_;
+  graphBitmap_ = other.graphBitmap_;
+  waveformDrawing_ = other.waveformDrawing_;
+  histogramDrawing_ = other.histogramDrawing_;
+  clock_ = other.clock_;
+  replaying_ = other.replaying_;
+  setUpLoading_ = other.setUpLoading_;
+}
 
 QDateTime TestDocument::Now() const { return clock_ ? *clock_ : QDateTime::currentDateTime(); }
 

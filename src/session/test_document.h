@@ -111,6 +111,12 @@ class TestDocument {
   ~TestDocument();
   TestDocument(const TestDocument&) = delete;
   TestDocument& operator=(const TestDocument&) = delete;
+  // The document as `other` stands, for a replay to go on from (a review's
+  // checkpoint): everything but the recording; commands go to `commands`.
+  TestDocument(const TestDocument& other, CommandSink& commands);
+  // This document made as `other` stands, but for its own recording and
+  // commands.
+  void CopyStateFrom(const TestDocument& other);
 
   // --- what it holds ------------------------------------------------------
   const RecordFields& Fields() const { return fields_; }
