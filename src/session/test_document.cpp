@@ -108,6 +108,8 @@ TestDocument::~TestDocument() { WaitForRecordings(); }
 
 QDateTime TestDocument::Now() const { return clock_ ? *clock_ : QDateTime::currentDateTime(); }
 
+QLocale TestDocument::ClockLocale() const { return clockLocale_ ? *clockLocale_ : QLocale(); }
+
 // --- lines ------------------------------------------------------------------
 
 TestDocument::Received TestDocument::ReceiveLine(const QByteArray& line) {
@@ -669,7 +671,10 @@ DocumentChange TestDocument::DrawHarmonicsHistogram() {
 // --- recording --------------------------------------------------------------------
 
 RecordedState TestDocument::TakeRecordedState() const {
-  return {setup_.Setup, setup_.EquipmentUnderTest, setup_.SerialNumber, static_cast<qint32>(test_.ReportCounter)};
+  // A manual index the automatic scale does not use is no change.
+  const RecordedScale scale = graph_.AutoScale ? RecordedScale{} : RecordedScale{false, graph_.ManualScaleIndex};
+  return {setup_.Setup, setup_.EquipmentUnderTest, setup_.SerialNumber, static_cast<qint32>(test_.ReportCounter),
+          ClockLocale().name(), scale};
 }
 
 void TestDocument::BeginRecording() {
@@ -710,7 +715,8 @@ void TestDocument::RecordEntry(EntryKind kind, const QByteArray& payload) {
 QDateTime TestDocument::RecordReceivedLine(const QByteArray& line) {
   RecordStateIfChanged();
   const auto milliseconds = static_cast<quint32>(recordingClock_.elapsed());
-  recording_->Append({EntryKind::Received, milliseconds, line});
+  // Recorded without its LF: a replay onto a line sends each with one.
+  recording_->Append({EntryKind::Received, milliseconds, line.endsWith('\n') ? line.chopped(1) : line});
   return recordingStart_.addMSecs(milliseconds);
 }
 
@@ -755,6 +761,11 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
   setup_.EquipmentUnderTest = state.EquipmentUnderTest;
   setup_.SerialNumber = state.SerialNumber;
   test_.ReportCounter = static_cast<quint32>(state.ReportCounter);
+  if (state.ClockLocale) clockLocale_ = QLocale(*state.ClockLocale);
+  if (state.Scale) {
+    graph_.AutoScale = state.Scale->Automatic;
+    if (!state.Scale->Automatic) graph_.ManualScaleIndex = state.Scale->ManualIndex;
+  }
   // The changes a window reacts to, in the order it would meet them. A
   // set-up the program loaded changes the standard without giving the test
   // in hand up; only the operator's change does (recordings made before the
@@ -828,7 +839,8 @@ DocumentChange TestDocument::ReplayEntry(const QDateTime& start, const Recording
       if (const std::optional<RecordedState> state = DecodeState(entry.Payload)) change = ApplyRecordedState(*state);
       break;
     case EntryKind::Received:
-      change = HandleLine(entry.Payload).change;
+      // Handled as it came off the line, with its LF.
+      change = HandleLine(entry.Payload + '\n').change;
       break;
     case EntryKind::Action:
       change = ReplayAction(entry.Payload);
