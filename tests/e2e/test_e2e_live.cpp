@@ -372,10 +372,17 @@ QList<QByteArray> ReceivedLines(const QString& recording) {
   return lines;
 }
 
-// The report's lines but for its start, which is each test's own.
+// The report's lines but for what is each window's own: its start, and the
+// present readings (supply, load, fundamental) of the record in hand when
+// the window last built the report, which depends on when its display
+// changed. The held results and all the rest must agree.
 QStringList ReportBody(const QString& path) {
   QStringList lines = QString::fromLatin1(FileBytes(path)).split(QStringLiteral("\r\n"));
-  lines.removeIf([](const QString& line) { return line.startsWith(QStringLiteral("Tested On")); });
+  lines.removeIf([](const QString& line) {
+    for (const char* present : {"Tested On", "Supply Voltage", "Load ", "Fundamental"})
+      if (line.startsWith(QLatin1String(present))) return true;
+    return false;
+  });
   return lines;
 }
 
