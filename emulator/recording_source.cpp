@@ -11,8 +11,29 @@
 namespace qx7300emu {
 namespace {
 
-const char Magic[] = "QX7300 Recording 1\n";
+// "QX7300 Recording <version>" and a LF. Version 1 keeps each received line
+// with its LF, version 2 without; both magic lines are this long.
+const char MagicStart[] = "QX7300 Recording ";
+constexpr std::size_t MagicLength = sizeof MagicStart - 1 + 2;
+constexpr int NewestVersion = 2;
 constexpr std::size_t EntryHeader = 9;
+
+// The version the stream's magic line names; 0 when it is no recording.
+int VersionOf(const std::string& stream)
+{
+    if (stream.compare(0, sizeof MagicStart - 1, MagicStart) != 0)
+        return 0;
+    int version = 0;
+    for (std::size_t at = sizeof MagicStart - 1; at < stream.size() && at < sizeof MagicStart + 6; ++at) {
+        const char ch = stream[at];
+        if (ch == '\n')
+            return at > sizeof MagicStart - 1 ? version : 0;
+        if (ch < '0' || ch > '9')
+            return 0;
+        version = version * 10 + (ch - '0');
+    }
+    return 0;
+}
 
 std::uint32_t Word(const std::string& bytes, std::size_t at)
 {
@@ -79,13 +100,18 @@ bool RecordingSource::Load(const std::string& path, std::string& error)
     }
     const std::string compressed((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     const std::string stream = Inflate(compressed, error);
-    if (stream.compare(0, sizeof Magic - 1, Magic) != 0) {
+    const int version = VersionOf(stream);
+    if (version > NewestVersion) {
+        error = "made by a newer Veltrix (recording version " + std::to_string(version) + ")";
+        return false;
+    }
+    if (version == 0) {
         error = "not a QX7300 recording";
         return false;
     }
     lines_.clear();
     next_ = 0;
-    std::size_t at = sizeof Magic - 1;
+    std::size_t at = MagicLength;
     while (at + EntryHeader <= stream.size()) {
         const char kind = stream[at];
         const std::uint32_t ms = Word(stream, at + 1);
@@ -95,10 +121,13 @@ bool RecordingSource::Load(const std::string& path, std::string& error)
                 error = "cut short";
             break;
         }
-        // A time before the line before it (damage) plays at once after it.
-        if (kind == 'R')
-            lines_.push_back({std::max(ms / 1000.0, lines_.empty() ? 0.0 : lines_.back().seconds),
-                              stream.substr(at + EntryHeader, length) + '\n'});
+        if (kind == 'R') {
+            std::string line = stream.substr(at + EntryHeader, length);
+            if (version == 1 && !line.empty() && line.back() == '\n')
+                line.pop_back();
+            // A time before the line before it (damage) plays at once after it.
+            lines_.push_back({std::max(ms / 1000.0, lines_.empty() ? 0.0 : lines_.back().seconds), line + '\n'});
+        }
         at += EntryHeader + length;
     }
     if (at < stream.size() && error.empty())

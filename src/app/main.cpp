@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kHelpText =
     "Usage: veltrix [--help | --version]\n"
-    "       veltrix --report-from RECORDING --out FILE\n"
+    "       veltrix --report-from RECORDING --out FILE [--partial]\n"
     "       veltrix --report-from RECORDING (--trend ORDER | --statistics) --out FILE\n"
     "\n"
     "The operator station of the Orvane QX7300 power and harmonics analyser.\n"
@@ -41,7 +41,10 @@ constexpr const char* kHelpText =
     "  --version  show the version of the program and of its settings file, and exit\n"
     "  --report-from RECORDING --out FILE\n"
     "             rebuild the report of a recorded test without a window and write\n"
-    "             it as FILE (.txt, .csv or .pdf); needs no display\n"
+    "             it as FILE (.txt, .csv or .pdf); needs no display. A damaged\n"
+    "             recording writes nothing and exits with 1\n"
+    "  --partial  with --report-from: write the report of what is whole in a\n"
+    "             damaged recording all the same, its first line saying so\n"
     "  --report-from RECORDING --trend ORDER --out FILE\n"
     "             write the trend of a recorded test as CSV, a row a record: harmonic\n"
     "             ORDER's (2 to 40) average, maximum and limit (EN61000-3-2), or the\n"
@@ -73,24 +76,27 @@ int AnswerReportRequest(int argc, char** argv) {
   const char* recording = nullptr;
   const char* out = nullptr;
   bool asked = false;
+  bool partial = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--report-from") == 0) {
       asked = true;
       if (i + 1 < argc) recording = argv[++i];
     } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
       out = argv[++i];
+    } else if (std::strcmp(argv[i], "--partial") == 0) {
+      partial = true;
     }
   }
   if (!asked) return -1;
   if (recording == nullptr || out == nullptr) {
-    std::fputs("Usage: veltrix --report-from RECORDING --out FILE\n", stderr);
+    std::fputs("Usage: veltrix --report-from RECORDING --out FILE [--partial]\n", stderr);
     return 2;
   }
   // No display is needed: the window is never shown.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   QTextStream messages(stderr);
-  return ReportFromRecording(QString::fromLocal8Bit(recording), QString::fromLocal8Bit(out), messages);
+  return ReportFromRecording(QString::fromLocal8Bit(recording), QString::fromLocal8Bit(out), messages, partial);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/report_from_recording.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 #include <QTextStream>
 
@@ -26,9 +27,19 @@ std::optional<Form> FormOf(const QString& path) {
   return std::nullopt;
 }
 
+// What is wrong with the recording, without its file's name: "cut short in
+// entry 57".
+QString DamageOf(const QString& problem, const QString& recordingPath) {
+  QString damage = problem;
+  const QString name = QFileInfo(recordingPath).fileName() + QStringLiteral(": ");
+  if (damage.startsWith(name)) damage.remove(0, name.size());
+  if (damage.startsWith(QStringLiteral("it is "))) damage.remove(0, 6);
+  return damage;
+}
+
 }  // namespace
 
-int ReportFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages) {
+int ReportFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages, bool partial) {
   const std::optional<Form> form = FormOf(outPath);
   if (!form) {
     messages << "veltrix: " << outPath << ": the report is written as .txt, .csv or .pdf" << Qt::endl;
@@ -48,15 +59,26 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
   document.SetFaceColour(QGuiApplication::palette().color(QPalette::Button));
   RecordingEntry entry;
   while (recording.Next(entry)) document.ReplayEntry(recording.Start(), entry);
-  if (!recording.Problem().isEmpty()) messages << "veltrix: " << recording.Problem() << Qt::endl;
+  // A damaged recording writes nothing unless asked to, and then says so in
+  // the report's first line.
+  const bool damaged = !recording.Problem().isEmpty();
+  if (damaged) messages << "veltrix: " << recording.Problem() << Qt::endl;
+  if (damaged && !partial) {
+    messages << "veltrix: " << outPath << ": not written; --partial writes the report of what is whole" << Qt::endl;
+    return 1;
+  }
+  const QString notice = damaged ? QStringLiteral("PARTIAL REPORT: rebuilt from a damaged recording (%1)")
+                                       .arg(DamageOf(recording.Problem(), recordingPath))
+                                 : QString();
+  const QByteArray noticeLine = damaged ? TextLinesBytes({notice}) : QByteArray();
 
   QByteArray bytes;
   switch (*form) {
     case Form::Text:
-      bytes = TextReportBytes(document.Report());
+      bytes = noticeLine + TextReportBytes(document.Report());
       break;
     case Form::Csv:
-      bytes = CsvReportBytes(document.Report());
+      bytes = noticeLine + CsvReportBytes(document.Report());
       break;
     case Form::Pdf: {
       // In the printer font of this working folder's settings, when it has them.
@@ -65,12 +87,14 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
       QFont printerFont(font.Name);
       printerFont.setPointSize(font.Size);
       const StationSetup& reported = document.ReportedSetup();
-      // The graphic's date and time line is the test clock at the recording's end.
+      // The graphic's date and time line is the test clock at the recording's
+      // end, written as the recorded station wrote it.
       const GraphicIdentification id{reported.EquipmentUnderTest, reported.SerialNumber, reported.Setup.Edit10,
-                                     FormatTestClock(document.Now())};
+                                     FormatTestClock(document.Now(), document.ClockLocale())};
       const QPrinter printer(QPrinter::HighResolution);
       bytes = ReportPdfBytes(document.Report(), document.GraphBitmap(), id, printerFont,
-                             PrinterFontColour(font.Colour), {printer.pageLayout(), printer.resolution()});
+                             PrinterFontColour(font.Colour), {printer.pageLayout(), printer.resolution()},
+                             {notice, true});
       break;
     }
   }
@@ -79,5 +103,5 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
     messages << "veltrix: " << outPath << ": " << error << Qt::endl;
     return 1;
   }
-  return recording.Problem().isEmpty() ? 0 : 1;
+  return damaged ? 1 : 0;
 }

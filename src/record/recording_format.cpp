@@ -18,6 +18,7 @@ constexpr int kEntryHeaderSize = 9;
 // No line of the analyser and no state comes near this; a larger length
 // is damage, not a reason to allocate.
 constexpr quint32 kLargestPayload = 1 << 20;
+constexpr char kMagicVersion1[] = "QX7300 Recording 1\n";
 const QString kDateTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 
 void AppendWord(QByteArray& bytes, quint32 value) {
@@ -55,15 +56,42 @@ QByteArray EncodeEntry(const RecordingEntry& entry) {
   return bytes;
 }
 
+int RecordingVersionOf(const QByteArray& streamStart) {
+  static const QByteArray prefix = QByteArray(kRecordingMagic).chopped(2);  // without "2\n"
+  if (!streamStart.startsWith(prefix)) return 0;
+  // A few digits and the LF; no version will need more.
+  constexpr qsizetype kMostDigits = 6;
+  int version = 0;
+  for (qsizetype at = prefix.size(); at < streamStart.size() && at <= prefix.size() + kMostDigits; ++at) {
+    const char ch = streamStart[at];
+    if (ch == '\n') return at > prefix.size() && streamStart[prefix.size()] != '0' ? version : 0;
+    if (ch < '0' || ch > '9') return 0;
+    version = version * 10 + (ch - '0');
+  }
+  return 0;
+}
+
+void UpgradeEntry(int version, RecordingEntry& entry) {
+  if (version != 1) return;
+  if (entry.Kind == EntryKind::Received && entry.Payload.endsWith('\n')) entry.Payload.chop(1);
+  if (entry.Kind == EntryKind::State) entry.Payload = QString::fromLatin1(entry.Payload).toUtf8();
+}
+
 RecordingContents DecodeRecording(const QByteArray& stream) {
   RecordingContents contents;
-  const qsizetype magic = static_cast<qsizetype>(std::strlen(kRecordingMagic));
-  if (!stream.startsWith(kRecordingMagic)) {
-    contents.Problem = stream.size() < magic && QByteArray(kRecordingMagic).startsWith(stream)
+  const int version = RecordingVersionOf(stream);
+  if (version > kRecordingVersion) {
+    contents.Problem = QStringLiteral("it was made by a newer Veltrix (recording version %1)").arg(version);
+    return contents;
+  }
+  if (version == 0) {
+    const bool started = QByteArray(kRecordingMagic).startsWith(stream) || QByteArray(kMagicVersion1).startsWith(stream);
+    contents.Problem = stream.size() < kRecordingMagicLength && started
                            ? QStringLiteral("it ends before its first entry")
                            : QStringLiteral("it is not a QX7300 recording");
     return contents;
   }
+  const qsizetype magic = kRecordingMagicLength;
   qsizetype at = magic;
   while (at < stream.size()) {
     if (stream.size() - at < kEntryHeaderSize) {
@@ -82,6 +110,7 @@ RecordingContents DecodeRecording(const QByteArray& stream) {
     }
     RecordingEntry entry{static_cast<EntryKind>(kind), WordAt(stream, at + 1),
                          stream.mid(at + kEntryHeaderSize, length)};
+    UpgradeEntry(version, entry);
     at += kEntryHeaderSize + length;
     // Times only go forward for whoever plays or seeks: a time before the
     // one before it (a file from elsewhere, damage) reads as that one.

@@ -17,7 +17,16 @@
 // entries, each: kind (one byte), milliseconds since the recording began
 // (unsigned 32-bit, little-endian), payload length (unsigned 32-bit,
 // little-endian), payload.
-inline constexpr char kRecordingMagic[] = "QX7300 Recording 1\n";
+//
+// The magic line names the version of the format. Version 2, the one
+// written: received lines without their LF, states in UTF-8. Version 1
+// (still read): each received line with its LF, states in Latin-1. A reader
+// that meets a later version refuses it as made by a newer Veltrix.
+inline constexpr int kRecordingVersion = 2;
+inline constexpr char kRecordingMagic[] = "QX7300 Recording 2\n";
+// The magic lines of versions 1 and 2 are equally long: the entries of
+// either begin here.
+inline constexpr qsizetype kRecordingMagicLength = sizeof kRecordingMagic - 1;
 inline constexpr char kRecordingExtension[] = "qxr";
 
 enum class EntryKind : char {
@@ -57,6 +66,19 @@ struct RecordingEntry {
 // The bytes of one entry in the uncompressed stream.
 QByteArray EncodeEntry(const RecordingEntry& entry);
 
+// The version the uncompressed stream's magic line names, read from its
+// first bytes ("QX7300 Recording <n>" and a LF): 1 or 2 for the versions
+// read here, the number itself for a later one (greater than
+// kRecordingVersion: made by a newer Veltrix), 0 when the bytes are no
+// recording's start or too few to tell.
+int RecordingVersionOf(const QByteArray& streamStart);
+
+// Makes an entry read from a recording of `version` (1 or 2) read as one of
+// the current version: a version-1 received line loses its LF, a version-1
+// state is turned from Latin-1 into UTF-8. Entries of version 2 stay as
+// they are.
+void UpgradeEntry(int version, RecordingEntry& entry);
+
 // What a recording holds, and what was wrong with it when it was not whole:
 // the entries up to the damage are kept.
 struct RecordingContents {
@@ -66,7 +88,8 @@ struct RecordingContents {
   bool Ended = false;  // closed in order (an End entry)
 };
 
-// Reads the uncompressed stream.
+// Reads the uncompressed stream, of any version read here; the entries come
+// out as the current version has them (UpgradeEntry).
 RecordingContents DecodeRecording(const QByteArray& stream);
 
 // Inflates gzip members one after another; the bytes inflated before any

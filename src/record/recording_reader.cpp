@@ -38,8 +38,6 @@ bool KnownKind(char kind) {
   return false;
 }
 
-qsizetype MagicSize() { return static_cast<qsizetype>(std::strlen(kRecordingMagic)); }
-
 }  // namespace
 
 struct RecordingReader::Inflater {
@@ -92,20 +90,21 @@ void RecordingReader::Open() {
     return;
   }
   inflater_->initialised = true;
-  const QByteArray magic(kRecordingMagic);
-  if (!Ready(MagicSize())) {
+  if (!Ready(kRecordingMagicLength)) {
     const QByteArray begun = output_.mid(outputAt_);
-    Fail(magic.startsWith(begun) ? QStringLiteral("it ends before its first entry")
-                                 : QStringLiteral("it is not a QX7300 recording"));
+    Fail(QByteArray(kRecordingMagic).startsWith(begun) ? QStringLiteral("it ends before its first entry")
+                                                       : QStringLiteral("it is not a QX7300 recording"));
     return;
   }
-  if (output_.mid(outputAt_, MagicSize()) != magic) {
+  version_ = RecordingVersionOf(output_.mid(outputAt_, kRecordingMagicLength));
+  if (version_ == 0 || version_ > kRecordingVersion) {
     // What uncompresses into something else is no recording, damaged or not.
     inflateProblem_.clear();
-    Fail(QStringLiteral("it is not a QX7300 recording"));
+    Fail(version_ == 0 ? QStringLiteral("it is not a QX7300 recording")
+                       : QStringLiteral("it was made by a newer Veltrix (recording version %1)").arg(version_));
     return;
   }
-  outputAt_ += MagicSize();
+  outputAt_ += kRecordingMagicLength;
   if (!ReadEntry(first_)) {
     if (problem_.isEmpty()) Fail(QStringLiteral("it has no start time"));
     return;
@@ -216,6 +215,7 @@ bool RecordingReader::ReadEntry(RecordingEntry& entry) {
   lastMilliseconds_ = entry.Milliseconds;
   entry.Payload = output_.mid(outputAt_ + kEntryHeaderSize, length);
   outputAt_ += kEntryHeaderSize + length;
+  UpgradeEntry(version_, entry);
   ++entriesRead_;
   if (entry.Kind == EntryKind::End) ended_ = true;
   return true;

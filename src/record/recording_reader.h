@@ -74,6 +74,7 @@ class RecordingReader {
   bool ended_ = false;
   bool failed_ = false;
   qsizetype entriesRead_ = 0;
+  int version_ = 0;
   quint32 lastMilliseconds_ = 0;
   bool firstHeld_ = false;
   RecordingEntry first_;

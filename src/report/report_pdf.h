@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPageLayout>
+#include <QString>
 
 #include "report/graphic_printout.h"
 #include "report/report_store.h"
@@ -18,6 +19,16 @@ struct PdfReportPage {
   int Resolution = 600;  // dots per inch
 };
 
+// What a report rebuilt from its recording adds to or leaves out of the
+// document.
+struct PdfReportRebuild {
+  // A line above the report's first one (a partial report says so there);
+  // empty: none.
+  QString Notice;
+  // No creation time, so that the same recording gives the same bytes.
+  bool Reproducible = false;
+};
+
 // The report as one PDF document of two pages: the text report as the
 // report printout lays it out, then the graphic printout of `graph` with its
 // identification lines. The text is real text, in the printer font. Empty
@@ -25,4 +36,4 @@ struct PdfReportPage {
 QByteArray ReportPdfBytes(const ReportStore& report, const QImage& graph,
                           const GraphicIdentification& id, const QFont& printerFont,
                           const QColor& colour, const PdfReportPage& page,
-                          qreal screenDpi = ScreenDpi());
+                          const PdfReportRebuild& rebuild = {}, qreal screenDpi = ScreenDpi());

@@ -78,6 +78,16 @@ void PaintReport(QPainter& painter, const PageGeometry& page, const ReportStore&
   painter.restore();
 }
 
+void PaintLineAboveReport(QPainter& painter, const PageGeometry& page, const QString& line,
+                          const QFont& printerFont, const QColor& colour) {
+  painter.save();
+  painter.setFont(PrinterCanvasFont(printerFont));
+  painter.setPen(colour);
+  const int y = qMax(0, page.Down(kReportTopUnits) - page.LineAdvance);
+  painter.drawText(page.Left, y + painter.fontMetrics().ascent(), line);
+  painter.restore();
+}
+
 void PaintScreendump(QPainter& painter, const QImage& window, qreal screenDpi) {
   const QPaintDevice* device = painter.device();
   const QSizeF size = window.deviceIndependentSize();

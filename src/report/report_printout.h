@@ -54,6 +54,11 @@ QFont PrinterCanvasFont(const QFont& printerFont);
 void PaintReport(QPainter& painter, const PageGeometry& page, const ReportStore& report,
                  const QFont& printerFont, const QColor& colour);
 
+// One line the line advance above the report's first (above the top
+// T = 50 units at x = L): a note on the report as a whole.
+void PaintLineAboveReport(QPainter& painter, const PageGeometry& page, const QString& line,
+                          const QFont& printerFont, const QColor& colour);
+
 // The window image at the top left of the page, at the size it has on the
 // screen (scaled by the device's resolution over screenDpi).
 void PaintScreendump(QPainter& painter, const QImage& window, qreal screenDpi);

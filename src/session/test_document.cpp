@@ -156,11 +156,14 @@ void TestDocument::CopyStateFrom(const TestDocument& other) {
   waveformDrawing_ = other.waveformDrawing_;
   histogramDrawing_ = other.histogramDrawing_;
   clock_ = other.clock_;
+  clockLocale_ = other.clockLocale_;
   replaying_ = other.replaying_;
   setUpLoading_ = other.setUpLoading_;
 }
 
 QDateTime TestDocument::Now() const { return clock_ ? *clock_ : QDateTime::currentDateTime(); }
+
+QLocale TestDocument::ClockLocale() const { return clockLocale_ ? *clockLocale_ : QLocale(); }
 
 // --- lines ------------------------------------------------------------------
 
@@ -763,7 +766,10 @@ void TestDocument::WriteDueHarmonicRows() const {
 // --- recording --------------------------------------------------------------------
 
 RecordedState TestDocument::TakeRecordedState() const {
-  return {setup_.Setup, setup_.EquipmentUnderTest, setup_.SerialNumber, static_cast<qint32>(test_.ReportCounter)};
+  // A manual index the automatic scale does not use is no change.
+  const RecordedScale scale = graph_.AutoScale ? RecordedScale{} : RecordedScale{false, graph_.ManualScaleIndex};
+  return {setup_.Setup, setup_.EquipmentUnderTest, setup_.SerialNumber, static_cast<qint32>(test_.ReportCounter),
+          ClockLocale().name(), scale};
 }
 
 QString TestDocument::BeginRecording() {
@@ -840,7 +846,8 @@ std::optional<QDateTime> TestDocument::RecordReceivedLine(const QByteArray& line
   RecordStateIfChanged();
   const std::optional<quint32> at = RecordingTime();
   if (!at) return std::nullopt;
-  recording_->Append({EntryKind::Received, *at, line});
+  // Recorded without its LF: a replay onto a line sends each with one.
+  recording_->Append({EntryKind::Received, *at, line.endsWith('\n') ? line.chopped(1) : line});
   return recordingStart_.addMSecs(*at);
 }
 
@@ -893,6 +900,11 @@ DocumentChange TestDocument::ApplyRecordedState(const RecordedState& state) {
   setup_.EquipmentUnderTest = state.EquipmentUnderTest;
   setup_.SerialNumber = state.SerialNumber;
   test_.ReportCounter = static_cast<quint32>(state.ReportCounter);
+  if (state.ClockLocale) clockLocale_ = QLocale(*state.ClockLocale);
+  if (state.Scale) {
+    graph_.AutoScale = state.Scale->Automatic;
+    if (!state.Scale->Automatic) graph_.ManualScaleIndex = state.Scale->ManualIndex;
+  }
   // The changes a window reacts to, in the order it would meet them. A
   // set-up the program loaded changes the standard without giving the test
   // in hand up; only the operator's change does (recordings made before the
@@ -966,7 +978,8 @@ DocumentChange TestDocument::ReplayEntry(const QDateTime& start, const Recording
       if (const std::optional<RecordedState> state = DecodeState(entry.Payload)) change = ApplyRecordedState(*state);
       break;
     case EntryKind::Received:
-      change = HandleLine(entry.Payload).change;
+      // Handled as it came off the line, with its LF.
+      change = HandleLine(entry.Payload + '\n').change;
       break;
     case EntryKind::Action:
       change = ReplayAction(entry.Payload);

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLocale>
 #include <QString>
 
 #include <future>
@@ -166,6 +167,9 @@ class TestDocument {
   // The time the document lives in: the clock, or the recorded time of the
   // line or action being handled.
   QDateTime Now() const;
+  // The locale the station's clock is written in: this system's, or the
+  // recorded station's in a replay.
+  QLocale ClockLocale() const;
 
   // --- the set-up ---------------------------------------------------------
   // The panels changed; nothing else happens (the live window runs the
@@ -400,6 +404,7 @@ class TestDocument {
   QDateTime recordingStart_;
   std::optional<RecordedState> recordedState_;
   std::optional<QDateTime> clock_;
+  std::optional<QLocale> clockLocale_;
   bool replaying_ = false;
   // A replay is inside the program's loading of a set-up: a state that
   // changes the standard came from it.

@@ -17,6 +17,7 @@
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
 #include "app/string_grid.h"
+#include "record/recording_format.h"
 #include "emulator_process.h"
 #include "link/command_vocabulary.h"
 #include "link/decimal_text.h"
@@ -136,6 +137,7 @@ class TestE2eLive : public QObject {
   void graphsFromEmulatorData();
   void timedHarmonicsTestThroughTheWindow();
   void flickerTestsFillTheDisplays();
+  void recordingReplayedIntoTheProgram();
 
  private:
   TestWorkingFolder* folder_ = nullptr;
@@ -347,6 +349,70 @@ void TestE2eLive::flickerTestsFillTheDisplays() {
   QCOMPARE(report.Text(report.BodyStart() + 11), QStringLiteral("Combined Result : ") + ui.Label12->text());
   ReportRebuiltFromRecording(started, folder_->Path(), QStringLiteral("MANUAL"));
   QVERIFY(window.grab().save(output + QStringLiteral("/flicker-manual-switching.png")));
+}
+
+// A timed test run and saved as the operator does: identified, started,
+// completed; the report saved as text as `name`.TXT with its recording.
+void RunAndSaveTimedTest(StartedProgram& started, const QString& folder, const QString& name) {
+  Ui::Tqx7300form& ui = started.Window().Form();
+  ui.Edit7->setText(QStringLiteral("30"));
+  ui.Edit8->setText(QStringLiteral("Kettle KX-2"));
+  ui.Edit9->setText(QStringLiteral("SN 1042"));
+  ui.Edit10->setText(QStringLiteral("A. Tester"));
+  QTest::mouseClick(ui.Button5, Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(ui.Label59->text(), QStringLiteral("Test Complete. Results Held."), 40000);
+  started.dialogs.saveAnswers << QDir(folder).filePath(name + QStringLiteral(".TXT"));
+  ui.SaveReportasTextFile1->trigger();
+}
+
+QList<QByteArray> ReceivedLines(const QString& recording) {
+  QList<QByteArray> lines;
+  for (const RecordingEntry& entry : ReadRecordingFile(recording).Entries)
+    if (entry.Kind == EntryKind::Received) lines << entry.Payload;
+  return lines;
+}
+
+// The report's lines but for what is each window's own: its start, and the
+// present readings (supply, load, fundamental) of the record in hand when
+// the window last built the report, which depends on when its display
+// changed. The held results and all the rest must agree.
+QStringList ReportBody(const QString& path) {
+  QStringList lines = QString::fromLatin1(FileBytes(path)).split(QStringLiteral("\r\n"));
+  lines.removeIf([](const QString& line) {
+    for (const char* present : {"Tested On", "Supply Voltage", "Load ", "Fundamental"})
+      if (line.startsWith(QLatin1String(present))) return true;
+    return false;
+  });
+  return lines;
+}
+
+// A test the program recorded against the emulator, played back by the
+// emulator into the program: the program receives the recorded lines as
+// they came and makes the same report of them.
+void TestE2eLive::recordingReplayedIntoTheProgram() {
+  const QDir folder(folder_->Path());
+  {
+    StartedProgram started(folder_->Path(), {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("10")});
+    QVERIFY(started.Connected());
+    RunAndSaveTimedTest(started, folder_->Path(), QStringLiteral("LIVE"));
+  }
+  {
+    // At a quarter of the recorded pace, so that the operator here starts
+    // before the recorded test does; the line unpaced, as the quick test's was.
+    StartedProgram started(folder_->Path(), {QStringLiteral("--fast"), QStringLiteral("--speed"), QStringLiteral("0.25"),
+                                             QStringLiteral("--replay"), folder.filePath(QStringLiteral("LIVE.qxr"))});
+    QVERIFY(started.Connected());
+    RunAndSaveTimedTest(started, folder_->Path(), QStringLiteral("REPLAYED"));
+  }
+  const QList<QByteArray> live = ReceivedLines(folder.filePath(QStringLiteral("LIVE.qxr")));
+  const QList<QByteArray> replayed = ReceivedLines(folder.filePath(QStringLiteral("REPLAYED.qxr")));
+  QVERIFY(live.size() > 3 && !replayed.isEmpty());
+  // The replayed test began with the replay under way: the live lines from
+  // its first on, one for one.
+  const qsizetype first = live.indexOf(replayed.first());
+  QVERIFY(first >= 0);
+  QCOMPARE(replayed, live.mid(first, replayed.size()));
+  QCOMPARE(ReportBody(folder.filePath(QStringLiteral("REPLAYED.TXT"))), ReportBody(folder.filePath(QStringLiteral("LIVE.TXT"))));
 }
 
 QTEST_MAIN(TestE2eLive)

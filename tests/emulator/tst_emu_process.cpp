@@ -165,6 +165,7 @@ private slots:
     void StreamsAndObeysOverTheLine();
     void PacedAtTheLineRate();
     void ReplaysAFile();
+    void PlaysARecordingAtItsPace_data();
     void PlaysARecordingAtItsPace();
     void LinkReplacedOrRefused();
     void HangsUpAndComesBack();
@@ -357,15 +358,27 @@ void TstEmuProcess::ReplaysAFile()
     QCOMPARE(missing.exitCode(), 1);
 }
 
+void TstEmuProcess::PlaysARecordingAtItsPace_data()
+{
+    QTest::addColumn<QByteArray>("magic");
+    QTest::addColumn<QByteArray>("lineEnd");  // what follows each recorded line
+    QTest::newRow("version 2, lines without their LF") << QByteArray("QX7300 Recording 2\n") << QByteArray();
+    QTest::newRow("version 1, lines with their LF") << QByteArray("QX7300 Recording 1\n") << QByteArray("\n");
+    QTest::newRow("version 1, lines without") << QByteArray("QX7300 Recording 1\n") << QByteArray();
+}
+
 // A recording made by the program: its received lines once, each at the
-// time it came (here 0.6 s apart), then silence; commands are not answered.
+// time it came (here 0.6 s apart) with one LF, then silence; commands are
+// not answered.
 void TstEmuProcess::PlaysARecordingAtItsPace()
 {
+    QFETCH(QByteArray, magic);
+    QFETCH(QByteArray, lineEnd);
     QTemporaryDir dir;
     const QString path = dir.filePath("run.qxr");
     gzFile gz = gzopen(QFile::encodeName(path).constData(), "wb");
     QVERIFY(gz != nullptr);
-    QByteArray stream = "QX7300 Recording 1\n";
+    QByteArray stream = magic;
     const auto entry = [&stream](char kind, quint32 ms, const QByteArray& payload) {
         stream += kind;
         for (quint32 value : {ms, quint32(payload.size())})
@@ -376,7 +389,7 @@ void TstEmuProcess::PlaysARecordingAtItsPace()
     entry('B', 0, "2026-12-08T10:00:00.000");
     for (int i = 0; i < 3; ++i) {
         entry('T', quint32(i * 600), "R:W;");
-        entry('R', quint32(i * 600 + 5), "!line " + QByteArray::number(i) + ",W");
+        entry('R', quint32(i * 600 + 5), "!line " + QByteArray::number(i) + ",W" + lineEnd);
     }
     QCOMPARE(gzwrite(gz, stream.constData(), unsigned(stream.size())), int(stream.size()));
     QCOMPARE(gzclose(gz), Z_OK);
@@ -402,6 +415,18 @@ void TstEmuProcess::PlaysARecordingAtItsPace()
     QVERIFY(refused.waitForFinished(5000));
     QCOMPARE(refused.exitCode(), 1);
     QVERIFY(refused.readAllStandardError().contains("not a QX7300 recording"));
+
+    // A later version of the format is left to the newer Veltrix that made it.
+    gz = gzopen(QFile::encodeName(path).constData(), "wb");
+    QVERIFY(gz != nullptr);
+    stream.replace(0, magic.size(), "QX7300 Recording 3\n");
+    QCOMPARE(gzwrite(gz, stream.constData(), unsigned(stream.size())), int(stream.size()));
+    QCOMPARE(gzclose(gz), Z_OK);
+    QProcess newer;
+    newer.start(Emulator, {"--dir", dir.path(), "--replay", path});
+    QVERIFY(newer.waitForFinished(5000));
+    QCOMPARE(newer.exitCode(), 1);
+    QVERIFY(newer.readAllStandardError().contains("made by a newer Veltrix"));
 }
 
 void TstEmuProcess::LinkReplacedOrRefused()

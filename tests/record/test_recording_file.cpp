@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "record/recorded_state.h"
 #include "record/recording_format.h"
 #include "record/recording_writer.h"
 #include "support/test_working_folder.h"
@@ -38,6 +39,8 @@ class TestRecordingFile : public QObject {
   void damagedFiles();
   void besideTheReport();
   void timesOnlyGoForward();
+  void versions_data();
+  void versions();
 
  private:
   QTemporaryDir dir_;
@@ -86,6 +89,7 @@ void TestRecordingFile::damagedFiles_data() {
   QTest::addColumn<int>("entries");   // read before the damage
   QTest::addColumn<QString>("problem");
   QTest::newRow("whole") << "whole.qxr" << 7 << "";
+  QTest::newRow("whole, version 2") << "whole-version-2.qxr" << 7 << "";
   QTest::newRow("two gzip members") << "two-members.qxr" << 7 << "";
   QTest::newRow("cut after a flush") << "cut-after-flush.qxr" << 7 << "it is cut short";
   QTest::newRow("cut in the middle") << "cut-in-middle.qxr" << 0 << "it is cut short";
@@ -136,6 +140,50 @@ void TestRecordingFile::timesOnlyGoForward() {
   QList<quint32> times;
   for (const RecordingEntry& entry : read.Entries) times << entry.Milliseconds;
   QCOMPARE(times, (QList<quint32>{0, 100, 4'294'967'000u, 4'294'967'000u, 4'294'967'100u, 4'294'967'100u}));
+}
+
+void TestRecordingFile::versions_data() {
+  QTest::addColumn<QByteArray>("magic");
+  QTest::addColumn<QByteArray>("line");      // the received line's payload as written
+  QTest::addColumn<QByteArray>("equipment");  // the state's equipment line as written
+  QTest::addColumn<int>("version");
+  QTest::addColumn<QString>("problem");
+  const QString equipment = QStringLiteral("Kettle \u010Cesk\u00FD \u03A9");
+  QTest::newRow("version 2: lines without LF, UTF-8 state") << QByteArray("QX7300 Recording 2\n") << QByteArray("!line")
+                                                            << equipment.toUtf8() << 2 << QString();
+  QTest::newRow("version 1: lines with LF, Latin-1 state") << QByteArray("QX7300 Recording 1\n") << QByteArray("!line\n")
+                                                           << QStringLiteral("Caf\u00E9 \u00BD").toLatin1() << 1 << QString();
+  QTest::newRow("a newer Veltrix's") << QByteArray("QX7300 Recording 12\n") << QByteArray("!line") << QByteArray("K") << 12
+                                     << QStringLiteral("it was made by a newer Veltrix (recording version 12)");
+  QTest::newRow("another program's") << QByteArray("QX7300 Recording x\n") << QByteArray("!line") << QByteArray("K") << 0
+                                     << QStringLiteral("it is not a QX7300 recording");
+}
+
+// Each version reads as the current one: the line without its LF, the
+// state's text as it was typed.
+void TestRecordingFile::versions() {
+  QFETCH(QByteArray, magic);
+  QFETCH(QByteArray, line);
+  QFETCH(QByteArray, equipment);
+  QFETCH(int, version);
+  QFETCH(QString, problem);
+  RecordedState typed;
+  typed.EquipmentUnderTest = QStringLiteral("EQUIPMENT");
+  const QByteArray state = EncodeState(typed).replace("EQUIPMENT", equipment);
+  const QByteArray stream = magic + EncodeEntry({EntryKind::Begin, 0, "2026-12-08T10:00:00.000"}) +
+                            EncodeEntry({EntryKind::State, 0, state}) + EncodeEntry({EntryKind::Received, 5, line});
+  QCOMPARE(RecordingVersionOf(stream), version);
+  const RecordingContents read = DecodeRecording(stream);
+  QCOMPARE(read.Problem, problem);
+  if (!problem.isEmpty()) {
+    QVERIFY(read.Entries.isEmpty());
+    return;
+  }
+  QCOMPARE(read.Entries.size(), 3);
+  QCOMPARE(read.Entries[2].Payload, QByteArray("!line"));
+  const std::optional<RecordedState> decoded = DecodeState(read.Entries[1].Payload);
+  QVERIFY(decoded);
+  QCOMPARE(decoded->EquipmentUnderTest, version == 1 ? QString::fromLatin1(equipment) : QString::fromUtf8(equipment));
 }
 
 QTEST_MAIN(TestRecordingFile)

@@ -33,7 +33,7 @@ QString WriteRecording(const QString& path) {
     record.voltsRms = "V23" + QByteArray::number(i) + ".0";
     record.verdict = i == 6 ? "1" : "0";
     record.status = "T   " + QByteArray::number(20 - i).rightJustified(2, '0');
-    writer.Append({EntryKind::Received, quint32(i * 1000), record.Line('L', HarmonicsBody(QList<QByteArray>(160, "1.000")))});
+    writer.Append({EntryKind::Received, quint32(i * 1000), record.Line('L', HarmonicsBody(QList<QByteArray>(160, "1.000"))).chopped(1)});
   }
   writer.Append({EntryKind::End, 9500, {}});
   return path;

@@ -117,6 +117,7 @@ void TestReviewFidelity::reviewShowsTheWindowAsItWas_data() {
   QTest::newRow("harmonics timed") << QStringLiteral("harmonics");
   QTest::newRow("harmonics class D, memo") << QStringLiteral("classD");
   QTest::newRow("histogram, then the waveform again") << QStringLiteral("histogram");
+  QTest::newRow("histogram scaled by hand") << QStringLiteral("scaled");
   QTest::newRow("lock toggled as waveforms come") << QStringLiteral("lock");
   QTest::newRow("flicker continuous") << QStringLiteral("flicker");
   QTest::newRow("manual sequence") << QStringLiteral("manual");
@@ -161,6 +162,11 @@ void TestReviewFidelity::reviewShowsTheWindowAsItWas() {
     QVERIFY(window.ProcessLine(HarmonicsLine("Q     ")));
     ui.RadioGroup1->SetItemIndex(0);
   }
+  if (kind == QLatin1String("scaled")) {
+    ui.RadioGroup1->SetItemIndex(1);
+    for (int i = 0; i < 2; ++i) QTest::mouseClick(ui.Button10, Qt::LeftButton);  // "Scale Up"
+    QVERIFY(window.ProcessLine(HarmonicsLine("Q     ")));
+  }
   if (kind == QLatin1String("lock")) {
     // The records come while the lock clears the graph area and waits.
     ui.RadioGroup1->SetItemIndex(0);
@@ -168,7 +174,7 @@ void TestReviewFidelity::reviewShowsTheWindowAsItWas() {
     QVERIFY(rig.Analyser().WriteAll(VoltageWaveform() + VoltageWaveform()));
     QTest::mouseClick(ui.Button8, Qt::LeftButton);
     rig.Sent();
-  } else {
+  } else if (kind != QLatin1String("scaled")) {
     QVERIFY(window.ProcessLine(VoltageWaveform()));
   }
   QCoreApplication::processEvents();
