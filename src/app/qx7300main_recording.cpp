@@ -9,6 +9,7 @@
 #include "app/qx7300main.h"
 #include "app/radio_group.h"
 #include "app/recording_review.h"
+#include "record/recording_reader.h"
 #include "display/graph_frame.h"
 #include "ui_qx7300main.h"
 
@@ -80,13 +81,13 @@ void Tqx7300form::OpenRecording1Click() {
                                               QStringLiteral("QX7300 Recordings|*.qxr"),
                                               QString::fromLatin1(kRecordingExtension), QDir::currentPath(), false});
   if (path.isEmpty()) return;
-  RecordingContents recording = ReadRecordingFile(path);
-  if (!recording.Problem.isEmpty()) {
-    dialogs_.ShowWarning(recording.Start.isValid()
-                             ? recording.Problem + QStringLiteral(".\nWhat is whole before the damage is shown.")
-                             : recording.Problem);
+  // The start is read at once; damage further on is found as the review
+  // reads the recording through, and said then.
+  const RecordingReader probe(path);
+  if (!probe.Start().isValid()) {
+    dialogs_.ShowWarning(probe.Problem());
+    return;
   }
-  if (!recording.Start.isValid()) return;
   // It deletes itself when the review ends.
-  new RecordingReview(std::move(recording), QFileInfo(path).fileName(), dialogs_, shell_.PrinterFont);
+  new RecordingReview(path, dialogs_, shell_.PrinterFont);
 }

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "persist/safe_file_writer.h"
-#include "record/recording_format.h"
+#include "record/recording_reader.h"
 #include "session/analysis_csv.h"
 #include "session/command_sink.h"
 #include "session/recording_analysis.h"
@@ -24,7 +24,16 @@ constexpr const char* kUsage =
 QByteArray Line(const QString& text) { return text.toLatin1() + "\r\n"; }
 
 // The file put in place; the exit code.
-int Finish(SafeFileStream& out, const QString& outPath, bool damaged, QTextStream& messages) {
+// A damaged recording replaces nothing unless asked to (--partial): the
+// file written so far is then dropped.
+int Finish(SafeFileStream& out, const QString& outPath, const RecordingReader& recording, bool partial,
+           QTextStream& messages) {
+  const bool damaged = !recording.Problem().isEmpty();
+  if (damaged) messages << "veltrix: " << recording.Problem() << Qt::endl;
+  if (damaged && !partial) {
+    messages << "veltrix: " << outPath << ": not written; --partial writes what is whole" << Qt::endl;
+    return 1;
+  }
   if (const QString error = out.Commit(); !error.isEmpty()) {
     messages << "veltrix: " << outPath << ": " << error << Qt::endl;
     return 1;
@@ -35,7 +44,7 @@ int Finish(SafeFileStream& out, const QString& outPath, bool damaged, QTextStrea
 }  // namespace
 
 int TrendFromRecording(const QString& recordingPath, const QString& order, const QString& outPath,
-                       QTextStream& messages) {
+                       QTextStream& messages, bool partial) {
   const bool flickerAsked = order.compare(QStringLiteral("flicker"), Qt::CaseInsensitive) == 0;
   bool numeric = false;
   const int harmonic = order.toInt(&numeric);
@@ -43,9 +52,11 @@ int TrendFromRecording(const QString& recordingPath, const QString& order, const
     messages << "veltrix: --trend takes a harmonic order from 2 to 40, or flicker, not " << order << Qt::endl;
     return 2;
   }
-  const RecordingContents recording = ReadRecordingFile(recordingPath);
-  if (!recording.Problem.isEmpty()) messages << "veltrix: " << recording.Problem << Qt::endl;
-  if (!recording.Start.isValid()) return 2;
+  RecordingReader recording(recordingPath);
+  if (!recording.Start().isValid()) {
+    messages << "veltrix: " << recording.Problem() << Qt::endl;
+    return 2;
+  }
 
   SilentCommands silent;
   TestDocument document(silent);
@@ -58,8 +69,9 @@ int TrendFromRecording(const QString& recordingPath, const QString& order, const
     flicker = flickerAsked || TestStandardIsFlicker(document);
     out.Write(Line(*flicker ? FlickerTrendCsvHeader() : HarmonicTrendCsvHeader(harmonic)));
   };
-  for (const RecordingEntry& entry : recording.Entries) {
-    document.ReplayEntry(recording.Start, entry);
+  RecordingEntry entry;
+  while (recording.Next(entry)) {
+    document.ReplayEntry(recording.Start(), entry);
     if (entry.Kind != EntryKind::Received) continue;
     decide();
     if (*flicker) {
@@ -71,18 +83,21 @@ int TrendFromRecording(const QString& recordingPath, const QString& order, const
     }
   }
   decide();
-  return Finish(out, outPath, !recording.Problem.isEmpty(), messages);
+  return Finish(out, outPath, recording, partial, messages);
 }
 
-int StatisticsFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages) {
-  const RecordingContents recording = ReadRecordingFile(recordingPath);
-  if (!recording.Problem.isEmpty()) messages << "veltrix: " << recording.Problem << Qt::endl;
-  if (!recording.Start.isValid()) return 2;
+int StatisticsFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages,
+                            bool partial) {
+  RecordingReader recording(recordingPath);
+  if (!recording.Start().isValid()) {
+    messages << "veltrix: " << recording.Problem() << Qt::endl;
+    return 2;
+  }
   RecordingAnalysis analysis;
   AnalyseRecording(recording, analysis);
   SafeFileStream out(outPath);
   for (const QString& line : StatisticsCsv(analysis.Statistics().Orders())) out.Write(Line(line));
-  return Finish(out, outPath, !recording.Problem.isEmpty(), messages);
+  return Finish(out, outPath, recording, partial, messages);
 }
 
 int AnswerAnalysisRequest(int argc, char** argv) {
@@ -91,6 +106,7 @@ int AnswerAnalysisRequest(int argc, char** argv) {
   const char* order = nullptr;
   bool trend = false;
   bool statistics = false;
+  bool partial = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--report-from") == 0 && i + 1 < argc) {
       recording = argv[++i];
@@ -101,6 +117,8 @@ int AnswerAnalysisRequest(int argc, char** argv) {
       if (i + 1 < argc) order = argv[++i];
     } else if (std::strcmp(argv[i], "--statistics") == 0) {
       statistics = true;
+    } else if (std::strcmp(argv[i], "--partial") == 0) {
+      partial = true;
     }
   }
   if (!trend && !statistics) return -1;
@@ -114,6 +132,6 @@ int AnswerAnalysisRequest(int argc, char** argv) {
   QTextStream messages(stderr);
   const QString outPath = QString::fromLocal8Bit(out);
   const QString recordingPath = QString::fromLocal8Bit(recording);
-  return trend ? TrendFromRecording(recordingPath, QString::fromLocal8Bit(order), outPath, messages)
-               : StatisticsFromRecording(recordingPath, outPath, messages);
+  return trend ? TrendFromRecording(recordingPath, QString::fromLocal8Bit(order), outPath, messages, partial)
+               : StatisticsFromRecording(recordingPath, outPath, messages, partial);
 }

@@ -16,11 +16,13 @@ class QTextStream;
 // statistics are one row an order.
 //
 // Exit codes as the report's: 0 done, 1 a damaged recording (played up to
-// the damage, the file still written) or a file that could not be written,
-// 2 nothing to play or a wrong request.
+// the damage; the file is written only when `partial` asks for what is
+// whole) or a file that could not be written, 2 nothing to play or a wrong
+// request.
 int TrendFromRecording(const QString& recordingPath, const QString& order, const QString& outPath,
-                       QTextStream& messages);
-int StatisticsFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages);
+                       QTextStream& messages, bool partial = false);
+int StatisticsFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages,
+                            bool partial = false);
 
 // The command line's side: -1 when neither --trend nor --statistics was
 // given with --report-from, else the exit code.

@@ -1,5 +1,7 @@
 #include "session/recording_analysis.h"
 
+#include "record/recording_reader.h"
+
 #include "record/recording_format.h"
 #include "session/command_sink.h"
 #include "session/test_document.h"
@@ -64,12 +66,13 @@ std::vector<FailureSpan> RecordingAnalysis::FailureSpans() const {
 
 std::optional<double> RecordingAnalysis::FlickerLimit(int series) const { return FlickerSeriesLimit(setup_, series); }
 
-void AnalyseRecording(const RecordingContents& recording, RecordingAnalysis& analysis) {
+void AnalyseRecording(RecordingReader& recording, RecordingAnalysis& analysis) {
   SilentCommands silent;
   TestDocument document(silent);
   document.SetReplaying();
-  for (const RecordingEntry& entry : recording.Entries) {
-    document.ReplayEntry(recording.Start, entry);
+  RecordingEntry entry;
+  while (recording.Next(entry)) {
+    document.ReplayEntry(recording.Start(), entry);
     if (entry.Kind == EntryKind::Received) analysis.Observe(document, entry.Milliseconds);
   }
 }

@@ -9,7 +9,7 @@
 #include "results/harmonic_statistics.h"
 #include "results/trend_buckets.h"
 
-struct RecordingContents;
+class RecordingReader;
 class TestDocument;
 
 // Whether the window shows the test failing as the document stands: under
@@ -74,4 +74,4 @@ class RecordingAnalysis {
 
 // The whole recording played into a windowless document of its own and
 // observed line by line.
-void AnalyseRecording(const RecordingContents& recording, RecordingAnalysis& analysis);
+void AnalyseRecording(RecordingReader& recording, RecordingAnalysis& analysis);

@@ -1,9 +1,10 @@
 #include "session/recording_scan.h"
 
-namespace {
+#include <QElapsedTimer>
 
-// The first spacing of the checkpoints, in the recording's time.
-constexpr quint32 kFirstSpacing = 10'000;
+#include <algorithm>
+
+namespace {
 
 // The checkpoints' documents send nothing, wherever they are copied to.
 SilentCommands& Nowhere() {
@@ -13,29 +14,20 @@ SilentCommands& Nowhere() {
 
 }  // namespace
 
-RecordingScan::RecordingScan(const QString& path, const QColor& face) : spacing_(kFirstSpacing) {
-  thread_ = std::thread([this, path, face] { Run(path, face); });
+RecordingScan::RecordingScan(const QString& path, const QColor& face, quint32 firstSpacing)
+    : reader_(path), document_(Nowhere()), spacing_(std::max<quint32>(firstSpacing, 1)), next_(spacing_) {
+  document_.SetReplaying();
+  document_.SetFaceColour(face);
+  Keep();
 }
 
-RecordingScan::~RecordingScan() {
-  stop_ = true;
-  thread_.join();
-}
-
-std::vector<std::shared_ptr<const RecordingScan::Checkpoint>> RecordingScan::Checkpoints() const {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  return checkpoints_;
-}
-
-void RecordingScan::Keep(const RecordingReader& reader, const TestDocument& document, quint32 milliseconds,
-                         const DocumentChange& shown) {
+void RecordingScan::Keep() {
   auto checkpoint = std::make_shared<Checkpoint>();
-  checkpoint->milliseconds = milliseconds;
-  checkpoint->mark = reader.Here();
+  checkpoint->milliseconds = readTo_;
+  checkpoint->mark = reader_.Here();
   if (!checkpoint->mark) return;
-  checkpoint->document = std::make_shared<const TestDocument>(document, Nowhere());
-  checkpoint->shown = shown;
-  const std::lock_guard<std::mutex> lock(mutex_);
+  checkpoint->document = std::make_shared<const TestDocument>(document_, Nowhere());
+  checkpoint->shown = shown_;
   checkpoints_.push_back(std::move(checkpoint));
   if (checkpoints_.size() < kMaxCheckpoints) return;
   // Every other one goes, the start stays: the spacing doubles.
@@ -45,27 +37,24 @@ void RecordingScan::Keep(const RecordingReader& reader, const TestDocument& docu
   spacing_ *= 2;
 }
 
-void RecordingScan::Run(const QString& path, const QColor& face) {
-  RecordingReader reader(path);
-  TestDocument document(Nowhere());
-  document.SetReplaying();
-  document.SetFaceColour(face);
-  DocumentChange shown;
-  Keep(reader, document, 0, shown);
-  quint32 next = spacing_;
+bool RecordingScan::ReadFor(qint64 milliseconds) {
+  QElapsedTimer slice;
+  slice.start();
   RecordingEntry entry;
-  qsizetype count = 0;
-  while (!stop_.load() && reader.Next(entry)) {
-    shown |= document.ReplayEntry(reader.Start(), entry);
-    if (entry.Kind == EntryKind::Received) analysis_.Observe(document, entry.Milliseconds);
-    readTo_ = entry.Milliseconds;
-    if (entry.Milliseconds >= next) {
-      Keep(reader, document, entry.Milliseconds, shown);
-      next = entry.Milliseconds + spacing_;
+  while (!done_) {
+    if (!reader_.Next(entry)) {
+      done_ = true;
+      break;
     }
-    if (++count % 256 == 0) progress_ = reader.Progress();
+    shown_ |= document_.ReplayEntry(reader_.Start(), entry);
+    if (entry.Kind == EntryKind::Received) analysis_.Observe(document_, entry.Milliseconds);
+    readTo_ = entry.Milliseconds;
+    if (entry.Milliseconds >= next_) {
+      Keep();
+      next_ = entry.Milliseconds + spacing_;
+    }
+    // The clock is looked at every few entries only.
+    if (reader_.EntriesRead() % 64 == 0 && slice.elapsed() >= milliseconds) break;
   }
-  problem_ = reader.Problem();
-  progress_ = 1.0;
-  done_ = true;
+  return done_;
 }

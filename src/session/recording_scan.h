@@ -3,22 +3,23 @@
 #include <QColor>
 #include <QString>
 
-#include <atomic>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "record/recording_reader.h"
 #include "session/recording_analysis.h"
 #include "session/test_document.h"
 
-// A review's reading of its recording, once through, beside the window's
-// thread: the recording's length and any damage, what failed and when, the
-// trends and statistics, and checkpoints of the document's state to seek
-// from. The checkpoints stay few whatever the length (their spacing doubles
-// when there are too many), so memory stays bounded, and a seek plays at
-// most one spacing of the recording.
+// A review's reading of its recording, once through, a slice at a time:
+// the recording's length and any damage, what failed and when, the trends
+// and statistics, and checkpoints of the document's state to seek from. The
+// checkpoints stay few whatever the length (their spacing doubles when there
+// are too many), so memory stays bounded, and a seek plays at most one
+// spacing of the recording.
+//
+// It runs on the window's thread, in slices between which the event loop
+// has its turn: the document draws its graph with the window's fonts, which
+// are not to be used from two threads at once.
 class RecordingScan {
  public:
   struct Checkpoint {
@@ -30,40 +31,37 @@ class RecordingScan {
     DocumentChange shown;
   };
   static constexpr int kMaxCheckpoints = 32;
+  // The recording time between the first checkpoints.
+  static constexpr quint32 kFirstSpacing = 10'000;
 
   // `face`: the colour the document draws the graph area in, the window's.
-  RecordingScan(const QString& path, const QColor& face);
-  // Stops the reading, if it still runs, and waits for it.
-  ~RecordingScan();
+  RecordingScan(const QString& path, const QColor& face, quint32 firstSpacing = kFirstSpacing);
   RecordingScan(const RecordingScan&) = delete;
   RecordingScan& operator=(const RecordingScan&) = delete;
 
-  // Any thread, at any time.
-  bool Done() const { return done_.load(); }
-  double Progress() const { return progress_.load(); }
-  // The time of the last entry read so far.
-  quint32 ReadTo() const { return readTo_.load(); }
+  // Reads on for about `milliseconds`; true once the recording is read through.
+  bool ReadFor(qint64 milliseconds);
+  bool Done() const { return done_; }
+  double Progress() const { return done_ ? 1.0 : reader_.Progress(); }
   // The checkpoints so far, oldest first; the first is the recording's start.
-  std::vector<std::shared_ptr<const Checkpoint>> Checkpoints() const;
+  const std::vector<std::shared_ptr<const Checkpoint>>& Checkpoints() const { return checkpoints_; }
 
-  // Once Done().
+  // What is read so far; the whole once Done().
   const RecordingAnalysis& Analysis() const { return analysis_; }
-  quint32 Duration() const { return readTo_.load(); }
-  const QString& Problem() const { return problem_; }
+  // The time of the last entry read.
+  quint32 Duration() const { return readTo_; }
+  const QString& Problem() const { return reader_.Problem(); }
 
  private:
-  void Run(const QString& path, const QColor& face);
-  void Keep(const RecordingReader& reader, const TestDocument& document, quint32 milliseconds,
-            const DocumentChange& shown);
+  void Keep();
 
-  mutable std::mutex mutex_;
+  RecordingReader reader_;
+  TestDocument document_;
+  DocumentChange shown_;
   std::vector<std::shared_ptr<const Checkpoint>> checkpoints_;
   quint32 spacing_;
+  quint32 next_;
   RecordingAnalysis analysis_;
-  QString problem_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> done_{false};
-  std::atomic<double> progress_{0.0};
-  std::atomic<quint32> readTo_{0};
-  std::thread thread_;
+  bool done_ = false;
+  quint32 readTo_ = 0;
 };

@@ -13,7 +13,7 @@
 #include "app/failure_timeline.h"
 #include "app/statistics_table.h"
 #include "app/trend_view.h"
-#include "record/recording_format.h"
+#include "record/recording_reader.h"
 #include "session/recording_analysis.h"
 #include "session/trend_samples.h"
 #include "support/analysis_recordings.h"
@@ -26,7 +26,8 @@ const QString kOutput = QStringLiteral(QX7300_TEST_OUTPUT);
 
 RecordingAnalysis Analyse(const QString& path) {
   RecordingAnalysis analysis;
-  AnalyseRecording(ReadRecordingFile(path), analysis);
+  RecordingReader recording(path);
+  AnalyseRecording(recording, analysis);
   return analysis;
 }
 

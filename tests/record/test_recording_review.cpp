@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "app/qx7300main.h"
+#include "app/failure_timeline.h"
 #include "app/recording_review.h"
 #include "record/recorded_state.h"
 #include "record/recording_writer.h"
@@ -17,8 +18,8 @@
 
 namespace {
 
-// Nine harmonics records a second apart, the sixth one failing; record i
-// reads 23i.0 V.
+// Nine harmonics records a second apart, the third and the sixth failing;
+// record i reads 23i.0 V.
 QString WriteRecording(const QString& path) {
   RecordingWriter writer(path);
   writer.Append({EntryKind::Begin, 0, "2026-12-08T10:00:00.000"});
@@ -31,7 +32,7 @@ QString WriteRecording(const QString& path) {
   for (int i = 1; i <= 9; ++i) {
     RecordBuilder record;
     record.voltsRms = "V23" + QByteArray::number(i) + ".0";
-    record.verdict = i == 6 ? "1" : "0";
+    record.verdict = i == 3 || i == 6 ? "1" : "0";
     record.status = "T   " + QByteArray::number(20 - i).rightJustified(2, '0');
     writer.Append({EntryKind::Received, quint32(i * 1000), record.Line('L', HarmonicsBody(QList<QByteArray>(160, "1.000"))).chopped(1)});
   }
@@ -55,9 +56,7 @@ void TestRecordingReview::reviewBesideTheLiveWindow() {
   TWindowRig live;
   QVERIFY(live.Ready());
   live.Ui().Label42->setText(QStringLiteral("live"));
-  RecordingContents recording = ReadRecordingFile(WriteRecording(live.FilePath(QStringLiteral("RUN7.qxr"))));
-  QCOMPARE(recording.Problem, QString());
-  auto* review = new RecordingReview(std::move(recording), QStringLiteral("RUN7.qxr"), live.Dialogs());
+  auto* review = new RecordingReview(WriteRecording(live.FilePath(QStringLiteral("RUN7.qxr"))), live.Dialogs());
   const auto volts = [review] { return review->Window().Form().Label42->text(); };
   const auto verdict = [review] { return review->Window().Form().Label2->text(); };
 
@@ -69,11 +68,21 @@ void TestRecordingReview::reviewBesideTheLiveWindow() {
   QVERIFY(review->Window().Report().Text(0).endsWith(QStringLiteral(": 7")));
   QCOMPARE(review->Window().Report().Text(2), QStringLiteral("Equipment Under Test : Kettle KX-2"));
 
+  // The failures, once the recording is read through: marked under the
+  // slider, and gone to where each begins.
+  QTRY_VERIFY(review->ReadThrough());
+  auto* timeline = review->Bar().findChild<FailureTimeline*>();
+  QVERIFY(timeline != nullptr);
+  QCOMPARE(timeline->Spans(), (std::vector<FailureSpan>{{3000, 4000}, {6000, 7000}}));
   QVERIFY(review->NextFailure());
   QCOMPARE(review->Position(), 6000u);
   QCOMPARE(volts(), QStringLiteral("236.0"));
   QCOMPARE(verdict(), QStringLiteral("FAIL"));
   QVERIFY(!review->NextFailure());
+  QVERIFY(review->PreviousFailure());
+  QCOMPARE(review->Position(), 3000u);
+  QCOMPARE(verdict(), QStringLiteral("FAIL"));
+  QVERIFY(!review->PreviousFailure());
   QDir().mkpath(QStringLiteral(QX7300_TEST_OUTPUT));
   QVERIFY(review->Window().grab().save(QStringLiteral(QX7300_TEST_OUTPUT "/review-window.png")));
   QVERIFY(review->Bar().grab().save(QStringLiteral(QX7300_TEST_OUTPUT "/review-bar.png")));
@@ -85,6 +94,7 @@ void TestRecordingReview::reviewBesideTheLiveWindow() {
   review->SetSpeed(RecordingReview::Speed::AsFastAsPossible);
   review->Play();
   QTRY_VERIFY(!review->Playing());
+  QTRY_VERIFY(review->ReadThrough());
   QCOMPARE(review->Position(), review->Duration());
   QCOMPARE(volts(), QStringLiteral("239.0"));
 
@@ -116,9 +126,11 @@ void TestRecordingReview::openedFromTheMenu() {
   live.Dialogs().openAnswers << path;
   live.Ui().OpenRecording1->trigger();
   QCOMPARE(live.Dialogs().fileDialogs.last().filter, QStringLiteral("QX7300 Recordings|*.qxr"));
-  const QStringList warnings = live.Dialogs().Texts(QStringLiteral("warning"));
-  QCOMPARE(warnings.size(), 1);
-  QVERIFY2(warnings[0].startsWith(QStringLiteral("RUN8.qxr: it is cut short")), qPrintable(warnings[0]));
+  // Found once the review has read the recording through; said without
+  // holding the live window up.
+  QTRY_COMPARE(live.Dialogs().Texts(QStringLiteral("notice")).size(), 1);
+  const QString notice = live.Dialogs().Texts(QStringLiteral("notice"))[0];
+  QVERIFY2(notice.startsWith(QStringLiteral("RUN8.qxr: it is cut short")), qPrintable(notice));
   QWidget* reviewWindow = nullptr;
   for (QWidget* widget : QApplication::topLevelWidgets())
     if (widget->isVisible() && widget->windowTitle() == QStringLiteral("Veltrix Review - RUN8.qxr")) reviewWindow = widget;
@@ -140,8 +152,7 @@ void TestRecordingReview::endedOrSoughtInsideAReplayedWait() {
   TWindowRig live;
   QVERIFY(live.Ready());
   live.Ui().Label42->setText(QStringLiteral("live"));
-  auto* review = new RecordingReview(ReadRecordingFile(WriteRecording(live.FilePath(QStringLiteral("RUN7.qxr")))),
-                                     QStringLiteral("RUN7.qxr"), live.Dialogs());
+  auto* review = new RecordingReview(WriteRecording(live.FilePath(QStringLiteral("RUN7.qxr"))), live.Dialogs());
   QPointer<RecordingReview> alive(review);
   // Fires once the replay has entered a wait of its own; a replay that never
   // waits cannot be caught inside one.

@@ -53,8 +53,10 @@ void PressStart(TWindowRig& rig) {
 RecordingReview* SaveAndReview(TWindowRig& rig) {
   rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN1.TXT"));
   rig.Ui().SaveReportasTextFile1->trigger();
-  return new RecordingReview(ReadRecordingFile(rig.FilePath(QStringLiteral("RUN1.qxr"))), QStringLiteral("RUN1.qxr"),
-                             rig.Dialogs());
+  // A checkpoint after nearly every entry: each seek starts from one.
+  auto* review = new RecordingReview(rig.FilePath(QStringLiteral("RUN1.qxr")), rig.Dialogs(), PrinterFontValues{}, 1);
+  if (!QTest::qWaitFor([review] { return review->ReadThrough(); })) qFatal("the recording was not read through");
+  return review;
 }
 
 // What an operator sees of the window's controls: for each named widget its

@@ -328,8 +328,7 @@ void TestReportFiling::recordingBesideAReportIsItsOwn() {
     WhilePreviewShown(rig.Preview(), [&] { QTest::mouseClick(rig.Preview()->Form().Button2, Qt::LeftButton); });
     rig.Ui().ReCallReport1->trigger();
   } else if (report == "review") {
-    QPointer<RecordingReview> review = new RecordingReview(ReadRecordingFile(rig.FilePath(QStringLiteral("RUN0.qxr"))),
-                                                           QStringLiteral("RUN0.qxr"), rig.Dialogs());
+    QPointer<RecordingReview> review = new RecordingReview(rig.FilePath(QStringLiteral("RUN0.qxr")), rig.Dialogs());
     review->Window().Form().SaveReportasTextFile1->trigger();
     delete review;
   } else if (before == "reported") {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-#include "record/recording_format.h"
+#include "record/recording_reader.h"
 #include "results/trend_buckets.h"
 #include "session/recording_analysis.h"
 #include "session/trend_samples.h"
@@ -17,7 +17,7 @@
 namespace {
 
 RecordingAnalysis Analyse(const QString& path) {
-  const RecordingContents recording = ReadRecordingFile(path);
+  RecordingReader recording(path);
   RecordingAnalysis analysis;
   AnalyseRecording(recording, analysis);
   return analysis;
