@@ -2,8 +2,9 @@
 // analyser through a timed test of 7,200 s, 28 records a second: 201,600
 // records) and measures what reading it costs:
 //   - `veltrix --report-from` of it: wall time and peak memory;
-//   - the review: opening it, and seeks across it (time, and the longest
-//     the event loop was held while seeking).
+//   - the review: reading it through, and seeks across it (time, and the
+//     longest the event loop was held, which a live window beside it would
+//     wait), and the memory it took.
 //
 //   long_recording [--keep FILE] [--veltrix PATH]
 //
@@ -22,6 +23,8 @@
 #include <cstdio>
 
 #include "analyser.h"
+#include "app/qt_operator_dialogs.h"
+#include "app/recording_review.h"
 #include "load_model.h"
 #include "record/recorded_state.h"
 #include "record/recording_writer.h"
@@ -89,6 +92,56 @@ void MakeRecording(const QString& path) {
   writer.Complete();
 }
 
+// The longest the event loop could not run a due 5 ms timer, from when it
+// is made: what a live window beside the review would wait.
+class LoopWatch {
+ public:
+  LoopWatch() {
+    clock_.start();
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      longest_ = std::max(longest_, clock_.restart() - 5);
+    });
+    timer_.start();
+  }
+  qint64 Longest() const { return longest_; }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 longest_ = 0;
+};
+
+long PeakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+void MeasureReview(const QString& path) {
+  const long before = PeakKilobytes();
+  QtOperatorDialogs dialogs;
+  QElapsedTimer clock;
+  clock.start();
+  auto* review = new RecordingReview(path, dialogs);
+  LoopWatch reading;
+  while (!review->ReadThrough()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  std::printf("review: read through in %.2f s, the event loop held at most %lld ms\n", clock.elapsed() / 1000.0,
+              static_cast<long long>(reading.Longest()));
+  for (const quint32 minutes : {119u, 30u, 60u, 1u, 118u}) {
+    LoopWatch seeking;
+    clock.restart();
+    review->SeekTo(minutes * 60'000);
+    while (review->Seeking()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::printf("review: seek to %u:%02u:00 in %.3f s, the event loop held at most %lld ms\n", minutes / 60,
+                minutes % 60, clock.elapsed() / 1000.0, static_cast<long long>(seeking.Longest()));
+  }
+  std::printf("review: peak memory %.1f MB (%.1f MB before the review)\n", PeakKilobytes() / 1024.0,
+              before / 1024.0);
+  review->Bar().close();
+  QCoreApplication::processEvents();
+}
+
 struct ChildCost {
   qint64 milliseconds = 0;
   long peakKilobytes = 0;
@@ -138,5 +191,6 @@ int main(int argc, char** argv) {
                                      {QStringLiteral("--report-from"), path, QStringLiteral("--out"), out});
   std::printf("--report-from: %.2f s, peak %.1f MB, exit %d\n", rebuild.milliseconds / 1000.0,
               rebuild.peakKilobytes / 1024.0, rebuild.exitCode);
+  MeasureReview(path);
   return 0;
 }

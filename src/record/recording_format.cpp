@@ -77,93 +77,23 @@ void UpgradeEntry(int version, RecordingEntry& entry) {
   if (entry.Kind == EntryKind::State) entry.Payload = QString::fromLatin1(entry.Payload).toUtf8();
 }
 
-RecordingContents DecodeRecording(const QByteArray& stream) {
-  RecordingContents contents;
-  const int version = RecordingVersionOf(stream);
-  if (version > kRecordingVersion) {
-    contents.Problem = QStringLiteral("it was made by a newer Veltrix (recording version %1)").arg(version);
-    return contents;
-  }
-  if (version == 0) {
-    const bool started = QByteArray(kRecordingMagic).startsWith(stream) || QByteArray(kMagicVersion1).startsWith(stream);
-    contents.Problem = stream.size() < kRecordingMagicLength && started
-                           ? QStringLiteral("it ends before its first entry")
-                           : QStringLiteral("it is not a QX7300 recording");
-    return contents;
-  }
-  const qsizetype magic = kRecordingMagicLength;
-  qsizetype at = magic;
-  while (at < stream.size()) {
-    if (stream.size() - at < kEntryHeaderSize) {
-      contents.Problem = QStringLiteral("it is cut short in entry %1").arg(contents.Entries.size() + 1);
-      break;
-    }
-    const char kind = stream[at];
-    const quint32 length = WordAt(stream, at + 5);
-    if (!KnownKind(kind) || length > kLargestPayload) {
-      contents.Problem = QStringLiteral("entry %1 is damaged").arg(contents.Entries.size() + 1);
-      break;
-    }
-    if (stream.size() - at - kEntryHeaderSize < static_cast<qsizetype>(length)) {
-      contents.Problem = QStringLiteral("it is cut short in entry %1").arg(contents.Entries.size() + 1);
-      break;
-    }
-    RecordingEntry entry{static_cast<EntryKind>(kind), WordAt(stream, at + 1),
-                         stream.mid(at + kEntryHeaderSize, length)};
-    UpgradeEntry(version, entry);
-    at += kEntryHeaderSize + length;
-    // Times only go forward for whoever plays or seeks: a time before the
-    // one before it (a file from elsewhere, damage) reads as that one.
-    if (!contents.Entries.isEmpty()) entry.Milliseconds = std::max(entry.Milliseconds, contents.Entries.last().Milliseconds);
-    if (entry.Kind == EntryKind::Begin && !contents.Start.isValid()) {
-      contents.Start = QDateTime::fromString(QString::fromLatin1(entry.Payload), kDateTimeFormat);
-    }
-    if (entry.Kind == EntryKind::End) contents.Ended = true;
-    contents.Entries.append(std::move(entry));
-  }
-  if (contents.Problem.isEmpty() && !contents.Start.isValid()) {
-    contents.Problem = QStringLiteral("it has no start time");
-  }
-  return contents;
-}
-
-QByteArray InflateGzipMembers(const QByteArray& compressed, QString* problem) {
+QByteArray GzipMember(const QByteArray& stream) {
   QByteArray out;
   z_stream zs{};
-  // 15 window bits, +16: gzip members only.
-  if (inflateInit2(&zs, 15 + 16) != Z_OK) {
-    *problem = QStringLiteral("it cannot be uncompressed");
-    return out;
-  }
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.constData()));
-  zs.avail_in = static_cast<uInt>(compressed.size());
-  char buffer[65536];
-  bool inMember = true;
-  while (true) {
-    zs.next_out = reinterpret_cast<Bytef*>(buffer);
-    zs.avail_out = sizeof buffer;
-    const int result = inflate(&zs, Z_NO_FLUSH);
-    out.append(buffer, static_cast<qsizetype>(sizeof buffer - zs.avail_out));
-    if (result == Z_STREAM_END) {
-      inMember = false;
-      if (zs.avail_in == 0) break;
-      inflateReset(&zs);
-      inMember = true;
-      continue;
-    }
-    if (result == Z_OK) continue;
-    if (result == Z_BUF_ERROR && zs.avail_in == 0) break;  // input used up
-    *problem = out.isEmpty() && zs.total_in < 10 ? QStringLiteral("it is not a QX7300 recording")
-                                                 : QStringLiteral("it is corrupted after %1 bytes").arg(out.size());
-    inMember = false;
-    break;
-  }
-  if (inMember && problem->isEmpty()) {
-    *problem = compressed.isEmpty() ? QStringLiteral("it is empty") : QStringLiteral("it is cut short");
-  }
-  inflateEnd(&zs);
+  // 15 window bits, +16: a gzip member.
+  if (deflateInit2(&zs, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) return out;
+  out.resize(static_cast<qsizetype>(deflateBound(&zs, static_cast<uLong>(stream.size()))));
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.constData()));
+  zs.avail_in = static_cast<uInt>(stream.size());
+  zs.next_out = reinterpret_cast<Bytef*>(out.data());
+  zs.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&zs, Z_FINISH);
+  out.resize(result == Z_STREAM_END ? static_cast<qsizetype>(zs.total_out) : 0);
+  deflateEnd(&zs);
   return out;
 }
+
+RecordingContents DecodeRecording(const QByteArray& stream) { return ReadRecordingBytes(GzipMember(stream)); }
 
 namespace {
 

@@ -91,10 +91,8 @@ struct RecordingContents {
 // Reads the uncompressed stream, of any version read here; the entries come
 // out as the current version has them (UpgradeEntry).
 RecordingContents DecodeRecording(const QByteArray& stream);
-
-// Inflates gzip members one after another; the bytes inflated before any
-// damage are kept, and the damage is described (empty when none).
-QByteArray InflateGzipMembers(const QByteArray& compressed, QString* problem);
+// The uncompressed stream as a file holds it: one whole gzip member.
+QByteArray GzipMember(const QByteArray& stream);
 
 // A recording file read whole: its Problem names the file and says what is
 // wrong (missing, not a recording, cut short, corrupted).

@@ -96,7 +96,9 @@ void RecordingReader::Open() {
                                                        : QStringLiteral("it is not a QX7300 recording"));
     return;
   }
-  version_ = RecordingVersionOf(output_.mid(outputAt_, kRecordingMagicLength));
+  // A later version's number may be longer: what is there is looked at.
+  Ready(kRecordingMagicLength + 8);
+  version_ = RecordingVersionOf(output_.mid(outputAt_, kRecordingMagicLength + 8));
   if (version_ == 0 || version_ > kRecordingVersion) {
     // What uncompresses into something else is no recording, damaged or not.
     inflateProblem_.clear();
