@@ -27,6 +27,8 @@ bool Near(double a, double b, double tolerance = 1e-6) { return std::abs(a - b) 
 
 }  // namespace
 
+Q_DECLARE_METATYPE(flicker_recording::Options)
+
 class TestRecordingAnalysis : public QObject {
   Q_OBJECT
 
@@ -40,21 +42,32 @@ class TestRecordingAnalysis : public QObject {
 
 void TestRecordingAnalysis::failureSpans_data() {
   QTest::addColumn<bool>("flicker");
+  QTest::addColumn<flicker_recording::Options>("options");
   QTest::addColumn<QList<quint32>>("spans");  // begin, end, ...
   // The verdict fails on records 6 and 7 and from 13 on; the last line is
   // the waveform record half a second after record 14.
-  QTest::newRow("harmonics verdict") << false << QList<quint32>{6000, 8000, 13000, 14500};
+  QTest::newRow("harmonics verdict") << false << flicker_recording::Options{} << QList<quint32>{6000, 8000, 13000, 14500};
   // Pst over 1.0 on records 3, 4 and 8; the analyser fails d(max) on record 6.
-  QTest::newRow("flicker Pst and d(max)") << true << QList<quint32>{3000, 5000, 6000, 7000, 8000, 8000};
+  QTest::newRow("flicker Pst and d(max)") << true << flicker_recording::Options{}
+                                          << QList<quint32>{3000, 5000, 6000, 7000, 8000, 8000};
+  // The window judges Plt only in the two-hour test, and Pst only with the
+  // "Flicker" option: the rest is as the options leave it.
+  QTest::newRow("Plt over 0.65 in the two-hour test") << true << flicker_recording::Options{true, true, "0.80"}
+                                                      << QList<quint32>{1000, 8000};
+  QTest::newRow("Plt over 0.65 without the two-hour test") << true << flicker_recording::Options{false, true, "0.80"}
+                                                           << QList<quint32>{3000, 5000, 6000, 7000, 8000, 8000};
+  QTest::newRow("without the Flicker option: d(max) alone") << true << flicker_recording::Options{true, false, "0.80"}
+                                                            << QList<quint32>{6000, 7000};
 }
 
 void TestRecordingAnalysis::failureSpans() {
   QFETCH(bool, flicker);
+  QFETCH(flicker_recording::Options, options);
   QFETCH(QList<quint32>, spans);
   TestWorkingFolder folder;
   const QString path = folder.FilePath(QStringLiteral("RUN1.qxr"));
   const RecordingAnalysis analysis =
-      Analyse(flicker ? flicker_recording::Write(path) : harmonics_recording::Write(path));
+      Analyse(flicker ? flicker_recording::Write(path, options) : harmonics_recording::Write(path));
   QCOMPARE(analysis.FlickerStandard(), flicker);
   QList<quint32> found;
   for (const FailureSpan& span : analysis.FailureSpans()) found << span.begin << span.end;

@@ -64,19 +64,20 @@ QByteArray Pst(int record) {
 }
 QByteArray Dmax(int record) { return QByteArray::number(2.0 + 0.5 * record, 'f', 2); }
 
-QString Write(const QString& path) {
+QString Write(const QString& path, const Options& options) {
   RecordingWriter writer(path);
   RecordedState state;
   state.Setup.ComboBox1 = 1;   // EN61000-3-3
   state.Setup.ComboBox2 = 2;   // d(max) "6%"
   state.Setup.ComboBox5 = 1;   // d(t) "3.0% for 200 ms"
-  state.Setup.CheckBox5 = true;  // two-hour Plt
+  state.Setup.CheckBox5 = options.twoHourPlt;
+  state.Setup.CheckBox6 = options.flicker;
   Begin(writer, state);
   for (int i = 1; i <= kRecords; ++i) {
     RecordBuilder record;
     record.status = "T   " + QByteArray::number(20 - i).rightJustified(2, '0');
     const QMap<int, QByteArray> fields{{25, Dmax(i)}, {26, i == 6 ? "1" : "0"}, {27, "1.50"}, {28, "0"},
-                                       {34, "2.10"}, {35, "0"},  {55, Pst(i)},  {67, "0.40"}};
+                                       {34, "2.10"}, {35, "0"},  {55, Pst(i)},  {67, options.plt}};
     writer.Append({EntryKind::Received, quint32(i * 1000), record.Line('H', FlickerBody(fields))});
   }
   writer.Append({EntryKind::End, kRecords * 1000 + 100, {}});

@@ -34,5 +34,11 @@ namespace flicker_recording {
 inline constexpr int kRecords = 8;
 QByteArray Pst(int record);
 QByteArray Dmax(int record);
-QString Write(const QString& path);
+// The test's options, and the Plt every record reads.
+struct Options {
+  bool twoHourPlt = true;
+  bool flicker = true;
+  QByteArray plt = "0.40";
+};
+QString Write(const QString& path, const Options& options = {});
 }  // namespace flicker_recording
