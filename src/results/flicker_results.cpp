@@ -61,12 +61,6 @@ std::optional<double> LargestPst(const FlickerResults& results) {
   return largest;
 }
 
-bool FlickerLimitsExceeded(const FlickerResults& results) {
-  const std::optional<double> pst = LargestPst(results);
-  const std::optional<double> plt = WithoutBlanks(results.F(kPltField));
-  return (pst && *pst > kPstLimit) || (plt && *plt > kPltLimit);
-}
-
 void UpdateFlickerSummary(FlickerResults& results, const FlickerOptions& options) {
   auto& lines = results.FlickerDisplayLines;
   const auto f = [&results](int k) { return results.F(k); };

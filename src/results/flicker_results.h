@@ -44,9 +44,6 @@ QString WithVerdict(const QString& text, bool pass);
 // The largest interval Pst that converts as a number; nothing when none does.
 std::optional<double> LargestPst(const FlickerResults& results);
 
-// A Pst above 1.0 or a Plt above 0.65: what the summary marks "FAIL".
-bool FlickerLimitsExceeded(const FlickerResults& results);
-
 // The voltage-variation rows and, for a continuous test with flicker, the
 // flicker tables, from the body start index on.
 void WriteFlickerReportRows(const FlickerResults& results, const FlickerOptions& options, ReportStore& report);
