@@ -321,6 +321,8 @@ void RecordingReview::ReadThroughDone() {
   const std::vector<FailureSpan> spans = scan_->Analysis().FailureSpans();
   timeline_ = new FailureTimeline(Duration(), spans, bar_.get());
   sliderColumn_->addWidget(timeline_);
+  // Added to a bar already shown: shown by hand.
+  timeline_->show();
   for (QPushButton* button : {previousFailure_, nextFailure_, trendsButton_, statisticsButton_})
     button->setEnabled(true);
   if (!scan_->Problem().isEmpty()) {
