@@ -325,7 +325,10 @@ void RecordingReview::ReadThroughDone() {
   timeline_->show();
   for (QPushButton* button : {previousFailure_, nextFailure_, trendsButton_, statisticsButton_})
     button->setEnabled(true);
-  if (!scan_->Problem().isEmpty()) {
+  if (scan_->StillBeingRecorded()) {
+    // The test in hand's recording: what it holds so far, nothing damaged.
+    status_->setText(QStringLiteral("Still being recorded: what is recorded so far is shown"));
+  } else if (!scan_->Problem().isEmpty()) {
     status_->setText(QStringLiteral("Damaged: what is whole is shown"));
     dialogs_.ShowNotice(scan_->Problem() + QStringLiteral(".\nWhat is whole before the damage is shown."));
   } else {
