@@ -234,6 +234,16 @@ void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> f
       for (const QString& other : others) files.append({other, {}, true});
     }
   }
+  // A review's report has no recording of its own: saved under the name of
+  // the recording it reviews, it would take that recording away.
+  if (!recording && reviewMode_ && QFileInfo::exists(recordingPath) &&
+      QFileInfo(recordingPath).canonicalFilePath() == QFileInfo(reviewedPath_).canonicalFilePath()) {
+    const QString name = QFileInfo(recordingPath).fileName();
+    if (!dialogs_.Confirm(QStringLiteral("%1 is the recording under review. Saving %2 from the review removes it, "
+                                         "since this report has none. Remove %1?\n(No: nothing is saved.)")
+                              .arg(name, QFileInfo(reportPath).fileName())))
+      return;
+  }
   const QString error = SaveFilesTogetherOrError(files);
   if (!error.isEmpty()) dialogs_.ShowError(error);
 }

@@ -135,7 +135,7 @@ void RecordingReview::NewWindow(const RecordingScan::Checkpoint& checkpoint) {
   // The new window shows at once what all the entries up to the checkpoint
   // changed, as if they had just been played.
   played_ = checkpoint.shown;
-  window_ = std::make_unique<Tqx7300form>(dialogs_, *document_, name_);
+  window_ = std::make_unique<Tqx7300form>(dialogs_, *document_, path_);
   window_->Shell().PrinterFont = printerFont_;
   if (!preview_) preview_ = std::make_unique<Tpreviewform>();
   window_->SetCompanions({nullptr, nullptr, nullptr, nullptr, preview_.get(), nullptr});
