@@ -1,6 +1,7 @@
 #include "app/qx7300main.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -56,8 +57,13 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, QWidget* parent)
   clocktimer_.start();
 }
 
-Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const QString& recordingName)
-    : QMainWindow(nullptr), ui(new Ui::Tqx7300form), dialogs_(dialogs), document_(&reviewed), reviewMode_(true) {
+Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const QString& recordingPath)
+    : QMainWindow(nullptr),
+      ui(new Ui::Tqx7300form),
+      dialogs_(dialogs),
+      document_(&reviewed),
+      reviewMode_(true),
+      reviewedPath_(recordingPath) {
   Construct();
   shell_.StartupComplete = true;
   shell_.LinkFaultSuppressed = true;
@@ -67,7 +73,7 @@ Tqx7300form::Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const
     LoadMarkBitmaps();
   } catch (const std::exception&) {
   }
-  setWindowTitle(QStringLiteral("Veltrix Review - ") + recordingName);
+  setWindowTitle(QStringLiteral("Veltrix Review - ") + QFileInfo(recordingPath).fileName());
   ShowReviewed({});
 }
 

@@ -58,7 +58,7 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // A window that shows `reviewed` as a recording plays into it: no port,
   // no timers, its set-up and test controls locked, no dialog of the
   // replay's own.
-  Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const QString& recordingName);
+  Tqx7300form(OperatorDialogs& dialogs, TestDocument& reviewed, const QString& recordingPath);
   ~Tqx7300form() override;
 
   // The other windows of the program; the main window shows them and keeps
@@ -364,6 +364,8 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   std::unique_ptr<TestDocument> ownDocument_;
   TestDocument* document_ = nullptr;
   bool reviewMode_ = false;
+  // The recording a review window shows.
+  QString reviewedPath_;
   TSerialPort* SerialPort1_ = nullptr;
   std::optional<RecalledReport> recalled_;
   // What the last draw changed on the document's GraphBitmap, for the copy

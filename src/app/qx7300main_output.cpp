@@ -85,14 +85,18 @@ QStringList OtherReportsOfName(const QList<FileToSave>& files) {
 }
 
 QString AnotherTestsReportsText(const QStringList& others, const QString& recordingPath, const QString& reportPath,
-                                bool withRecording) {
+                                bool withRecording, bool recordedBefore) {
   QStringList names;
   for (const QString& other : others) names << QFileInfo(other).fileName();
   const QString recording = QFileInfo(recordingPath).fileName();
-  return QStringLiteral("%1 belong to another test, recorded in %2. Saving %3 %4. Remove %1 as well, so that "
+  const QString theirs = recordedBefore ? QStringLiteral("recorded in %1").arg(recording)
+                                        : QStringLiteral("which has no recording beside it");
+  const QString what = !withRecording   ? QStringLiteral("removes it, since this report has none")
+                       : recordedBefore ? QStringLiteral("puts this test's recording in its place")
+                                        : QStringLiteral("puts this test's recording %1 beside them").arg(recording);
+  return QStringLiteral("%1 belong to another test, %2. Saving %3 %4. Remove %1 as well, so that "
                         "no report stands beside another test's recording?\n(No: nothing is saved.)")
-      .arg(names.join(QStringLiteral(", ")), recording, QFileInfo(reportPath).fileName(),
-           withRecording ? QStringLiteral("puts this test's recording in its place") : QStringLiteral("removes it, since this report has none"));
+      .arg(names.join(QStringLiteral(", ")), theirs, QFileInfo(reportPath).fileName(), what);
 }
 
 }  // namespace
@@ -217,13 +221,28 @@ void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> f
   files.append(recording ? FileToSave{recordingPath, *recording} : FileToSave{recordingPath, {}, true});
   // The recording there already is another test's unless the one saved
   // now continues it (an earlier save of the same test); the other reports
-  // of the name kept with it go too, or nothing is saved.
-  if (const QStringList others = OtherReportsOfName(files); QFile::exists(recordingPath) && !others.isEmpty()) {
-    const std::optional<QByteArray> older = FileContents(recordingPath);
-    if (!recording || !older || !recording->startsWith(*older)) {
-      if (!dialogs_.Confirm(AnotherTestsReportsText(others, recordingPath, reportPath, recording.has_value()))) return;
+  // of the name kept with it go too, or nothing is saved. Reports of the
+  // name with no recording beside them are another test's too when this
+  // save brings one: a save of this test would have put it there.
+  if (const QStringList others = OtherReportsOfName(files); !others.isEmpty()) {
+    const bool recordedBefore = QFile::exists(recordingPath);
+    const std::optional<QByteArray> older = recordedBefore ? FileContents(recordingPath) : std::nullopt;
+    const bool another = recordedBefore ? !recording || !older || !recording->startsWith(*older) : recording.has_value();
+    if (another) {
+      if (!dialogs_.Confirm(AnotherTestsReportsText(others, recordingPath, reportPath, recording.has_value(), recordedBefore)))
+        return;
       for (const QString& other : others) files.append({other, {}, true});
     }
+  }
+  // A review's report has no recording of its own: saved under the name of
+  // the recording it reviews, it would take that recording away.
+  if (!recording && reviewMode_ && QFileInfo::exists(recordingPath) &&
+      QFileInfo(recordingPath).canonicalFilePath() == QFileInfo(reviewedPath_).canonicalFilePath()) {
+    const QString name = QFileInfo(recordingPath).fileName();
+    if (!dialogs_.Confirm(QStringLiteral("%1 is the recording under review. Saving %2 from the review removes it, "
+                                         "since this report has none. Remove %1?\n(No: nothing is saved.)")
+                              .arg(name, QFileInfo(reportPath).fileName())))
+      return;
   }
   const QString error = SaveFilesTogetherOrError(files);
   if (!error.isEmpty()) dialogs_.ShowError(error);

@@ -135,7 +135,7 @@ void RecordingReview::NewWindow(const RecordingScan::Checkpoint& checkpoint) {
   // The new window shows at once what all the entries up to the checkpoint
   // changed, as if they had just been played.
   played_ = checkpoint.shown;
-  window_ = std::make_unique<Tqx7300form>(dialogs_, *document_, name_);
+  window_ = std::make_unique<Tqx7300form>(dialogs_, *document_, path_);
   window_->Shell().PrinterFont = printerFont_;
   if (!preview_) preview_ = std::make_unique<Tpreviewform>();
   window_->SetCompanions({nullptr, nullptr, nullptr, nullptr, preview_.get(), nullptr});
@@ -325,7 +325,10 @@ void RecordingReview::ReadThroughDone() {
   timeline_->show();
   for (QPushButton* button : {previousFailure_, nextFailure_, trendsButton_, statisticsButton_})
     button->setEnabled(true);
-  if (!scan_->Problem().isEmpty()) {
+  if (scan_->StillBeingRecorded()) {
+    // The test in hand's recording: what it holds so far, nothing damaged.
+    status_->setText(QStringLiteral("Still being recorded: what is recorded so far is shown"));
+  } else if (!scan_->Problem().isEmpty()) {
     status_->setText(QStringLiteral("Damaged: what is whole is shown"));
     dialogs_.ShowNotice(scan_->Problem() + QStringLiteral(".\nWhat is whole before the damage is shown."));
   } else {

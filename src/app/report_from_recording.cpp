@@ -39,10 +39,19 @@ QString DamageOf(const QString& problem, const QString& recordingPath) {
 
 }  // namespace
 
+bool IsTheRecording(const QString& recordingPath, const QString& outPath) {
+  const QFileInfo recording(recordingPath);
+  return recording.exists() && recording.canonicalFilePath() == QFileInfo(outPath).canonicalFilePath();
+}
+
 int ReportFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages, bool partial) {
   const std::optional<Form> form = FormOf(outPath);
   if (!form) {
     messages << "veltrix: " << outPath << ": the report is written as .txt, .csv or .pdf" << Qt::endl;
+    return 2;
+  }
+  if (IsTheRecording(recordingPath, outPath)) {
+    messages << "veltrix: " << outPath << ": is the recording itself; not written" << Qt::endl;
     return 2;
   }
   // Read as it plays: the memory taken does not grow with the recording.

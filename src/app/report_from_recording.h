@@ -15,3 +15,7 @@ class QTextStream;
 // could not be written, 2 nothing to play.
 int ReportFromRecording(const QString& recordingPath, const QString& outPath, QTextStream& messages,
                         bool partial = false);
+
+// Whether `outPath` names the recording itself (a slip of the command line
+// that would put the output in the recording's place).
+bool IsTheRecording(const QString& recordingPath, const QString& outPath);

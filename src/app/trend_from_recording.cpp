@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "app/report_from_recording.h"
 #include "persist/safe_file_writer.h"
 #include "record/recording_reader.h"
 #include "session/analysis_csv.h"
@@ -132,6 +133,10 @@ int AnswerAnalysisRequest(int argc, char** argv) {
   QTextStream messages(stderr);
   const QString outPath = QString::fromLocal8Bit(out);
   const QString recordingPath = QString::fromLocal8Bit(recording);
+  if (IsTheRecording(recordingPath, outPath)) {
+    messages << "veltrix: " << outPath << ": is the recording itself; not written" << Qt::endl;
+    return 2;
+  }
   return trend ? TrendFromRecording(recordingPath, QString::fromLocal8Bit(order), outPath, messages, partial)
                : StatisticsFromRecording(recordingPath, outPath, messages, partial);
 }

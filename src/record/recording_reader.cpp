@@ -6,7 +6,10 @@
 
 #include <zlib.h>
 
+#include <sys/file.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -148,8 +151,11 @@ bool RecordingReader::Inflate() {
   }
   if (zs.avail_in == 0 && inputEnded_) {
     streamEnded_ = true;
-    if (in.inMember) {
-      inflateProblem_ = in.taken == 0 ? QStringLiteral("it is empty") : QStringLiteral("it is cut short");
+    if (in.inMember && in.taken == 0) {
+      inflateProblem_ = QStringLiteral("it is empty");
+    } else if (in.inMember) {
+      stillBeingRecorded_ = BeingWritten();
+      inflateProblem_ = stillBeingRecorded_ ? QStringLiteral("it is still being recorded") : QStringLiteral("it is cut short");
     }
     return false;
   }
@@ -232,6 +238,17 @@ bool RecordingReader::Next(RecordingEntry& entry) {
   return ReadEntry(entry);
 }
 
+bool RecordingReader::BeingWritten() const {
+  const auto* file = qobject_cast<const QFile*>(device_.get());
+  if (file == nullptr || file->handle() < 0) return false;
+  // A shared hold is refused while the writer holds the file.
+  if (::flock(file->handle(), LOCK_SH | LOCK_NB) == 0) {
+    ::flock(file->handle(), LOCK_UN);
+    return false;
+  }
+  return errno == EWOULDBLOCK;
+}
+
 double RecordingReader::Progress() const {
   const qint64 size = device_->size();
   if (size <= 0) return 1.0;
@@ -273,6 +290,7 @@ void RecordingReader::Return(const Mark& mark) {
   streamEnded_ = false;
   inflateProblem_.clear();
   problem_.clear();
+  stillBeingRecorded_ = false;
   failed_ = !in.initialised;
   firstHeld_ = false;
 }

@@ -39,6 +39,9 @@ class RecordingReader {
   const QString& Problem() const { return problem_; }
   // An End entry has been read: the recording was closed in order.
   bool Ended() const { return ended_; }
+  // The reader found the end of what is written while the recording was
+  // still being written (a test in hand's): not damage, just not all yet.
+  bool StillBeingRecorded() const { return stillBeingRecorded_; }
   // How many entries have been given.
   qsizetype EntriesRead() const { return entriesRead_; }
   // How far through the compressed file the reader is, 0 to 1.
@@ -54,6 +57,8 @@ class RecordingReader {
   // recording has fewer left (its end or damage).
   bool Ready(qsizetype bytes);
   bool Inflate();
+  // A writer holds the file (RecordingWriter's lock).
+  bool BeingWritten() const;
   void Fail(const QString& problem);
   bool ReadEntry(RecordingEntry& entry);
 
@@ -72,6 +77,7 @@ class RecordingReader {
   QDateTime start_;
   QString problem_;
   bool ended_ = false;
+  bool stillBeingRecorded_ = false;
   bool failed_ = false;
   qsizetype entriesRead_ = 0;
   int version_ = 0;

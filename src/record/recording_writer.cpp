@@ -6,6 +6,7 @@
 #include <QStorageInfo>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -38,6 +39,9 @@ RecordingWriter::RecordingWriter(const QString& path) : path_(path) {
   } else {
     descriptor_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (descriptor_ < 0) problem_ = QString::fromLocal8Bit(std::strerror(errno));
+    // Held while the recording is being written: a reader meanwhile tells
+    // a recording still going on from one cut short.
+    if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX | LOCK_NB);
   }
   failed_ = descriptor_ < 0;
   if (!failed_) {

@@ -5,8 +5,9 @@
 
 // The working folder's recordings/: one file per test, named after its
 // start, so that names sort oldest first. It is kept within a size the
-// operator sets. A recording saved beside a report is a copy there, which
-// is never counted here nor removed.
+// operator sets. A recording saved beside a report is a copy elsewhere, or
+// in recordings/ under the report's name: it is never counted nor removed,
+// nor is any file not named as the program names its recordings.
 inline constexpr char kRecordingsFolderName[] = "recordings";
 
 // The bytes its recordings take.

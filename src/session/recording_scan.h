@@ -51,6 +51,9 @@ class RecordingScan {
   // The time of the last entry read.
   quint32 Duration() const { return readTo_; }
   const QString& Problem() const { return reader_.Problem(); }
+  // What was read ends where the writer had got to: the recording of a
+  // test still going on.
+  bool StillBeingRecorded() const { return reader_.StillBeingRecorded(); }
 
  private:
   void Keep();

@@ -57,9 +57,11 @@ QString FlickerSeriesName(int series) {
 }
 
 std::optional<double> FlickerSeriesLimit(const TestSetupValues& setup, int series) {
-  if (series >= 0 && series < kFlickerPlt) return kPstLimit;
+  // Pst is judged only with the "Flicker" option, Plt only in the two-hour
+  // test besides: a series the test does not judge has no limit.
+  if (series >= 0 && series < kFlickerPlt) return setup.CheckBox6 ? std::optional<double>(kPstLimit) : std::nullopt;
   switch (series) {
-    case kFlickerPlt: return kPltLimit;
+    case kFlickerPlt: return setup.CheckBox6 && setup.CheckBox5 ? std::optional<double>(kPltLimit) : std::nullopt;
     case kFlickerDmax:
       if (setup.ComboBox2 < 0 || setup.ComboBox2 >= static_cast<int>(kDmaxLimits.size())) return std::nullopt;
       return kDmaxLimits[static_cast<size_t>(setup.ComboBox2)];

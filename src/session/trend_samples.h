@@ -34,7 +34,8 @@ enum FlickerSeries { kFlickerPlt = 12, kFlickerDmax = 13, kFlickerDt = 14, kFlic
 QString FlickerSeriesName(int series);  // "Pst 1" .. "Pst 12", "Plt", "d(max)", "d(t)", "d(c)"
 // What the series is judged against: Pst 1.0, Plt 0.65; d(max), d(t) and
 // d(c) in percent, as the set-up sent them to the analyser. nullopt when
-// the set-up names none (a d(c) limit that is not a number).
+// the set-up names none (a d(c) limit that is not a number) or the test
+// does not judge the series (its option is off).
 std::optional<double> FlickerSeriesLimit(const TestSetupValues& setup, int series);
 
 // The sample of the record the document handled last; nullopt when that

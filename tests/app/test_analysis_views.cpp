@@ -184,7 +184,7 @@ void TestAnalysisViews::commandLineWritesTrendAndStatistics_data() {
   QTest::addColumn<bool>("flicker");
   QTest::addColumn<QStringList>("request");
   QTest::addColumn<int>("exitCode");
-  QTest::addColumn<int>("lines");        // the header included
+  QTest::addColumn<int>("lines");        // the header included; -1: written onto the recording
   QTest::addColumn<QString>("expected");  // a line the file holds
   QTest::newRow("harmonic order 5") << false << QStringList{QStringLiteral("--trend"), QStringLiteral("5")} << 0
                                     << 15 << QStringLiteral("0:00:11.000,11.000,%1,%2,%3");
@@ -195,6 +195,11 @@ void TestAnalysisViews::commandLineWritesTrendAndStatistics_data() {
                               << QStringLiteral("Order,Records,Limit (A),Minimum (A),Mean (A),Maximum (A),95th percentile (A),Least margin (%)");
   QTest::newRow("no such order") << false << QStringList{QStringLiteral("--trend"), QStringLiteral("41")} << 2 << 0
                                  << QString();
+  // Written onto the recording by a slip: refused, the recording kept.
+  QTest::newRow("trend onto its recording") << false << QStringList{QStringLiteral("--trend"), QStringLiteral("5")} << 2
+                                            << -1 << QString();
+  QTest::newRow("statistics onto its recording") << false << QStringList{QStringLiteral("--statistics")} << 2 << -1
+                                                 << QString();
 }
 
 void TestAnalysisViews::commandLineWritesTrendAndStatistics() {
@@ -206,12 +211,17 @@ void TestAnalysisViews::commandLineWritesTrendAndStatistics() {
   TestWorkingFolder folder;
   const QString recording = folder.FilePath(QStringLiteral("RUN9.qxr"));
   flicker ? flicker_recording::Write(recording) : harmonics_recording::Write(recording);
-  const QString out = folder.FilePath(QStringLiteral("RUN9.csv"));
+  const QString out = lines < 0 ? recording : folder.FilePath(QStringLiteral("RUN9.csv"));
+  const QByteArray recorded = FileBytes(recording);
   QString errors;
   QCOMPARE(RunVeltrix(QStringList{QStringLiteral("--report-from"), recording} + request +
                           QStringList{QStringLiteral("--out"), out},
                       &errors),
            exitCode);
+  if (lines < 0) {
+    QCOMPARE(FileBytes(recording), recorded);
+    return;
+  }
   const QStringList written = FileLines(out);
   QCOMPARE(written.size(), lines);
   if (expected.contains(QStringLiteral("%1"))) {

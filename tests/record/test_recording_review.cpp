@@ -11,6 +11,7 @@
 #include "app/failure_timeline.h"
 #include "app/recording_review.h"
 #include "record/recorded_state.h"
+#include "record/recording_format.h"
 #include "record/recording_writer.h"
 #include "support/record_builder.h"
 #include "support/window_rig.h"
@@ -48,6 +49,7 @@ class TestRecordingReview : public QObject {
  private slots:
   void reviewBesideTheLiveWindow();
   void openedFromTheMenu();
+  void recordingOfTheTestInHand();
   void endedOrSoughtInsideAReplayedWait_data();
   void endedOrSoughtInsideAReplayedWait();
 };
@@ -137,6 +139,39 @@ void TestRecordingReview::openedFromTheMenu() {
   QVERIFY(reviewWindow != nullptr);
   reviewWindow->close();
   QTRY_VERIFY(!reviewWindow->isVisible());
+}
+
+// The live test's own recording, opened while it is being written, shows
+// what it holds so far and is not taken for a damaged one.
+void TestRecordingReview::recordingOfTheTestInHand() {
+  TWindowRig live;
+  QVERIFY(live.Ready());
+  live.Select(0);
+  QTest::mouseClick(live.Ui().Button5, Qt::LeftButton);
+  RecordBuilder record;
+  record.status = "T   05";
+  record.voltsRms = "V231.5";
+  QVERIFY(live.Window().ProcessLine(record.Line('L', HarmonicsBody(QList<QByteArray>(160, "1.000")))));
+  const QStringList files = QDir(live.FilePath(QStringLiteral("recordings"))).entryList({QStringLiteral("*.qxr")});
+  QCOMPARE(files.size(), 1);
+  const QString path = live.FilePath(QStringLiteral("recordings/") + files[0]);
+  // Once the writer's flush has put the line in the file.
+  QTRY_VERIFY_WITH_TIMEOUT(ReadRecordingFile(path).Entries.size() >= 4, 3000);
+  live.Dialogs().openAnswers << path;
+  live.Ui().OpenRecording1->trigger();
+  QWidget* bar = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->windowTitle() == QStringLiteral("Recording Review - ") + files[0]) bar = widget;
+  QVERIFY(bar != nullptr);
+  const auto status = [bar] {
+    QStringList texts;
+    for (QLabel* label : bar->findChildren<QLabel*>()) texts << label->text();
+    return texts.join(QLatin1Char('|'));
+  };
+  QTRY_VERIFY2(status().contains(QStringLiteral("Still being recorded")), qPrintable(status()));
+  QVERIFY2(live.Dialogs().Texts(QStringLiteral("notice")).isEmpty(), qPrintable(live.Dialogs().Texts(QStringLiteral("notice")).join('\n')));
+  bar->close();
+  QTRY_VERIFY(!bar->isVisible());
 }
 
 void TestRecordingReview::endedOrSoughtInsideAReplayedWait_data() {

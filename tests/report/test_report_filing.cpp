@@ -279,9 +279,12 @@ void TestReportFiling::reportAndSetUpSavedAsOne() {
 void TestReportFiling::recordingBesideAReportIsItsOwn_data() {
   QTest::addColumn<QString>("report");  // saved as RUN1: "none" before any test, "failed" after a test not
                                         // recorded, "recalled" / "recalled-kept" (without / with its
-                                        // recording), "review" from a review, "test" after a test
+                                        // recording), "review" from a review, "review-own" from the
+                                        // review of RUN1.qxr itself, "test" after a test
   QTest::addColumn<QString>("before");  // RUN1.qxr before: "stale", "folder" (cannot be removed),
-                                        // "reported" (another test's, kept with RUN1.TXT and RUN1.HAC)
+                                        // "reported" (another test's, kept with RUN1.TXT and RUN1.HAC),
+                                        // "unrecorded" (none: RUN1.TXT and RUN1.HAC of a test without one),
+                                        // "reviewed" (an earlier test's, the one "review-own" reviews)
   QTest::addColumn<int>("confirm");     // the operator's answer: -1 not asked, 0 No, 1 Yes
   QTest::addColumn<QString>("after");   // RUN1.qxr after: "none", "as-before", "own"
   QTest::newRow("before any test") << "none" << "stale" << -1 << "none";
@@ -289,9 +292,15 @@ void TestReportFiling::recordingBesideAReportIsItsOwn_data() {
   QTest::newRow("a recalled report") << "recalled" << "stale" << -1 << "none";
   QTest::newRow("a recalled report kept with its recording") << "recalled-kept" << "stale" << -1 << "own";
   QTest::newRow("from a review") << "review" << "stale" << -1 << "none";
+  // The review of RUN1.qxr saved as RUN1: the recording under review goes
+  // only when the operator says so.
+  QTest::newRow("from the review of the recording of the name, kept") << "review-own" << "reviewed" << 0 << "as-before";
+  QTest::newRow("from the review of the recording of the name, removed") << "review-own" << "reviewed" << 1 << "none";
   QTest::newRow("an old recording that cannot be removed") << "none" << "folder" << -1 << "as-before";
   QTest::newRow("another test's report of the name, removed too") << "test" << "reported" << 1 << "own";
   QTest::newRow("another test's report of the name, kept") << "test" << "reported" << 0 << "as-before";
+  QTest::newRow("another test's report of the name without a recording, removed too") << "test" << "unrecorded" << 1 << "own";
+  QTest::newRow("another test's report of the name without a recording, kept") << "test" << "unrecorded" << 0 << "as-before";
 }
 
 // Whatever is saved as RUN1, RUN1.qxr is its test's recording or there is
@@ -307,31 +316,40 @@ void TestReportFiling::recordingBesideAReportIsItsOwn() {
   const QString first = rig.FilePath(QStringLiteral("RUN0.TXT"));
   if (before == "stale") QVERIFY(SaveFileBytes(recording, "another test's recording"));
   if (before == "folder") QVERIFY(QDir().mkpath(recording + QStringLiteral("/inside")));
-  if (before == "reported") {
+  if (before == "reviewed") {
     RunTest(rig, "1.500");
     rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN1.TXT"));
     rig.Ui().SaveReportasTextFile1->trigger();
+    QVERIFY(QFile::remove(rig.FilePath(QStringLiteral("RUN1.TXT"))));
+  }
+  const bool anotherTests = before == "reported" || before == "unrecorded";
+  if (anotherTests) {
+    if (before == "reported") RunTest(rig, "1.500");
+    rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN1.TXT"));
+    rig.Ui().SaveReportasTextFile1->trigger();
+    QCOMPARE(QFile::exists(recording), before == "reported");
   }
   const QByteArray old = FileBytes(recording);
   if (report == "failed") QVERIFY(SaveFileBytes(rig.FilePath(QStringLiteral("recordings")), "in the way"));
-  if (report != "none" && report != "recalled") RunTest(rig, "2.750");
+  if (report != "none" && report != "recalled" && report != "review-own") RunTest(rig, "2.750");
   if (report.startsWith("recalled") || report == "review") {
     rig.Dialogs().saveAnswers << first;
     rig.Ui().SaveReportasTextFile1->trigger();
   }
   if (confirm >= 0) rig.Dialogs().confirmAnswers << (confirm == 1);
 
-  const QString saved = rig.FilePath(before == "reported" ? QStringLiteral("RUN1.CSV") : QStringLiteral("RUN1.TXT"));
+  const QString saved = rig.FilePath(anotherTests ? QStringLiteral("RUN1.CSV") : QStringLiteral("RUN1.TXT"));
   rig.Dialogs().saveAnswers << saved;
   if (report.startsWith("recalled")) {
     rig.Dialogs().openAnswers << first;
     WhilePreviewShown(rig.Preview(), [&] { QTest::mouseClick(rig.Preview()->Form().Button2, Qt::LeftButton); });
     rig.Ui().ReCallReport1->trigger();
-  } else if (report == "review") {
-    QPointer<RecordingReview> review = new RecordingReview(rig.FilePath(QStringLiteral("RUN0.qxr")), rig.Dialogs());
+  } else if (report.startsWith("review")) {
+    QPointer<RecordingReview> review =
+        new RecordingReview(report == "review" ? rig.FilePath(QStringLiteral("RUN0.qxr")) : recording, rig.Dialogs());
     review->Window().Form().SaveReportasTextFile1->trigger();
     delete review;
-  } else if (before == "reported") {
+  } else if (anotherTests) {
     rig.Ui().SaveReportasCSVFile1->trigger();
   } else {
     rig.Ui().SaveReportasTextFile1->trigger();
@@ -352,8 +370,8 @@ void TestReportFiling::recordingBesideAReportIsItsOwn() {
   }
   if (report == "recalled-kept") QCOMPARE(FileBytes(recording), FileBytes(rig.FilePath(QStringLiteral("RUN0.qxr"))));
   // The other test's report goes with its recording, or both stay.
-  if (before == "reported") QCOMPARE(QFile::exists(rig.FilePath(QStringLiteral("RUN1.TXT"))), confirm == 0);
-  if (before == "reported") QCOMPARE(QFile::exists(rig.FilePath(QStringLiteral("RUN1.HAC"))), confirm == 0);
+  if (anotherTests) QCOMPARE(QFile::exists(rig.FilePath(QStringLiteral("RUN1.TXT"))), confirm == 0);
+  if (anotherTests) QCOMPARE(QFile::exists(rig.FilePath(QStringLiteral("RUN1.HAC"))), confirm == 0);
 }
 
 void TestReportFiling::startSaysWhenTheTestCannotBeRecorded_data() {

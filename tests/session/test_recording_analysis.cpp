@@ -28,6 +28,7 @@ bool Near(double a, double b, double tolerance = 1e-6) { return std::abs(a - b) 
 }  // namespace
 
 Q_DECLARE_METATYPE(flicker_recording::Options)
+Q_DECLARE_METATYPE(std::optional<double>)
 
 class TestRecordingAnalysis : public QObject {
   Q_OBJECT
@@ -36,6 +37,7 @@ class TestRecordingAnalysis : public QObject {
   void failureSpans_data();
   void failureSpans();
   void harmonicTrendsAndStatisticsAreTheRecords();
+  void flickerTrendsAgainstTheSetUpsLimits_data();
   void flickerTrendsAgainstTheSetUpsLimits();
   void trendsStayBoundedOverATwoHourTest();
 };
@@ -124,10 +126,26 @@ void TestRecordingAnalysis::harmonicTrendsAndStatisticsAreTheRecords() {
   }
 }
 
+void TestRecordingAnalysis::flickerTrendsAgainstTheSetUpsLimits_data() {
+  QTest::addColumn<flicker_recording::Options>("options");
+  QTest::addColumn<std::optional<double>>("pstLimit");
+  QTest::addColumn<std::optional<double>>("pltLimit");
+  // A series the test does not judge has no limit to be drawn against: Plt
+  // only in the two-hour test, Pst and Plt only with the "Flicker" option.
+  QTest::newRow("two-hour test") << flicker_recording::Options{} << std::optional<double>(1.0) << std::optional<double>(0.65);
+  QTest::newRow("without the two-hour test") << flicker_recording::Options{false, true, "0.40"} << std::optional<double>(1.0)
+                                             << std::optional<double>();
+  QTest::newRow("without the Flicker option") << flicker_recording::Options{true, false, "0.40"} << std::optional<double>()
+                                              << std::optional<double>();
+}
+
 void TestRecordingAnalysis::flickerTrendsAgainstTheSetUpsLimits() {
   using namespace flicker_recording;
+  QFETCH(flicker_recording::Options, options);
+  QFETCH(std::optional<double>, pstLimit);
+  QFETCH(std::optional<double>, pltLimit);
   TestWorkingFolder folder;
-  const RecordingAnalysis analysis = Analyse(Write(folder.FilePath(QStringLiteral("RUN3.qxr"))));
+  const RecordingAnalysis analysis = Analyse(Write(folder.FilePath(QStringLiteral("RUN3.qxr")), options));
   const TrendBuckets& trends = analysis.FlickerTrends();
   QCOMPARE(trends.Count(), kRecords);
   for (int i = 1; i <= kRecords; ++i) {
@@ -136,8 +154,8 @@ void TestRecordingAnalysis::flickerTrendsAgainstTheSetUpsLimits() {
     QVERIFY(Near(trends.Range(kFlickerPlt, i - 1).last, 0.40));
     QCOMPARE(trends.Range(1, i - 1).values, 0u);  // interval 2 never had a value
   }
-  QCOMPARE(analysis.FlickerLimit(0), std::optional<double>(1.0));
-  QCOMPARE(analysis.FlickerLimit(kFlickerPlt), std::optional<double>(0.65));
+  for (int interval = 0; interval < kFlickerPlt; ++interval) QCOMPARE(analysis.FlickerLimit(interval), pstLimit);
+  QCOMPARE(analysis.FlickerLimit(kFlickerPlt), pltLimit);
   QCOMPARE(analysis.FlickerLimit(kFlickerDmax), std::optional<double>(6.0));
   QCOMPARE(analysis.FlickerLimit(kFlickerDt), std::optional<double>(3.0));
   QCOMPARE(analysis.FlickerLimit(kFlickerDc), std::optional<double>(3.3));

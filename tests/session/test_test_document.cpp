@@ -226,7 +226,8 @@ void TestTestDocument::recordingEnds() {
 }
 
 // Starting a test keeps recordings/ within its bound, oldest first; the
-// test in hand's recording and a recording saved beside a report stay.
+// test in hand's recording and a recording saved beside a report stay,
+// wherever the report was saved.
 void TestTestDocument::recordingsFolderKeptWithinItsBound() {
   TestWorkingFolder folder;
   const QString recordings = folder.FilePath(QStringLiteral("recordings/"));
@@ -234,20 +235,24 @@ void TestTestDocument::recordingsFolderKeptWithinItsBound() {
   for (const char* day : {"2001-01-01", "2001-01-02", "2001-01-03"})
     QVERIFY(SaveFileBytes(recordings + QLatin1String(day) + QStringLiteral("_100000_000.qxr"), QByteArray(300'000, 'r')));
   QVERIFY(SaveFileBytes(folder.FilePath(QStringLiteral("RUN1.qxr")), QByteArray(300'000, 's')));
+  // A report saved into recordings/ keeps its recording there too.
+  QVERIFY(SaveFileBytes(recordings + QStringLiteral("RUN2.TXT"), "report"));
+  QVERIFY(SaveFileBytes(recordings + QStringLiteral("RUN2.qxr"), QByteArray(300'000, 't')));
   CommandLog commands;
   TestDocument live(commands);
   live.SetRecordingsLimit(700'000);
   live.SetSetup(FlickerSetup(false));
   Play(live, "STT");
-  QStringList left = QDir(recordings).entryList(QDir::Files);
+  QStringList left = QDir(recordings).entryList({QStringLiteral("2*.qxr")}, QDir::Files);
   QCOMPARE(left.size(), 3);
   QCOMPARE(left.mid(0, 2), (QStringList{"2001-01-02_100000_000.qxr", "2001-01-03_100000_000.qxr"}));
   const QString inHand = left[2];
   // A bound below what the test in hand takes removes all but it.
   live.SetRecordingsLimit(1);
   live.PruneRecordingsFolder();
-  QCOMPARE(QDir(recordings).entryList(QDir::Files), QStringList{inHand});
+  QCOMPARE(QDir(recordings).entryList(QDir::Files), (QStringList{inHand, "RUN2.qxr", "RUN2.TXT"}));
   QCOMPARE(FileBytes(folder.FilePath(QStringLiteral("RUN1.qxr"))), QByteArray(300'000, 's'));
+  QCOMPARE(FileBytes(recordings + QStringLiteral("RUN2.qxr")), QByteArray(300'000, 't'));
 }
 
 QTEST_MAIN(TestTestDocument)
