@@ -76,9 +76,12 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
     messages << "veltrix: " << outPath << ": not written; --partial writes the report of what is whole" << Qt::endl;
     return 1;
   }
-  const QString notice = damaged ? QStringLiteral("PARTIAL REPORT: rebuilt from a damaged recording (%1)")
-                                       .arg(DamageOf(recording.Problem(), recordingPath))
-                                 : QString();
+  // A recording still being written is not damaged, only not yet whole.
+  const QString damage = damaged ? DamageOf(recording.Problem(), recordingPath) : QString();
+  const QString notice = !damaged ? QString()
+                         : damage == QLatin1String("still being recorded")
+                             ? QStringLiteral("PARTIAL REPORT: rebuilt from a recording still being recorded")
+                             : QStringLiteral("PARTIAL REPORT: rebuilt from a damaged recording (%1)").arg(damage);
   const QByteArray noticeLine = damaged ? TextLinesBytes({notice}) : QByteArray();
 
   QByteArray bytes;

@@ -15,33 +15,9 @@
 namespace {
 
 constexpr int kEntryHeaderSize = 9;
-// No line of the analyser and no state comes near this; a larger length
-// is damage, not a reason to allocate.
-constexpr quint32 kLargestPayload = 1 << 20;
-constexpr char kMagicVersion1[] = "QX7300 Recording 1\n";
-const QString kDateTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 
 void AppendWord(QByteArray& bytes, quint32 value) {
   for (int shift = 0; shift < 32; shift += 8) bytes.append(static_cast<char>((value >> shift) & 0xFF));
-}
-
-quint32 WordAt(const QByteArray& bytes, qsizetype at) {
-  quint32 value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<quint8>(bytes[at + i]);
-  return value;
-}
-
-bool KnownKind(char kind) {
-  switch (static_cast<EntryKind>(kind)) {
-    case EntryKind::Begin:
-    case EntryKind::State:
-    case EntryKind::Received:
-    case EntryKind::Sent:
-    case EntryKind::Action:
-    case EntryKind::End:
-      return true;
-  }
-  return false;
 }
 
 }  // namespace

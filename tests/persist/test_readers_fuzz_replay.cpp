@@ -55,7 +55,7 @@ class TestReadersFuzzReplay : public QObject {
   void configurationCorpus() { ReplayWithMutations("configuration", RunConfigurationHarness, "\r\n-+0123456789TRUEFALSE ", 3000); }
   void settingsCorpus() { ReplayWithMutations("settings", RunSettingsHarness, "\r\n;,.-+0123456789e ", 3000); }
   void recallCorpus() { ReplayWithMutations("recall", RunRecallHarness, QByteArrayView("\r\n\0 ", 4), 2000); }
-  void recordingCorpus() { ReplayWithMutations("recording", RunRecordingHarness, QByteArrayView("\0\x1f\x8bBSRTAE\n", 10), 2000); }
+  void recordingCorpus() { ReplayWithMutations("recording", RunRecordingHarness, QByteArrayView("\0\x1f\x8b" "BSRTAE\n", 10), 2000); }
 
   void hostileConfigurations();
   void hostileSettings();
