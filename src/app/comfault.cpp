@@ -12,6 +12,8 @@ Tcomfaultform::Tcomfaultform(QWidget* parent) : QDialog(parent), ui(new Ui::Tcom
   FixClientSize(this, width(), height());
   // The devices present, beside the number.
   portChooser_ = PortChooser::AttachBeside(ui->Edit1, this);
+  // A dialog closed without its choice taken forgets the device chosen.
+  connect(this, &QDialog::rejected, portChooser_, &PortChooser::Discard);
   connect(ui->Button1, &QPushButton::clicked, this, [this] {
     done(Rejected);
     emit UseOfflinePressed();

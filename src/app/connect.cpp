@@ -15,6 +15,8 @@ TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConne
   FixClientSize(this, width(), height());
   // The devices present, beside the number.
   portChooser_ = PortChooser::AttachBeside(ui->Edit1, this);
+  // A dialog closed without its choice taken forgets the device chosen.
+  connect(this, &QDialog::rejected, portChooser_, &PortChooser::Discard);
   ui->SpinEdit1->setRange(ProgramSettings::kMinRecordingsLimit, ProgramSettings::kMaxRecordingsLimit);
   // The service panel covers the report number frame when it shows.
   ui->Panel3->setAutoFillBackground(true);

@@ -82,6 +82,11 @@ void PortChooser::Refresh() {
   setCurrentIndex(keep >= 0 ? keep : findData(bound));
 }
 
+void PortChooser::Discard() {
+  chosen_ = false;
+  ShowBinding();
+}
+
 void PortChooser::ShowBinding() {
   shownSignature_.reset();  // whatever it was, show it again
   Refresh();

@@ -27,6 +27,9 @@ class PortChooser : public QComboBox {
   // The link target of the device the operator chose from the list since
   // the number last changed; empty when the list was left alone.
   QString ChosenTarget() const;
+  // Forgets the operator's choice (the dialog was cancelled): the list
+  // shows what COM<n> leads to now, and nothing is bound.
+  void Discard();
   // Lists the devices again (also done every second while shown).
   void Refresh();
 

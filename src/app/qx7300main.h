@@ -18,6 +18,7 @@
 #include "display/harmonics_histogram.h"
 #include "display/harmonics_table.h"
 #include "display/waveform_graph.h"
+#include "link/port_binding.h"
 #include "persist/configuration_file.h"
 #include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
@@ -269,8 +270,9 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   void UseOffline();
   // COM<n> of the working folder made a link to the device chosen in a
   // list (nothing when none was chosen); a link already there that leads
-  // elsewhere is replaced only when the operator says so.
-  void BindChosenDevice(quint16 comNumber, const QString& target);
+  // elsewhere is replaced only when the operator says so. What it replaced
+  // when it bound, so that a port that will not open can have it back.
+  std::optional<ComLinkBefore> BindChosenDevice(quint16 comNumber, const QString& target);
   // --- persistence (qx7300main_persist.cpp) ------------------------------
   // One value of a configuration applied to its control, which reacts as to
   // the operator when the value changes.

@@ -65,7 +65,8 @@ void Tqx7300form::ComstimerTimer() {
 void Tqx7300form::RetryLink() {
   const std::optional<int> port = ParseWholeNumber(companions_.comfaultform->ComPortText());
   if (!port || *port < 1 || *port > kHighestComPort) return;
-  BindChosenDevice(static_cast<quint16>(*port), companions_.comfaultform->PortList().ChosenTarget());
+  const std::optional<ComLinkBefore> replaced =
+      BindChosenDevice(static_cast<quint16>(*port), companions_.comfaultform->PortList().ChosenTarget());
   // Closed first, so that the port opens again through COM<n>: an adapter
   // plugged into another socket is found under its new device node.
   SerialPort1_->SetOpen(false);
@@ -73,15 +74,25 @@ void Tqx7300form::RetryLink() {
   // first of those commands.
   SerialPort1_->SetComNumber(static_cast<quint16>(*port));
   shell_.ComPortNumber = static_cast<quint8>(*port);
-  ResendSetup();
+  try {
+    ResendSetup();
+  } catch (const std::exception& error) {
+    if (!replaced || SerialPort1_->Open()) throw;
+    // The device chosen does not open: COM<n> leads where it led before.
+    const QString restored = RestoreComPort(static_cast<quint16>(*port), *replaced);
+    throw std::runtime_error(std::string(error.what()) + "\n" + restored.toLocal8Bit().toStdString());
+  }
 }
 
-void Tqx7300form::BindChosenDevice(quint16 comNumber, const QString& target) {
-  if (target.isEmpty()) return;
+std::optional<ComLinkBefore> Tqx7300form::BindChosenDevice(quint16 comNumber, const QString& target) {
+  if (target.isEmpty()) return std::nullopt;
   QString error;
-  const BindResult bound =
-      BindComPort(comNumber, target, [this](const QString& question) { return dialogs_.Confirm(question); }, &error);
+  ComLinkBefore before;
+  const BindResult bound = BindComPort(
+      comNumber, target, [this](const QString& question) { return dialogs_.Confirm(question); }, &error, &before);
   if (bound == BindResult::Failed) dialogs_.ShowWarning(error);
+  if (bound != BindResult::Bound) return std::nullopt;
+  return before;
 }
 
 void Tqx7300form::CancelLink() {
@@ -108,8 +119,13 @@ void Tqx7300form::Settings2Click() {
 void Tqx7300form::AcceptSettings() {
   Ui::TConnectform& form = companions_.connectform->Form();
   const int port = WholeNumberOrThrow(form.Edit1->text(), 0, kHighestComPort);
-  if (port > 0) BindChosenDevice(static_cast<quint16>(port), companions_.connectform->PortList().ChosenTarget());
+  const std::optional<ComLinkBefore> replaced =
+      port > 0 ? BindChosenDevice(static_cast<quint16>(port), companions_.connectform->PortList().ChosenTarget())
+               : std::nullopt;
   try {
+    // A device newly chosen is used at once: the port reopens through the
+    // new link, also on the same number.
+    if (replaced) SerialPort1_->SetOpen(false);
     SerialPort1_->SetComNumber(static_cast<quint16>(port));
     SerialPort1_->SetOpen(true);
     shell_.PortConnected = true;
@@ -117,9 +133,10 @@ void Tqx7300form::AcceptSettings() {
   } catch (const std::exception& error) {
     shell_.PortConnected = false;
     SerialPort1_->SetOpen(false);
-    dialogs_.ShowWarningWithDetails(
-        QStringLiteral("Invalid Com Port. No Change Made"),
-        QString::fromLocal8Bit(DescribePortAccess(static_cast<quint16>(port), error.what())));
+    QString details = QString::fromLocal8Bit(DescribePortAccess(static_cast<quint16>(port), error.what()));
+    // The device chosen does not open: COM<n> leads where it led before.
+    if (replaced) details += RestoreComPort(static_cast<quint16>(port), *replaced) + QLatin1Char('\n');
+    dialogs_.ShowWarningWithDetails(QStringLiteral("Invalid Com Port. No Change Made"), details);
   }
   const int next = WholeNumberOrThrow(form.Edit2->text(), std::numeric_limits<int>::min(),
                                       std::numeric_limits<int>::max());

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "app/comfault.h"
 #include "app/connect.h"
 #include "app/port_chooser.h"
@@ -72,6 +76,8 @@ class TestPortChooser : public QObject {
   void chosenDeviceFollowedAcrossARePlug();
   void linksMadeByHandAreAskedAbout();
   void listFollowsDevicesComingAndGoing();
+  void bindingOutcomes_data();
+  void bindingOutcomes();
 };
 
 void TestPortChooser::chosenDeviceFollowedAcrossARePlug() {
@@ -167,6 +173,128 @@ void TestPortChooser::listFollowsDevicesComingAndGoing() {
   });
   QVERIFY(!boxes.AskPort(QStringLiteral("Communication Port Required"), QStringLiteral("Enter Com Port Number : "),
                          QStringLiteral("1")));
+}
+
+void TestPortChooser::bindingOutcomes_data() {
+  // COM5 before: "link" (to the rig's analyser), "file" or "folder".
+  QTest::addColumn<QString>("before");
+  // What gets in the way: "" nothing, "busy" the adapter held by another
+  // program, "temporary-taken" the name a new link is made under is a folder.
+  QTest::addColumn<QString>("obstacle");
+  // "accept": chosen in the Settings dialog, Accept; "cancel": chosen,
+  // Cancel, then Accept with nothing chosen; "retry": chosen in the
+  // no-response dialog, Retry; "comfault-cancel": chosen there, Cancel,
+  // then Retry.
+  QTest::addColumn<QString>("action");
+  QTest::addColumn<QString>("after");       // "adapter", or COM5 as it was
+  QTest::addColumn<QStringList>("warning");  // what the warning (or error) says, text and details
+  QTest::addColumn<bool>("asked");           // whether replacing COM5 was asked about
+  QTest::addColumn<QString>("live");         // whose records the window shows: "adapter", "old" or none
+
+  QTest::newRow("same number reopens on the device") << "link" << "" << "accept" << "adapter" << QStringList{} << true << "adapter";
+  QTest::newRow("failed open keeps the old link")
+      << "link" << "busy" << "accept" << "link"
+      << QStringList{"Invalid Com Port. No Change Made", "COM5 leads to %OLD% again."} << true << "";
+  QTest::newRow("failed open on Retry keeps the old link")
+      << "link" << "busy" << "retry" << "link" << QStringList{"COM5 leads to %OLD% again."} << true << "";
+  QTest::newRow("failed link keeps the old entry")
+      << "link" << "temporary-taken" << "accept" << "link"
+      << QStringList{"COM5 cannot be made a link to", "File exists"} << true << "old";
+  QTest::newRow("file left alone") << "file" << "" << "accept" << "file"
+                                   << QStringList{"COM5 in the working folder is a file, not a link; it is left alone."}
+                                   << false << "old";
+  QTest::newRow("folder left alone") << "folder" << "" << "accept" << "folder"
+                                     << QStringList{"COM5 in the working folder is a folder, not a link; it is left alone."}
+                                     << false << "old";
+  QTest::newRow("Cancel discards") << "link" << "" << "cancel" << "link" << QStringList{} << false << "old";
+  QTest::newRow("Cancel discards before Retry") << "link" << "" << "comfault-cancel" << "link" << QStringList{} << false << "old";
+}
+
+void TestPortChooser::bindingOutcomes() {
+  QFETCH(QString, before);
+  QFETCH(QString, obstacle);
+  QFETCH(QString, action);
+  QFETCH(QString, after);
+  QFETCH(QStringList, warning);
+  QFETCH(bool, asked);
+  QFETCH(QString, live);
+
+  DeviceTree tree;
+  TPtyAnalyser adapter;
+  QVERIFY(tree.Plug(kAdapter, adapter.SlavePath()));
+  TWindowRig rig(WithLinkDialogs());
+  QVERIFY(rig.Ready());
+  const QString com5 = rig.FilePath(QStringLiteral("COM5"));
+  const QString old = rig.Analyser().SlavePath();
+  if (before != QLatin1String("link")) {
+    QVERIFY(QFile::remove(com5));
+    if (before == QLatin1String("folder")) {
+      QVERIFY(QDir().mkdir(com5));
+    } else {
+      QFile mine(com5);
+      QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
+    }
+  }
+  // Another program holding the adapter, as the port itself holds a device.
+  const int holder = obstacle == QLatin1String("busy") ? ::open(qPrintable(adapter.SlavePath()), O_RDWR | O_NOCTTY) : -1;
+  const auto release = qScopeGuard([holder] { if (holder >= 0) ::close(holder); });
+  if (holder >= 0) QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
+  if (obstacle == QLatin1String("temporary-taken")) QVERIFY(QDir().mkdir(rig.FilePath(QStringLiteral(".COM5.new"))));
+
+  rig.Dialogs().confirmAnswers << true;
+  QString said;  // every warning and error, text and details
+  if (action != QLatin1String("accept") && action != QLatin1String("cancel")) {
+    rig.Comfault()->SetComPort(5);
+    Choose(rig.Comfault()->PortList(), tree.Link(kAdapter));
+    if (action == QLatin1String("comfault-cancel")) rig.Comfault()->reject();
+    try {
+      rig.Window().RetryLink();
+    } catch (const std::exception& error) {
+      said += QString::fromLocal8Bit(error.what());  // what the error box shows
+    }
+  } else {
+    // The Settings dialog, the number left at 5: choose, then Accept (or
+    // Cancel, and Accept the next time with nothing chosen).
+    const bool cancel = action == QLatin1String("cancel");
+    for (const bool choose : cancel ? QList<bool>{true, false} : QList<bool>{true}) {
+      QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(rig.Settings()->isVisible());
+        QCOMPARE(rig.Settings()->Form().Edit1->text(), QStringLiteral("5"));
+        if (choose) Choose(rig.Settings()->PortList(), tree.Link(kAdapter));
+        QTest::mouseClick(choose && cancel ? rig.Settings()->Form().Button1 : rig.Settings()->Form().Button2,
+                          Qt::LeftButton);
+      });
+      rig.Window().Settings2Click();
+    }
+  }
+
+  const QFileInfo entry(com5);
+  if (after == QLatin1String("adapter")) QCOMPARE(entry.symLinkTarget(), tree.Link(kAdapter));
+  if (after == QLatin1String("link")) QCOMPARE(entry.symLinkTarget(), old);
+  if (after == QLatin1String("folder")) QVERIFY(entry.isDir() && !entry.isSymLink());
+  if (after == QLatin1String("file")) {
+    QFile mine(com5);
+    QVERIFY(!entry.isSymLink() && mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("mine"));
+  }
+  QVERIFY(!QFileInfo(rig.FilePath(QStringLiteral(".COM5.new"))).isSymLink());
+  for (const auto& box : rig.Dialogs().shown) {
+    if (box.kind == QLatin1String("warning")) said += box.text + QLatin1Char('\n') + box.details;
+  }
+  QCOMPARE(said.isEmpty(), warning.isEmpty());
+  for (QString part : warning) QVERIFY2(said.contains(part.replace(QLatin1String("%OLD%"), old)), qPrintable(said));
+  QCOMPARE(!rig.Dialogs().Texts(QStringLiteral("confirm")).isEmpty(), asked);
+
+  // The records of the device the port is on reach the window.
+  QVERIFY(adapter.WriteAll(Record("231.5")));
+  QVERIFY(rig.Analyser().WriteAll(Record("229.8")));
+  if (live == QLatin1String("adapter")) QTRY_COMPARE(rig.Ui().Label42->text(), QStringLiteral("231.5"));
+  if (live == QLatin1String("old")) QTRY_COMPARE(rig.Ui().Label42->text(), QStringLiteral("229.8"));
+  if (live.isEmpty()) {
+    // The port stays closed until the next command.
+    QTest::qWait(300);
+    QVERIFY(!QStringList({"231.5", "229.8"}).contains(rig.Ui().Label42->text()));
+  }
 }
 
 QTEST_MAIN(TestPortChooser)
