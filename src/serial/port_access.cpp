@@ -95,6 +95,22 @@ void DescribeWhichDevice(std::ostringstream& out, const std::string& name, const
   }
 }
 
+// The adapter a COM<n> link was bound to by choosing a device: the name of
+// the stable link it leads to (in a by-id folder, named after the adapter's
+// maker, product and serial number, or a by-path folder, named after its USB
+// socket); empty when the link leads elsewhere. The system takes the stable
+// link away while the adapter is unplugged and makes it again on re-plug.
+std::string BoundAdapterName(const std::string& path) {
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(path, error)))
+    return {};
+  const fs::path target = fs::read_symlink(path, error);
+  if (error || !target.has_filename())
+    return {};
+  const std::string folder = target.parent_path().filename().string();
+  return folder == "by-id" || folder == "by-path" ? target.filename().string() : std::string();
+}
+
 void ExplainRefusal(std::ostringstream& out, const struct stat& device, const std::string& devicePath) {
   const Account user = AccountOf(::getuid());
   const std::string groupName = GroupName(device.st_gid);
@@ -135,7 +151,15 @@ std::string DescribePortAccess(quint16 comNumber, const std::string& portMessage
 
   struct stat device {};
   if (::stat(path.c_str(), &device) != 0) {
-    out << "The system cannot reach it: " << SystemText(errno) << ".\n"
+    const int reason = errno;
+    const std::string adapter = BoundAdapterName(path);
+    if (reason == ENOENT && !adapter.empty()) {
+      // The link is right as it is: replacing it would lose the adapter.
+      out << "The adapter " << adapter << " is not plugged in. Plug it in: Retry finds it once it is, "
+          << "whichever device node the system gives it; " << name << " stays bound to it.\n";
+      return out.str();
+    }
+    out << "The system cannot reach it: " << SystemText(reason) << ".\n"
         << "Connect the serial adapter and look up its name (ls /dev/ttyUSB* /dev/ttyACM* /dev/ttyS*), then "
            "make "
         << name << " in the working folder a link to it, for example: ln -sf /dev/ttyUSB0 " << name << "\n";

@@ -1,6 +1,7 @@
 // The details of the "Invalid Com Port" boxes: which device a port number
 // stands for, the system's reason it could not be opened, and the remedy;
 // above all the usual case of a fresh install, a user without permission.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
@@ -58,15 +59,25 @@ class TestPortDetails : public QObject {
 };
 
 void TestPortDetails::whichDeviceAndWhy_data() {
-  QTest::addColumn<QString>("link");  // COM<port> -> this; empty: no link; "pty": a pseudo-terminal
+  // COM<port> -> this; empty: no link; "pty": a pseudo-terminal; "by-...": a
+  // stable link in the working folder's own by-id or by-path folder, made to
+  // lead to a node that is gone (by-id) or not made at all (by-path).
+  QTest::addColumn<QString>("link");
   QTest::addColumn<int>("port");
-  QTest::addColumn<QStringList>("expected");
+  QTest::addColumn<QStringList>("expected");  // "!text": text absent
   QTest::newRow("no link: the serial port of that number")
       << QString() << 3 << QStringList{"COM3 stands for /dev/ttyS2", "has no COM3 link"};
   QTest::newRow("link to a device that is not there")
       << "/dev/ttyUSB-unplugged" << 4
       << QStringList{"COM4 is the link", "-> /dev/ttyUSB-unplugged", "No such file or directory",
                      "ln -sf /dev/ttyUSB0 COM4"};
+  QTest::newRow("bound adapter unplugged, its by-id link left behind")
+      << "by-id/usb-Orvane_QX_Serial_0042-if00-port0" << 8
+      << QStringList{"COM8 is the link", "The adapter usb-Orvane_QX_Serial_0042-if00-port0 is not plugged in",
+                     "Retry finds it once it is", "COM8 stays bound to it", "!ln -sf", "!No such file"};
+  QTest::newRow("bound adapter unplugged, its by-path link gone")
+      << "by-path/pci-0000:00:14.0-usb-0:2:1.0-port0" << 9
+      << QStringList{"The adapter pci-0000:00:14.0-usb-0:2:1.0-port0 is not plugged in", "!ln -sf"};
   QTest::newRow("link to a plain file") << "plain.txt" << 5 << QStringList{"is not a serial device (-rw"};
   QTest::newRow("usable device held elsewhere")
       << "pty" << 6 << QStringList{"COM6 is the link", "may read and write", "Device already open", "Another program"};
@@ -84,6 +95,12 @@ void TestPortDetails::whichDeviceAndWhy() {
   if (link == QStringLiteral("pty")) {
     QVERIFY(pty.Valid());
     target = pty.SlavePath();
+  } else if (link.startsWith(QStringLiteral("by-"))) {
+    target = folder.Path() + QLatin1Char('/') + link;
+    if (link.startsWith(QStringLiteral("by-id/"))) {
+      QVERIFY(QDir(folder.Path()).mkdir(QStringLiteral("by-id")));
+      QVERIFY(QFile::link(QStringLiteral("/dev/ttyUSB-gone"), target));
+    }
   } else if (link == QStringLiteral("plain.txt")) {
     QFile plain(folder.Path() + QStringLiteral("/plain.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -92,7 +109,12 @@ void TestPortDetails::whichDeviceAndWhy() {
   if (!target.isEmpty()) QVERIFY(folder.Link(QStringLiteral("COM%1").arg(port), target));
 
   const QString details = Describe(static_cast<quint16>(port));
-  for (const QString& part : expected) QVERIFY2(details.contains(part), qPrintable(details));
+  for (const QString& part : expected) {
+    if (part.startsWith(QLatin1Char('!')))
+      QVERIFY2(!details.contains(part.mid(1)), qPrintable(details));
+    else
+      QVERIFY2(details.contains(part), qPrintable(details));
+  }
   if (link == QStringLiteral("pty")) QVERIFY2(details.contains(target), qPrintable(details));
 }
 
