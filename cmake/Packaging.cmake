@@ -1,8 +1,9 @@
 # Installation and the Debian package. `cmake --install` puts the program, the
 # emulator, the desktop launcher, the mark bitmaps and the start-up
 # configuration it gives a new working folder, the desktop entry, the
-# icon, the AppStream metadata and the manual pages in the usual places under
-# the prefix; CPack packs the same tree as a .deb (scripts/package).
+# icon, the AppStream metadata, the manual pages and the udev rule of the
+# analyser's serial adapters in the usual places under the prefix; CPack packs
+# the same tree as a .deb (scripts/package).
 include(GNUInstallDirs)
 
 set(VELTRIX_APP_ID com.orvane.veltrix)
@@ -54,6 +55,13 @@ if(VELTRIX_RSVG_CONVERT)
 else()
   message(WARNING "rsvg-convert (librsvg2-bin) not found: only the scalable icon is installed")
 endif()
+
+# The udev rule for the analyser's USB serial adapters: ModemManager leaves
+# them alone, and the group dialout may open them. udev reads rules from
+# /usr/lib/udev/rules.d (and /lib/udev/rules.d), not from other prefixes.
+set(VELTRIX_UDEV_RULES_DIR lib/udev/rules.d CACHE STRING
+  "Where the udev rule for the analyser's serial adapters goes (relative to the prefix)")
+install(FILES ${packaging_source}/60-veltrix-serial.rules DESTINATION ${VELTRIX_UDEV_RULES_DIR})
 
 # Manual pages, compressed as Debian keeps them; veltrix-desktop's page
 # points to veltrix's.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package CPack makes of this build tree: its file list, its
 # control fields, and the desktop entry, AppStream metadata, icons, manual
-# pages and binaries inside it, checked with the tools the desktop uses.
+# pages, udev rule and binaries inside it, checked with the tools the desktop
+# uses.
 set -uo pipefail
 source "$(dirname "$0")/check.sh"
 build=$1
@@ -25,7 +26,7 @@ for path in /usr/bin/veltrix /usr/bin/qx7300-emulator /usr/bin/veltrix-desktop \
   /usr/share/icons/hicolor/scalable/apps/$app.svg /usr/share/icons/hicolor/48x48/apps/$app.png \
   /usr/share/icons/hicolor/256x256/apps/$app.png \
   /usr/share/man/man1/veltrix.1.gz /usr/share/man/man1/qx7300-emulator.1.gz \
-  /usr/share/man/man1/veltrix-desktop.1.gz; do
+  /usr/share/man/man1/veltrix-desktop.1.gz /usr/lib/udev/rules.d/60-veltrix-serial.rules; do
   check "the package holds $path" grep -qx "$path" "$work/list"
 done
 check "everything lies under /usr" test -z "$(grep -v '^/usr\(/\|$\)' "$work/list" | grep -vx '/')"
@@ -59,6 +60,12 @@ check "the metadata names the entry and this version" \
   grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$root/usr/share/metainfo/$app.metainfo.xml"
 check "the metadata's release is this version" \
   grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app.metainfo.xml"
+
+rules=$root/usr/lib/udev/rules.d/60-veltrix-serial.rules
+adapter_lines() { grep -v '^#' "$rules" | grep -F 'ATTRS{idVendor}=='; }
+check "the udev rule matches adapters by vendor and product" test "$(adapter_lines | grep -cF 'ATTRS{idProduct}==')" -gt 0
+check "each adapter the udev rule matches is left alone by ModemManager and given to dialout, mode 0660" \
+  test -z "$(adapter_lines | grep -vF 'ENV{ID_MM_DEVICE_IGNORE}="1", GROUP="dialout", MODE="0660"')"
 
 png_is() {
   local file=$1 size=$2
