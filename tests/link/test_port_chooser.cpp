@@ -36,7 +36,7 @@ const QString kAdapter = QStringLiteral("usb-FTDI_FT232R_USB_UART_A1B2C3-if00-po
 // By-id and by-path folders of the test's own, made the listing's only
 // source (with the system's ports left out, or made up by the test).
 struct DeviceTree {
-  DeviceTree() { SetSerialDeviceSources({byId(), false, byPath()}); }
+  DeviceTree() { SetSerialDeviceSources({byId(), false, byPath(), std::nullopt}); }
   ~DeviceTree() { SetSerialDeviceSources({}); }
   QString byId() const { return dir.filePath(QStringLiteral("by-id")); }
   QString byPath() const { return dir.filePath(QStringLiteral("by-path")); }
@@ -166,11 +166,13 @@ void TestPortChooser::listFollowsDevicesComingAndGoing() {
   PortChooser& list = rig.Comfault()->PortList();
   QTRY_VERIFY(list.currentText().endsWith(QStringLiteral(" - ") + kAdapter));
 
+  // Seen as the folder changes, well within a second, one change after
+  // the other.
   TPtyAnalyser another;
   QVERIFY(tree.Plug(QStringLiteral("usb-Prolific_PL2303-if00-port0"), another.SlavePath()));
-  QTRY_COMPARE(list.count(), 2);
+  QTRY_COMPARE_WITH_TIMEOUT(list.count(), 2, 500);
   QFile::remove(tree.Link(kAdapter));
-  QTRY_COMPARE(list.currentText(), kAdapter + QStringLiteral(" - not connected"));
+  QTRY_COMPARE_WITH_TIMEOUT(list.currentText(), kAdapter + QStringLiteral(" - not connected"), 500);
   QCOMPARE(list.ChosenTarget(), QString());
   rig.Comfault()->hide();
 
@@ -226,7 +228,7 @@ void TestPortChooser::identicalAdaptersToldApart() {
   for (const SerialDevice& device : ListSerialDevices()) labels << device.Label(), targets << device.LinkTarget();
   QStringList wantLabels;
   QStringList wantTargets;
-  for (const QString& node : {"ttyUSB1", "ttyUSB2", "ttyUSB3", "ttyUSB10"}) {
+  for (const QString node : {"ttyUSB1", "ttyUSB2", "ttyUSB3", "ttyUSB10"}) {
     const Adapter& adapter = *std::find_if(adapters.begin(), adapters.end(), [&](const Adapter& a) { return a.node == node; });
     wantLabels << adapter.label;
     wantTargets << (adapter.target == QLatin1String("socket") ? tree.Socket(adapter.socket) : tree.Link(adapter.byId));
