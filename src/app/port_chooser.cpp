@@ -1,5 +1,6 @@
 #include "app/port_chooser.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -37,14 +38,21 @@ PortChooser* PortChooser::AttachBeside(QLineEdit* numberEdit, QWidget* dialog) {
 PortChooser::PortChooser(QLineEdit* numberEdit, QWidget* parent) : QComboBox(parent), numberEdit_(numberEdit) {
   setPlaceholderText(QStringLiteral("Choose the analyser's device"));
   setToolTip(QStringLiteral("The serial devices present. Choosing one links COM<n> of the working folder\n"
-                            "to it (to its /dev/serial/by-id name where it has one), so the number finds\n"
-                            "the adapter again after it is plugged into another socket."));
-  refresh_.setInterval(kRefreshMilliseconds);
-  connect(&refresh_, &QTimer::timeout, this, &PortChooser::Refresh);
+                            "to it: to its /dev/serial/by-id name where that name is its own, so the number\n"
+                            "finds the adapter again in another socket; identical adapters, or adapters\n"
+                            "without a serial number, by their /dev/serial/by-path name (the USB socket)."));
+  settle_.setSingleShot(true);
+  settle_.setInterval(kSettleMilliseconds);
+  connect(&settle_, &QTimer::timeout, this, [this] {
+    Refresh();
+    Watch(isVisible());  // a folder may have come or gone
+  });
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &settle_, qOverload<>(&QTimer::start));
   connect(this, &QComboBox::activated, this, [this] { chosen_ = currentIndex() >= 0; });
   connect(numberEdit_, &QLineEdit::textChanged, this, [this] {
     chosen_ = false;
     ShowBinding();
+    if (isVisible()) Watch(true);
   });
   Refresh();
 }
@@ -70,16 +78,23 @@ void PortChooser::Refresh() {
   const QSignalBlocker quiet(this);
   clear();
   for (const SerialDevice& device : devices) addItem(device.Label(), device.LinkTarget());
-  // The device COM<n> leads to when the list does not hold it: gone, or a
-  // device the listing does not know (a pseudo-terminal, say).
-  if (!bound.isEmpty() && !targets.contains(bound) &&
-      !std::any_of(devices.begin(), devices.end(), [&bound](const SerialDevice& d) { return d.Path == bound; })) {
+  // The entry COM<n> leads to: its device when listed, whatever name COM<n>
+  // reaches it by (a link made by hand to the node, say); else an entry of
+  // its own, for a device gone or one the listing does not know (a
+  // pseudo-terminal, say).
+  int boundIndex = bound.isEmpty() ? -1 : targets.indexOf(bound);
+  const QString boundNode = QFileInfo(bound).canonicalFilePath();
+  for (qsizetype i = 0; boundIndex < 0 && !boundNode.isEmpty() && i < devices.size(); ++i) {
+    if (QFileInfo(devices[i].Path).canonicalFilePath() == boundNode) boundIndex = static_cast<int>(i);
+  }
+  if (!bound.isEmpty() && boundIndex < 0) {
     const bool gone = !QFileInfo::exists(bound);
     addItem(QFileInfo(bound).fileName() + (gone ? QStringLiteral(" - not connected") : QString()), bound);
     setItemData(count() - 1, gone, kGoneRole);
+    boundIndex = count() - 1;
   }
-  const int keep = findData(chosen_ ? selected : bound);
-  setCurrentIndex(keep >= 0 ? keep : findData(bound));
+  const int keep = chosen_ ? findData(selected) : -1;
+  setCurrentIndex(keep >= 0 ? keep : boundIndex);
 }
 
 void PortChooser::Discard() {
@@ -92,13 +107,37 @@ void PortChooser::ShowBinding() {
   Refresh();
 }
 
+void PortChooser::Watch(bool on) {
+  QStringList folders;
+  if (on) {
+    folders = SerialDeviceFolders();
+    folders << QDir::currentPath();  // COM<n> made or removed by hand
+    const std::optional<quint16> number = ComNumberOf(numberEdit_);
+    const QString bound = number ? ComLinkTarget(*number) : QString();
+    if (!bound.isEmpty()) folders << QFileInfo(bound).absolutePath();
+    for (QString& folder : folders) {
+      while (!QFileInfo(folder).isDir() && folder != QDir::rootPath()) folder = QFileInfo(folder).absolutePath();
+    }
+    folders.removeDuplicates();
+  }
+  QStringList stale = watcher_.directories();
+  for (const QString& folder : folders) stale.removeAll(folder);
+  if (!stale.isEmpty()) watcher_.removePaths(stale);
+  QStringList fresh;
+  for (const QString& folder : folders) {
+    if (!watcher_.directories().contains(folder)) fresh << folder;
+  }
+  if (!fresh.isEmpty()) watcher_.addPaths(fresh);
+}
+
 void PortChooser::showEvent(QShowEvent* event) {
   Refresh();
-  refresh_.start();
+  Watch(true);
   QComboBox::showEvent(event);
 }
 
 void PortChooser::hideEvent(QHideEvent* event) {
-  refresh_.stop();
+  Watch(false);
+  settle_.stop();
   QComboBox::hideEvent(event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QList>
 #include <QTimer>
 
@@ -14,6 +15,8 @@ class QLineEdit;
 // one binds COM<n> (n the edit's number) to it when the dialog's choice is
 // taken. The list follows devices that appear or go while it is shown, and
 // shows the device COM<n> leads to now, as "not connected" when it has gone.
+// It follows them by watching the device folders, never by listing them
+// over and over.
 class PortChooser : public QComboBox {
   Q_OBJECT
 
@@ -30,10 +33,13 @@ class PortChooser : public QComboBox {
   // Forgets the operator's choice (the dialog was cancelled): the list
   // shows what COM<n> leads to now, and nothing is bound.
   void Discard();
-  // Lists the devices again (also done every second while shown).
+  // Lists the devices again (also done, while shown, when a device folder
+  // or the folder of the device COM<n> leads to changes).
   void Refresh();
 
-  static constexpr int kRefreshMilliseconds = 1000;
+  // How long a burst of changes (a node, then its links) is let settle
+  // before the list is made again.
+  static constexpr int kSettleMilliseconds = 50;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -41,9 +47,13 @@ class PortChooser : public QComboBox {
 
  private:
   void ShowBinding();
+  // Watches the folders whose changes can change the list, or the nearest
+  // folder above one that does not exist yet; nothing when `on` is false.
+  void Watch(bool on);
 
   QLineEdit* numberEdit_;
-  QTimer refresh_;
+  QFileSystemWatcher watcher_;
+  QTimer settle_;
   // What the list was made from; nullopt: not made yet.
   std::optional<QString> shownSignature_;
   bool chosen_ = false;

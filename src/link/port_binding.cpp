@@ -1,5 +1,6 @@
 #include "link/port_binding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,7 +13,14 @@
 
 namespace {
 
-QString ComEntry(quint16 comNumber) { return WorkingFolderPath(QStringLiteral("COM%1").arg(comNumber)); }
+// COM<n> of the working folder: the name as written when it is there (no
+// other spelling comes before it), else whatever spelling the folder has.
+QString ComEntry(quint16 comNumber) {
+  const QString name = QStringLiteral("COM%1").arg(comNumber);
+  const QFileInfo exact(QDir::current().filePath(name));
+  if (exact.isSymLink() || exact.exists()) return exact.filePath();
+  return WorkingFolderPath(name);
+}
 
 QString SystemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
 

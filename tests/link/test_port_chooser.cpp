@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
+
 #include <sys/file.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,17 +33,27 @@ namespace {
 
 const QString kAdapter = QStringLiteral("usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
 
-// A by-id folder of the test's own, made the listing's only source.
+// By-id and by-path folders of the test's own, made the listing's only
+// source (with the system's ports left out, or made up by the test).
 struct DeviceTree {
-  DeviceTree() { SetSerialDeviceSources({byId(), false}); }
+  DeviceTree() { SetSerialDeviceSources({byId(), false, byPath(), std::nullopt}); }
   ~DeviceTree() { SetSerialDeviceSources({}); }
   QString byId() const { return dir.filePath(QStringLiteral("by-id")); }
+  QString byPath() const { return dir.filePath(QStringLiteral("by-path")); }
   QString Link(const QString& name) const { return byId() + QLatin1Char('/') + name; }
+  QString Socket(const QString& name) const { return byPath() + QLatin1Char('/') + name; }
   // The adapter plugged in (again), as `node`.
-  bool Plug(const QString& name, const QString& node) {
-    QDir().mkpath(byId());
-    QFile::remove(Link(name));
-    return QFile::link(node, Link(name));
+  bool Plug(const QString& name, const QString& node) { return MakeLink(Link(name), node); }
+  bool PlugInto(const QString& socket, const QString& node) { return MakeLink(Socket(socket), node); }
+  // A device node of the tree's own, leading to `pty`.
+  QString Node(const QString& name, const QString& pty) {
+    const QString node = dir.filePath(QStringLiteral("dev/") + name);
+    return MakeLink(node, pty) ? node : QString();
+  }
+  static bool MakeLink(const QString& link, const QString& target) {
+    QDir().mkpath(QFileInfo(link).absolutePath());
+    QFile::remove(link);
+    return QFile::link(target, link);
   }
   QTemporaryDir dir;
 };
@@ -76,6 +88,7 @@ class TestPortChooser : public QObject {
   void chosenDeviceFollowedAcrossARePlug();
   void linksMadeByHandAreAskedAbout();
   void listFollowsDevicesComingAndGoing();
+  void identicalAdaptersToldApart();
   void bindingOutcomes_data();
   void bindingOutcomes();
 };
@@ -153,11 +166,13 @@ void TestPortChooser::listFollowsDevicesComingAndGoing() {
   PortChooser& list = rig.Comfault()->PortList();
   QTRY_VERIFY(list.currentText().endsWith(QStringLiteral(" - ") + kAdapter));
 
+  // Seen as the folder changes, well within a second, one change after
+  // the other.
   TPtyAnalyser another;
   QVERIFY(tree.Plug(QStringLiteral("usb-Prolific_PL2303-if00-port0"), another.SlavePath()));
-  QTRY_COMPARE(list.count(), 2);
+  QTRY_COMPARE_WITH_TIMEOUT(list.count(), 2, 500);
   QFile::remove(tree.Link(kAdapter));
-  QTRY_COMPARE(list.currentText(), kAdapter + QStringLiteral(" - not connected"));
+  QTRY_COMPARE_WITH_TIMEOUT(list.currentText(), kAdapter + QStringLiteral(" - not connected"), 500);
   QCOMPARE(list.ChosenTarget(), QString());
   rig.Comfault()->hide();
 
@@ -173,6 +188,74 @@ void TestPortChooser::listFollowsDevicesComingAndGoing() {
   });
   QVERIFY(!boxes.AskPort(QStringLiteral("Communication Port Required"), QStringLiteral("Enter Com Port Number : "),
                          QStringLiteral("1")));
+}
+
+// Two identical adapters share one by-id name, which leads to one of them
+// only; they, and an adapter without a serial number, are bound by their
+// USB socket, and the list says so. Nodes in natural order; a COM<n> made
+// by hand to a node shows that node's device.
+void TestPortChooser::identicalAdaptersToldApart() {
+  DeviceTree tree;
+  struct Adapter {
+    QString node, serial, socket, byId;
+    QString label, target;  // as listed: "socket" or "by-id"
+  };
+  const QString ftdi = QStringLiteral("usb-FTDI_FT232R_USB_UART_%1-if00-port0");
+  const QList<Adapter> adapters{
+      {"ttyUSB10", "A1B2C3", "pci-0000:00:14.0-usb-0:1:1.0-port0", "",
+       "ttyUSB10 - FTDI FT232R USB UART (A1B2C3) - by USB socket pci-0000:00:14.0-usb-0:1:1.0-port0", "socket"},
+      {"ttyUSB2", "A1B2C3", "pci-0000:00:14.0-usb-0:2:1.0-port0", ftdi.arg("A1B2C3"),
+       "ttyUSB2 - FTDI FT232R USB UART (A1B2C3) - by USB socket pci-0000:00:14.0-usb-0:2:1.0-port0", "socket"},
+      {"ttyUSB3", "Z9", "pci-0000:00:14.0-usb-0:3:1.0-port0", ftdi.arg("Z9"),
+       "ttyUSB3 - FTDI FT232R USB UART (Z9)", "by-id"},
+      {"ttyUSB1", "", "pci-0000:00:14.0-usb-0:4:1.0-port0", "usb-FTDI_FT232R_USB_UART-if00-port0",
+       "ttyUSB1 - FTDI FT232R USB UART - by USB socket pci-0000:00:14.0-usb-0:4:1.0-port0", "socket"},
+  };
+  std::array<TPtyAnalyser, 4> ptys;
+  SerialDeviceSources sources = CurrentSerialDeviceSources();
+  sources.PortList.emplace();
+  for (int i = 0; i < adapters.size(); ++i) {
+    const Adapter& adapter = adapters[i];
+    const QString node = tree.Node(adapter.node, ptys[i].SlavePath());
+    QVERIFY(!node.isEmpty() && tree.PlugInto(adapter.socket, node));
+    if (!adapter.byId.isEmpty()) QVERIFY(tree.Plug(adapter.byId, node));
+    sources.PortList->append({node, QString(), "FTDI", "FT232R USB UART", adapter.serial});
+  }
+  SetSerialDeviceSources(sources);
+
+  QStringList labels;
+  QStringList targets;
+  for (const SerialDevice& device : ListSerialDevices()) labels << device.Label(), targets << device.LinkTarget();
+  QStringList wantLabels;
+  QStringList wantTargets;
+  for (const QString node : {"ttyUSB1", "ttyUSB2", "ttyUSB3", "ttyUSB10"}) {
+    const Adapter& adapter = *std::find_if(adapters.begin(), adapters.end(), [&](const Adapter& a) { return a.node == node; });
+    wantLabels << adapter.label;
+    wantTargets << (adapter.target == QLatin1String("socket") ? tree.Socket(adapter.socket) : tree.Link(adapter.byId));
+  }
+  QCOMPARE(labels, wantLabels);
+  QCOMPARE(targets, wantTargets);
+
+  // COM4 made by hand to the first adapter's node shows that adapter; the
+  // second one, chosen in the Settings dialog, is bound by its socket and
+  // its records reach the window.
+  TWindowRig rig(WithLinkDialogs());
+  QVERIFY(rig.Ready());
+  QVERIFY(QFile::link(tree.dir.filePath(QStringLiteral("dev/ttyUSB10")), rig.FilePath(QStringLiteral("COM4"))));
+  rig.Dialogs().confirmAnswers << true;
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(rig.Settings()->isVisible());
+    rig.Settings()->Form().Edit1->setText(QStringLiteral("4"));
+    shown = rig.Settings()->PortList().currentText();
+    Choose(rig.Settings()->PortList(), tree.Socket(adapters[1].socket));
+    QTest::mouseClick(rig.Settings()->Form().Button2, Qt::LeftButton);
+  });
+  rig.Window().Settings2Click();
+  QCOMPARE(shown, adapters[0].label);
+  QCOMPARE(QFileInfo(rig.FilePath(QStringLiteral("COM4"))).symLinkTarget(), tree.Socket(adapters[1].socket));
+  QVERIFY(ptys[1].WriteAll(Record("231.5")));
+  QTRY_COMPARE(rig.Ui().Label42->text(), QStringLiteral("231.5"));
 }
 
 void TestPortChooser::bindingOutcomes_data() {
