@@ -21,10 +21,9 @@ std::string ComLink::LinkPath(const std::string& folder, int port)
     return path + "COM" + std::to_string(port);
 }
 
-bool ComLink::Publish(const std::string& folder, int port, const std::string& target, std::string& error)
+bool ComLink::Publish(const std::string& path, const std::string& target, std::string& error)
 {
     Remove();
-    const std::string path = LinkPath(folder, port);
     struct stat existing {};
     if (::lstat(path.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
         error = path + " exists and is not a link; it is left as it is";

@@ -16,7 +16,7 @@ public:
     ComLink(const ComLink&) = delete;
     ComLink& operator=(const ComLink&) = delete;
 
-    bool Publish(const std::string& folder, int port, const std::string& target, std::string& error);
+    bool Publish(const std::string& path, const std::string& target, std::string& error);
     void Remove();
 
     const std::string& Path() const { return path_; }

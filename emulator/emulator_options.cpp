@@ -68,7 +68,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
         }
         if (name != "--port" && name != "--dir" && name != "--load" && name != "--log" && name != "--replay" &&
             name != "--speed" && name != "--operator" && name != "--fault" && name != "--seed" &&
-            name != "--tap") {
+            name != "--tap" && name != "--link") {
             result.error = "unknown option " + arguments[i];
             return result;
         }
@@ -118,6 +118,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& arguments)
             o.folder = value;
         } else if (name == "--log") {
             o.logPath = value;
+        } else if (name == "--link") {
+            o.linkPath = value;
         } else if (name == "--tap") {
             o.tapPath = value;
         } else {
@@ -134,6 +136,9 @@ std::string UsageText()
            "\n"
            "  --port N        publish the line as COM<N>, 1 to 255 (default 1)\n"
            "  --dir FOLDER    folder that receives the COM<N> link (default: current folder)\n"
+           "  --link PATH     publish the line as the link PATH instead, as a USB adapter's\n"
+           "                  /dev/serial/by-id name is (a COM<N> made to lead to PATH\n"
+           "                  then finds the line, and loses it at a hang-up)\n"
            "  --load KIND     the equipment under test: resistive, smps, flicker, or\n"
            "                  rectangular:RATE:PERCENT for rectangular voltage changes,\n"
            "                  RATE a minute, PERCENT at the supply terminals (as in the\n"
@@ -178,7 +183,8 @@ std::string UsageText()
            "                            the line's pace\n"
            "\n"
            "When the line is ready it prints \"COM<N> -> <pseudo-terminal>\" on standard\n"
-           "output, and again each time a hang-up's line comes back. Each fault prints\n"
+           "output (\"PATH -> <pseudo-terminal>\" with --link), and again each time a\n"
+           "hang-up's line comes back. Each fault prints\n"
            "\"fault FAULT begins\" and \"fault FAULT ends\" (with what it did) as it\n"
            "starts and stops acting. It runs until interrupted and removes the link\n"
            "when it ends.\n";

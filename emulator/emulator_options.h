@@ -11,6 +11,7 @@ namespace qx7300emu {
 struct EmulatorOptions {
     int port = 1;
     std::string folder = ".";
+    std::string linkPath;        // the link to publish instead of COM<port> in folder
     std::string load = "smps";
     std::string logPath;
     std::string replayPath;

@@ -144,7 +144,7 @@ int main(int argc, char** argv)
         return Fail(std::string("signal set-up: ") + std::strerror(errno));
 
     std::string error;
-    PublishedLine line(options.folder, options.port);
+    PublishedLine line(options.folder, options.port, options.linkPath);
     if (!line.PlugIn(error))
         return Fail(error);
     Report(line.Announcement());

@@ -7,7 +7,7 @@ bool PublishedLine::PlugIn(std::string& error)
     Pull();
     if (!terminal_.Open(error))
         return false;
-    if (!link_.Publish(folder_, port_, terminal_.SlavePath(), error)) {
+    if (!link_.Publish(linkPath_, terminal_.SlavePath(), error)) {
         terminal_.Close();
         return false;
     }
@@ -23,7 +23,7 @@ void PublishedLine::Pull()
 
 std::string PublishedLine::Announcement() const
 {
-    return "COM" + std::to_string(port_) + " -> " + terminal_.SlavePath();
+    return name_ + " -> " + terminal_.SlavePath();
 }
 
 }  // namespace qx7300emu

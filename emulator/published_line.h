@@ -13,7 +13,10 @@ namespace qx7300emu {
 // the same name, on a new pseudo-terminal.
 class PublishedLine {
 public:
-    PublishedLine(std::string folder, int port) : folder_(std::move(folder)), port_(port) {}
+    // `linkPath`, when given, is published instead of COM<port> in `folder`.
+    PublishedLine(const std::string& folder, int port, const std::string& linkPath = {})
+        : linkPath_(linkPath.empty() ? ComLink::LinkPath(folder, port) : linkPath),
+          name_(linkPath.empty() ? "COM" + std::to_string(port) : linkPath) {}
 
     // Makes a pseudo-terminal and publishes it; false with a message.
     bool PlugIn(std::string& error);
@@ -23,12 +26,13 @@ public:
 
     bool Present() const { return terminal_.MasterFd() >= 0; }
     int MasterFd() const { return terminal_.MasterFd(); }
-    // "COM<n> -> <pseudo-terminal>", the line that tells a reader where to look.
+    // "COM<n> -> <pseudo-terminal>" (or the link's path instead of COM<n>),
+    // the line that tells a reader where to look.
     std::string Announcement() const;
 
 private:
-    std::string folder_;
-    int port_;
+    std::string linkPath_;
+    std::string name_;
     PseudoTerminal terminal_;
     ComLink link_;
 };

@@ -41,13 +41,10 @@ PortChooser::PortChooser(QLineEdit* numberEdit, QWidget* parent) : QComboBox(par
                             "to it: to its /dev/serial/by-id name where that name is its own, so the number\n"
                             "finds the adapter again in another socket; identical adapters, or adapters\n"
                             "without a serial number, by their /dev/serial/by-path name (the USB socket)."));
-  settle_.setSingleShot(true);
-  settle_.setInterval(kSettleMilliseconds);
-  connect(&settle_, &QTimer::timeout, this, [this] {
+  connect(&folders_, &FolderWatch::Changed, this, [this] {
     Refresh();
     Watch(isVisible());  // a folder may have come or gone
   });
-  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &settle_, qOverload<>(&QTimer::start));
   connect(this, &QComboBox::activated, this, [this] { chosen_ = currentIndex() >= 0; });
   connect(numberEdit_, &QLineEdit::textChanged, this, [this] {
     chosen_ = false;
@@ -108,26 +105,16 @@ void PortChooser::ShowBinding() {
 }
 
 void PortChooser::Watch(bool on) {
-  QStringList folders;
-  if (on) {
-    folders = SerialDeviceFolders();
-    folders << QDir::currentPath();  // COM<n> made or removed by hand
-    const std::optional<quint16> number = ComNumberOf(numberEdit_);
-    const QString bound = number ? ComLinkTarget(*number) : QString();
-    if (!bound.isEmpty()) folders << QFileInfo(bound).absolutePath();
-    for (QString& folder : folders) {
-      while (!QFileInfo(folder).isDir() && folder != QDir::rootPath()) folder = QFileInfo(folder).absolutePath();
-    }
-    folders.removeDuplicates();
+  if (!on) {
+    folders_.Stop();
+    return;
   }
-  QStringList stale = watcher_.directories();
-  for (const QString& folder : folders) stale.removeAll(folder);
-  if (!stale.isEmpty()) watcher_.removePaths(stale);
-  QStringList fresh;
-  for (const QString& folder : folders) {
-    if (!watcher_.directories().contains(folder)) fresh << folder;
-  }
-  if (!fresh.isEmpty()) watcher_.addPaths(fresh);
+  QStringList folders = SerialDeviceFolders();
+  folders << QDir::currentPath();  // COM<n> made or removed by hand
+  const std::optional<quint16> number = ComNumberOf(numberEdit_);
+  const QString bound = number ? ComLinkTarget(*number) : QString();
+  if (!bound.isEmpty()) folders << QFileInfo(bound).absolutePath();
+  folders_.Watch(folders);
 }
 
 void PortChooser::showEvent(QShowEvent* event) {
@@ -138,6 +125,5 @@ void PortChooser::showEvent(QShowEvent* event) {
 
 void PortChooser::hideEvent(QHideEvent* event) {
   Watch(false);
-  settle_.stop();
   QComboBox::hideEvent(event);
 }

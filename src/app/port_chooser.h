@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QComboBox>
-#include <QFileSystemWatcher>
 #include <QList>
-#include <QTimer>
 
 #include <optional>
 
+#include "app/folder_watch.h"
 #include "link/serial_devices.h"
 
 class QLineEdit;
@@ -37,10 +36,6 @@ class PortChooser : public QComboBox {
   // or the folder of the device COM<n> leads to changes).
   void Refresh();
 
-  // How long a burst of changes (a node, then its links) is let settle
-  // before the list is made again.
-  static constexpr int kSettleMilliseconds = 50;
-
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -52,8 +47,7 @@ class PortChooser : public QComboBox {
   void Watch(bool on);
 
   QLineEdit* numberEdit_;
-  QFileSystemWatcher watcher_;
-  QTimer settle_;
+  FolderWatch folders_;
   // What the list was made from; nullopt: not made yet.
   std::optional<QString> shownSignature_;
   bool chosen_ = false;

@@ -39,6 +39,7 @@ class TConnectform;
 class Tpreviewform;
 class Tcomfaultform;
 class TSerialPort;
+class LinkRecovery;
 class QTextDocument;
 
 // The main window: the view of a test document and the operator's way into
@@ -268,6 +269,12 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // --- link supervision (qx7300main_link.cpp) ----------------------------
   void CancelLink();
   void UseOffline();
+  // The port's device went away by itself (an adapter pulled): the window
+  // says so, link supervision takes over at once, and the device is looked
+  // for until it is back or the operator works offline.
+  void SerialPortLost();
+  // The lost device is there again: the port opens on it; true when open.
+  bool ReopenFoundDevice();
   // COM<n> of the working folder made a link to the device chosen in a
   // list (nothing when none was chosen); a link already there that leads
   // elsewhere is replaced only when the operator says so. What it replaced
@@ -369,6 +376,7 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // The recording a review window shows.
   QString reviewedPath_;
   TSerialPort* SerialPort1_ = nullptr;
+  LinkRecovery* linkRecovery_ = nullptr;
   std::optional<RecalledReport> recalled_;
   // What the last draw changed on the document's GraphBitmap, for the copy
   // onto the window.

@@ -8,6 +8,7 @@
 
 #include "app/comfault.h"
 #include "app/connect.h"
+#include "app/link_recovery.h"
 #include "app/operator_dialogs.h"
 #include "app/port_chooser.h"
 #include "app/qx7300main.h"
@@ -15,6 +16,7 @@
 #include "link/decimal_text.h"
 #include "persist/working_folder.h"
 #include "record/recordings_folder.h"
+#include "serial/device_path.h"
 #include "serial/port_access.h"
 #include "serial/serial_port.h"
 #include "ui_connect.h"
@@ -38,6 +40,12 @@ int WholeNumberOrThrow(const QString& text, int lowest, int highest) {
 void Tqx7300form::ConnectLinkSupervision() {
   connect(&Comstimer_, &QTimer::timeout, this, &Tqx7300form::ComstimerTimer);
   connect(ui->Settings2, &QAction::triggered, this, &Tqx7300form::Settings2Click);
+  linkRecovery_ = new LinkRecovery([this] { return QString::fromStdString(DevicePathFor(SerialPort1_->ComNumber())); },
+                                   [this] { return ReopenFoundDevice(); }, this);
+  SerialPort1_->SetOnDeviceLost([this](TSerialPort&) { SerialPortLost(); });
+  // However the port opens again (Retry, Settings, a command), nothing is
+  // left to look for.
+  SerialPort1_->SetOnPortOpen([this](TSerialPort&) { linkRecovery_->Stop(); });
 }
 
 void Tqx7300form::ConnectLinkDialogs() {
@@ -57,7 +65,7 @@ void Tqx7300form::ComstimerTimer() {
   // watchdog only keeps counting.
   if (shell_.LinkFaultSuppressed) return;
   Comstimer_.stop();
-  if (companions_.comfaultform == nullptr) return;
+  if (companions_.comfaultform == nullptr || companions_.comfaultform->isVisible()) return;
   companions_.comfaultform->SetComPort(shell_.ComPortNumber);
   if (companions_.comfaultform->exec() == QDialog::Accepted) Comstimer_.start();
 }
@@ -95,6 +103,44 @@ std::optional<ComLinkBefore> Tqx7300form::BindChosenDevice(quint16 comNumber, co
   return before;
 }
 
+void Tqx7300form::SerialPortLost() {
+  ui->Label59->setText(shell_.WorkingOffline ? QStringLiteral("Offline. Not Connected.")
+                                             : QStringLiteral("Not Connected"));
+  ui->Label43->clear();
+  // Offline, the next command opens the port again, as ever.
+  if (shell_.WorkingOffline) return;
+  linkRecovery_->Follow();
+  // Nothing more can come: the watchdog fires now rather than after its
+  // two seconds (and only keeps counting while start-up holds it off).
+  Comstimer_.start();
+  QTimer::singleShot(0, this, [this] {
+    if (Comstimer_.isActive() && !SerialPort1_->Open()) ComstimerTimer();
+  });
+}
+
+bool Tqx7300form::ReopenFoundDevice() {
+  if (SerialPort1_->Open()) return true;
+  Tcomfaultform* asking = companions_.comfaultform;
+  if (asking != nullptr && !asking->isVisible()) asking = nullptr;
+  // An operator who has typed another port, or chosen another device, in
+  // the no-response dialog decides with Retry.
+  if (asking != nullptr && (asking->ComPortText() != QString::number(SerialPort1_->ComNumber()) ||
+                            !asking->PortList().ChosenTarget().isEmpty()))
+    return false;
+  try {
+    SerialPort1_->SetOpen(true);
+  } catch (const std::exception&) {
+    return false;
+  }
+  // Nothing is sent: the analyser streams on as it was set up, and a test
+  // running in it goes on. The watchdog asks should nothing come.
+  if (asking != nullptr)
+    asking->done(QDialog::Accepted);  // the watchdog is armed as after Retry
+  else
+    Comstimer_.start();
+  return true;
+}
+
 void Tqx7300form::CancelLink() {
   ui->Label59->setText(QStringLiteral("Not Connected"));
   ui->Label43->clear();
@@ -102,6 +148,8 @@ void Tqx7300form::CancelLink() {
 
 void Tqx7300form::UseOffline() {
   shell_.LinkFaultSuppressed = true;
+  shell_.WorkingOffline = true;
+  linkRecovery_->Stop();
   ui->Label59->setText(QStringLiteral("Offline. Not Connected."));
   ui->Label43->clear();
 }

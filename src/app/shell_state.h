@@ -12,6 +12,8 @@ struct ShellState {
   // While set, the link watchdog shows no no-response dialog. Cleared when
   // the splash is accepted; set again for good by "Use Offline".
   bool LinkFaultSuppressed = true;
+  // "Use Offline" was chosen: a device that goes away is not looked for.
+  bool WorkingOffline = false;
   // The serial port opened at start-up or from the Settings dialog.
   bool PortConnected = false;
   // The settings file has been read (or made by the defaults procedure).

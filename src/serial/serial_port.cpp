@@ -159,8 +159,10 @@ void TCustomSerialPort::HandleAvail(quint16 count, TDeliveryTicket& ticket) {
 }
 
 void TCustomSerialPort::HandleDeviceLost(quint64 dispatcherId) {
-  if (dispatcher_ && dispatcher_->Id() == dispatcherId && state_ == TPortState::Open)
-    DoClose();
+  if (!dispatcher_ || dispatcher_->Id() != dispatcherId || state_ != TPortState::Open)
+    return;
+  DoClose();
+  DeviceLost();
 }
 
 void TCustomSerialPort::RequireDispatcher() {
@@ -300,6 +302,8 @@ void TCustomSerialPort::PortOpened() {}
 
 void TCustomSerialPort::PortClosed() {}
 
+void TCustomSerialPort::DeviceLost() {}
+
 TSerialPort::TSerialPort(QObject* parent) : TCustomSerialPort(parent) {}
 
 void TSerialPort::TriggerAvail(quint16 count) {
@@ -315,5 +319,10 @@ void TSerialPort::PortOpened() {
 
 void TSerialPort::PortClosed() {
   if (const TPortEvent handler = onPortClose_)
+    handler(*this);
+}
+
+void TSerialPort::DeviceLost() {
+  if (const TPortEvent handler = onDeviceLost_)
     handler(*this);
 }

@@ -21,8 +21,9 @@ class TNotifyReceiver;
 //
 // If the device goes away while open (the far end hangs up, the adapter is
 // unplugged), the port closes itself on the main thread: Open() turns false,
-// PortClosed runs, and the next ReceiveChar or TransmitString opens it again
-// when AutoOpen is set (raising the open error while the device is missing).
+// PortClosed runs, then DeviceLost, and the next ReceiveChar or
+// TransmitString opens it again when AutoOpen is set (raising the open error
+// while the device is missing).
 class TCustomSerialPort : public QObject {
   Q_OBJECT
 public:
@@ -128,6 +129,9 @@ protected:
   virtual void TriggerAvail(quint16 count);
   virtual void PortOpened();
   virtual void PortClosed();
+  // The device went away while open; the port is closed (or closes as soon
+  // as the handler in progress returns).
+  virtual void DeviceLost();
 
 private:
   friend class TNotifyReceiver;
@@ -192,14 +196,19 @@ public:
   void SetOnPortOpen(TPortEvent handler) { onPortOpen_ = std::move(handler); }
   const TPortEvent& OnPortClose() const { return onPortClose_; }
   void SetOnPortClose(TPortEvent handler) { onPortClose_ = std::move(handler); }
+  // The device went away by itself: never for a close asked for.
+  const TPortEvent& OnDeviceLost() const { return onDeviceLost_; }
+  void SetOnDeviceLost(TPortEvent handler) { onDeviceLost_ = std::move(handler); }
 
 protected:
   void TriggerAvail(quint16 count) override;
   void PortOpened() override;
   void PortClosed() override;
+  void DeviceLost() override;
 
 private:
   TTriggerAvailEvent onTriggerAvail_;
   TPortEvent onPortOpen_;
   TPortEvent onPortClose_;
+  TPortEvent onDeviceLost_;
 };

@@ -13,7 +13,10 @@ EmulatorProcess::EmulatorProcess(const QString& folder, int port, const QStringL
                              QStringLiteral("--log"), logPath_} +
                      extraArguments);
   if (!process_.waitForStarted(5000)) return;
-  const QByteArray marker = "COM" + QByteArray::number(port) + " -> ";
+  // Published as COM<port>, or as the link given.
+  const qsizetype link = extraArguments.indexOf(QStringLiteral("--link"));
+  const QByteArray marker =
+      (link >= 0 ? QFile::encodeName(extraArguments.value(link + 1)) : "COM" + QByteArray::number(port)) + " -> ";
   QByteArray output;
   const QDeadlineTimer deadline(10000);
   while (!deadline.hasExpired() && !output.contains('\n')) {

@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // The analyser emulator as a child process publishing COM<port> in a folder
-// and logging the commands it receives.
+// (or the link named by a "--link" among the extra arguments) and logging
+// the commands it receives.
 class EmulatorProcess {
  public:
   EmulatorProcess(const QString& folder, int port, const QStringList& extraArguments = {});
@@ -17,8 +18,9 @@ class EmulatorProcess {
   // The commands received so far, in order.
   QStringList Commands() const;
   // The complete lines the emulator has printed so far that start with
-  // `prefix`: its reports of faults, and "COM<n> -> <path>" for the line
-  // published at the start and again after a hang-up.
+  // `prefix`: its reports of faults, and "COM<n> -> <path>" (or the link's
+  // path instead of COM<n>) for the line published at the start and again
+  // after a hang-up.
   QStringList Printed(const QString& prefix);
 
  private:

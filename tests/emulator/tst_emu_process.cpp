@@ -180,7 +180,7 @@ void TstEmuProcess::HelpAndBadOptions()
     QCOMPARE(help.exitCode(), 0);
     const QString usage = QString::fromLatin1(help.readAllStandardOutput());
     for (const char* option : {"--port", "--dir", "--load", "--log", "--replay", "--fast", "--speed", "--operator",
-                               "--help", "rectangular:RATE:PERCENT", "--fault", "--seed", "--tap",
+                               "--help", "rectangular:RATE:PERCENT", "--fault", "--seed", "--tap", "--link",
                                "drop:P[:AT[:SECONDS]]", "corrupt:P[:AT[:SECONDS]]", "garbage:N[:AT[:SECONDS]]",
                                "stall:AT:SECONDS", "hangup:AT[:REPLUG]", "flood[:AT[:SECONDS]]",
                                "first command"})

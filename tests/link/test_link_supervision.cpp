@@ -8,12 +8,18 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "app/comfault.h"
 #include "app/connect.h"
+#include "app/link_recovery.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
 #include "app/veltrix_application.h"
 #include "serial/serial_port.h"
+#include "support/record_builder.h"
 #include "support/window_rig.h"
 #include "ui_comfault.h"
 #include "ui_connect.h"
@@ -50,6 +56,8 @@ class TestLinkSupervision : public QObject {
   void settingsDialog();
   void transmitPanel();
   void retryAfterTheAnalyserReturns();
+  void pulledAdapterLookedFor_data();
+  void pulledAdapterLookedFor();
   void dialogPictures();
 
  private:
@@ -225,6 +233,49 @@ void TestLinkSupervision::retryAfterTheAnalyserReturns() {
   QVERIFY(window_->SerialPort1().Open());
   QCOMPARE(Sent(), QByteArray("M:H,3;K:A;E:S;N:75;R:W;"));
   QVERIFY(window_->Comstimer().isActive());
+}
+
+void TestLinkSupervision::pulledAdapterLookedFor_data() {
+  QTest::addColumn<bool>("offline");
+  QTest::addColumn<bool>("heldAtFirst");  // by another program when it comes back
+  QTest::addColumn<QString>("status");
+  QTest::addColumn<bool>("found");
+  QTest::newRow("plugged in again") << false << false << "Not Connected" << true;
+  QTest::newRow("opens only once let go") << false << true << "Not Connected" << true;
+  QTest::newRow("after Use Offline") << true << false << "Offline. Not Connected." << false;
+}
+
+void TestLinkSupervision::pulledAdapterLookedFor() {
+  QFETCH(bool, offline);
+  QFETCH(bool, heldAtFirst);
+  QFETCH(QString, status);
+  QFETCH(bool, found);
+  // Start-up still holds the dialog back: what is watched here is the search.
+  window_->Shell().LinkFaultSuppressed = true;
+  window_->Shell().WorkingOffline = offline;
+  analyser_->Hangup();
+  QTRY_VERIFY(!window_->SerialPort1().Open());
+  QCOMPARE(Ui().Label59->text(), status);
+
+  TPtyAnalyser back;
+  QVERIFY(back.Valid());
+  int holder = -1;
+  if (heldAtFirst) {
+    holder = ::open(QFile::encodeName(back.SlavePath()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(holder >= 0 && ::flock(holder, LOCK_EX) == 0);
+  }
+  QVERIFY(analyser_->Folder().Link(QStringLiteral("COM6"), back.SlavePath()));
+  QTest::qWait(3 * LinkRecovery::kRetryMilliseconds / 2);
+  QCOMPARE(window_->SerialPort1().Open(), found && !heldAtFirst);
+  if (holder >= 0) ::close(holder);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->SerialPort1().Open(), found, 4 * LinkRecovery::kRetryMilliseconds);
+  if (!found) return;
+  // Nothing is sent on finding it, and its records show again.
+  QCOMPARE(back.Read(64, 150ms), QByteArray());
+  RecordBuilder record;
+  record.voltsRms = "V231.7";
+  QVERIFY(back.WriteAll(record.Line('P')));
+  QTRY_COMPARE(Ui().Label42->text(), QStringLiteral("231.7"));
 }
 
 void TestLinkSupervision::dialogPictures() {

@@ -114,8 +114,13 @@ void TestSerialFaults::NotificationLeftQueuedTooLongIsDropped() {
 void TestSerialFaults::FarEndHangupClosesThePort() {
   TSerialPort& port = *port_;
   int closed = 0;
+  int lost = 0;
   QByteArray got;
   port.SetOnPortClose([&](TSerialPort&) { ++closed; });
+  port.SetOnDeviceLost([&](TSerialPort& sender) {
+    QVERIFY(!sender.Open());
+    ++lost;
+  });
   port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
     for (int i = 0; i < count; ++i)
       got.append(char(sender.ReceiveChar()));
@@ -128,6 +133,7 @@ void TestSerialFaults::FarEndHangupClosesThePort() {
   // Until the port has noticed, commands neither raise nor block.
   port.TransmitString("T:G;");
   QTRY_COMPARE(closed, 1);
+  QCOMPARE(lost, 1);
   QCOMPARE(port.PortState(), TPortState::Closed);
   if (!QFile::exists(oldSlave))
     QVERIFY_THROWS_EXCEPTION(EBadId, port.TransmitString("T:G;"));
@@ -143,6 +149,7 @@ void TestSerialFaults::FarEndHangupClosesThePort() {
   QTRY_COMPARE(got, QByteArray("!last words\n!back\n"));
   port.SetOpen(false);
   QCOMPARE(closed, 2);
+  QCOMPARE(lost, 1);  // a close asked for is not a loss
 }
 
 void TestSerialFaults::VanishedDeviceClosesThePortAndOpensAgain() {
