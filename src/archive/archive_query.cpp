@@ -1,0 +1,83 @@
+#include "archive/archive_query.h"
+
+#include <QStringList>
+
+namespace {
+
+// A text to find inside a field: LIKE's own characters stand for themselves.
+QString Inside(const QString& text) {
+  QString escaped = text.toLower();
+  escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+  escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
+  escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
+  return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+QString Contains(const QString& column) { return QStringLiteral("lower(%1) LIKE ? ESCAPE '\\'").arg(column); }
+
+}  // namespace
+
+QString ArchiveColumnName(ArchiveColumn column) {
+  switch (column) {
+    case ArchiveColumn::TestedAt: return QStringLiteral("tested_at");
+    case ArchiveColumn::ReportNumber: return QStringLiteral("report_number");
+    case ArchiveColumn::Equipment: return QStringLiteral("equipment");
+    case ArchiveColumn::SerialNumber: return QStringLiteral("serial_number");
+    case ArchiveColumn::TestedBy: return QStringLiteral("tested_by");
+    case ArchiveColumn::Standard: return QStringLiteral("standard");
+    case ArchiveColumn::ClassOrOptions: return QStringLiteral("class_or_options");
+    case ArchiveColumn::Verdict: return QStringLiteral("verdict");
+    case ArchiveColumn::Duration: return QStringLiteral("duration_s");
+    case ArchiveColumn::Station: return QStringLiteral("station");
+  }
+  return QStringLiteral("tested_at");
+}
+
+ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, bool descending) {
+  QStringList conditions;
+  ArchiveSelection selection;
+  const auto contains = [&](const QString& column, const QString& text) {
+    if (text.isEmpty()) return;
+    conditions << Contains(column);
+    selection.values << Inside(text);
+  };
+  contains(QStringLiteral("equipment"), query.equipment);
+  contains(QStringLiteral("serial_number"), query.serialNumber);
+  contains(QStringLiteral("tested_by"), query.testedBy);
+  if (!query.freeText.isEmpty()) {
+    const QStringList columns{"equipment", "serial_number", "tested_by", "standard", "class_or_options",
+                              "verdict", "failures", "station", "report_text"};
+    QStringList any;
+    for (const QString& column : columns) {
+      any << Contains(column);
+      selection.values << Inside(query.freeText);
+    }
+    conditions << QLatin1Char('(') + any.join(QLatin1String(" OR ")) + QLatin1Char(')');
+  }
+  if (!query.standard.isEmpty()) {
+    conditions << QStringLiteral("standard = ?");
+    selection.values << query.standard;
+  }
+  if (!query.verdict.isEmpty()) {
+    conditions << QStringLiteral("verdict = ?");
+    selection.values << (query.verdict == QLatin1String("NONE") ? QString(QLatin1String("")) : query.verdict);
+  }
+  // The date at the station: the first ten characters of its local time.
+  if (query.since.isValid()) {
+    conditions << QStringLiteral("substr(local_time, 1, 10) >= ?");
+    selection.values << query.since.toString(Qt::ISODate);
+  }
+  if (query.until.isValid()) {
+    conditions << QStringLiteral("substr(local_time, 1, 10) <= ?");
+    selection.values << query.until.toString(Qt::ISODate);
+  }
+  if (!query.station.isEmpty()) {
+    conditions << QStringLiteral("station = ?");
+    selection.values << query.station;
+  }
+  if (!conditions.isEmpty()) selection.clause = QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+  // Ties keep the order of filing, so a listing reads the same every time.
+  const QString direction = descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC");
+  selection.clause += QStringLiteral(" ORDER BY ") + ArchiveColumnName(sortBy) + direction + QStringLiteral(", id") + direction;
+  return selection;
+}
