@@ -1,13 +1,23 @@
-// The station's archive file: made at the newest version, an archive of the
-// first version brought up to date with its entries kept, and an archive
-// of a version newer than the program left alone.
+// The archive's tables on a station's file and on a lab's server: made at
+// the newest version, an archive of the first version brought up to date
+// with its entries kept, and an archive of a version newer than the program
+// left alone.
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
 #include "archive/archive_database.h"
 #include "archive/archive_schema.h"
+#include "archive/archive_server.h"
+#include "support/postgres_server.h"
 #include "support/test_working_folder.h"
+
+namespace {
+
+const QString kOld = QStringLiteral("old");
+const QString kArchive = QStringLiteral("archive");
+
+}  // namespace
 
 class TestArchiveSchema : public QObject {
   Q_OBJECT
@@ -15,42 +25,80 @@ class TestArchiveSchema : public QObject {
  private slots:
   void versions_data();
   void versions();
+
+ private:
+  // The same archive under another connection, as an older program or a
+  // second station has it.
+  QSqlDatabase Connect(const QString& name);
+
+  TestWorkingFolder folder_;
+  std::unique_ptr<TestPostgresServer> server_;
+  bool onServer_ = false;
 };
 
+QSqlDatabase TestArchiveSchema::Connect(const QString& name) {
+  if (!onServer_) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(folder_.FilePath(QStringLiteral("archive.sqlite")));
+    db.open();
+    return db;
+  }
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+  db.setHostName(server_->Host());
+  db.setPort(server_->Port());
+  db.setDatabaseName(server_->Database());
+  db.setUserName(server_->User());
+  db.open();
+  return db;
+}
+
 void TestArchiveSchema::versions_data() {
-  QTest::addColumn<int>("madeAt");  // 0: no file yet
+  QTest::addColumn<bool>("onServer");
+  QTest::addColumn<int>("madeAt");    // 0: nothing there yet
   QTest::addColumn<int>("openedAt");  // -1: refused
-  QTest::newRow("new archive") << 0 << kArchiveSchemaVersion;
-  QTest::newRow("from version 1") << 1 << kArchiveSchemaVersion;
-  QTest::newRow("newer than the program") << kArchiveSchemaVersion + 1 << -1;
+  for (const bool server : {false, true}) {
+    const char* where = server ? "server" : "station";
+    QTest::addRow("%s: new archive", where) << server << 0 << kArchiveSchemaVersion;
+    QTest::addRow("%s: from version 1", where) << server << 1 << kArchiveSchemaVersion;
+    QTest::addRow("%s: newer than the program", where) << server << kArchiveSchemaVersion + 1 << -1;
+  }
 }
 
 void TestArchiveSchema::versions() {
+  QFETCH(bool, onServer);
   QFETCH(int, madeAt);
   QFETCH(int, openedAt);
-  TestWorkingFolder folder;
-  const QString path = folder.FilePath(QStringLiteral("archive.sqlite"));
+  onServer_ = onServer;
+  // Each row starts from nothing: a file or a server of its own.
+  QFile::remove(folder_.FilePath(QStringLiteral("archive.sqlite")));
+  if (onServer) {
+    server_ = std::make_unique<TestPostgresServer>();
+    if (!server_->Installed()) QSKIP(qPrintable(server_->Problem()));
+    QVERIFY2(server_->Problem().isEmpty(), qPrintable(server_->Problem()));
+  }
   if (madeAt > 0) {
-    QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
-    old.setDatabaseName(path);
-    QVERIFY(old.open());
+    QSqlDatabase old = Connect(kOld);
+    QVERIFY(old.isOpen());
     QCOMPARE(MigrateArchive(old, qMin(madeAt, kArchiveSchemaVersion)), QString());
     QSqlQuery query(old);
     QVERIFY(query.exec(
         "INSERT INTO tests (report_number, tested_at, local_time, duration_s, equipment, serial_number, tested_by,"
         " standard, class_or_options, verdict, failures, report_text) VALUES (17, '2026-12-09T09:00:00Z',"
-        " '2026-12-09T10:00:00+01:00', 150,"
-        " 'Kettle', 'K-1', 'A. Tester', 'EN61000-3-2', 'Class A', 'PASS', '', 'report')"));
+        " '2026-12-09T10:00:00+01:00', 150, 'Kettle', 'K-1', 'A. Tester', 'EN61000-3-2', 'Class A', 'PASS', '',"
+        " 'report')"));
     QVERIFY(query.exec(
         "INSERT INTO test_files (test_id, role, path, sha256, size) VALUES (1, 'text', '/lab/RUN17.TXT', 'ab', 6)"));
-    if (madeAt > kArchiveSchemaVersion) QVERIFY(query.exec(QStringLiteral("UPDATE archive_schema SET version = %1").arg(madeAt)));
+    if (madeAt > kArchiveSchemaVersion)
+      QVERIFY(query.exec(QStringLiteral("UPDATE archive_schema SET version = %1").arg(madeAt)));
     old.close();
-    old = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("old"));
   }
+  QSqlDatabase::removeDatabase(kOld);
   {
     QString error;
-    QSqlDatabase db = OpenStationArchive(path, QStringLiteral("archive"), &error);
+    QSqlDatabase db =
+        onServer ? OpenServerArchive({server_->Host(), server_->Port(), server_->Database(), server_->User()}, {},
+                                     kArchive, &error)
+                 : OpenStationArchive(folder_.FilePath(QStringLiteral("archive.sqlite")), kArchive, &error);
     QCOMPARE(db.isOpen(), openedAt >= 0);
     if (openedAt < 0) {
       QVERIFY2(error.contains(QStringLiteral("newer than this program")), qPrintable(error));
@@ -58,8 +106,10 @@ void TestArchiveSchema::versions() {
       QVERIFY2(error.isEmpty(), qPrintable(error));
       QCOMPARE(ArchiveSchemaVersion(db), openedAt);
       QSqlQuery query(db);
-      QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
-      QCOMPARE(query.value(0).toString(), QStringLiteral("wal"));
+      if (!onServer) {
+        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("wal"));
+      }
       // What version 1 held is kept, given an identity and no station.
       QVERIFY(query.exec(QStringLiteral("SELECT uid, station, equipment FROM tests ORDER BY id")));
       if (madeAt == 1) {
@@ -70,17 +120,17 @@ void TestArchiveSchema::versions() {
       }
       QVERIFY(!query.next());
     }
+    db.close();
   }
-  QSqlDatabase::removeDatabase(QStringLiteral("archive"));
+  QSqlDatabase::removeDatabase(kArchive);
   // A refused archive is not changed.
   if (openedAt < 0) {
-    QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-    check.setDatabaseName(path);
-    QVERIFY(check.open());
+    QSqlDatabase check = Connect(kOld);
     QCOMPARE(ArchiveSchemaVersion(check), madeAt);
     check.close();
   }
-  QSqlDatabase::removeDatabase(QStringLiteral("check"));
+  QSqlDatabase::removeDatabase(kOld);
+  server_.reset();
 }
 
 QTEST_GUILESS_MAIN(TestArchiveSchema)
