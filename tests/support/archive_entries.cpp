@@ -1,9 +1,18 @@
 #include "support/archive_entries.h"
 
 #include <QFile>
+#include <QDebug>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include "archive/archive_files.h"
+
+namespace {
+
+// Text columns are NOT NULL: an empty text is bound as one, not as NULL.
+QVariant Text(const QString& text) { return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text); }
+
+}  // namespace
 
 bool InsertArchiveEntries(QSqlDatabase& db, int count, const std::function<ArchiveEntry(int)>& entry) {
   if (!db.transaction()) return false;
@@ -19,19 +28,23 @@ bool InsertArchiveEntries(QSqlDatabase& db, int count, const std::function<Archi
   for (int i = 0; prepared && i < count; ++i) {
     const ArchiveEntry e = entry(i);
     for (const QVariant& value :
-         {QVariant(e.reportNumber), QVariant(e.testedAt.toUTC().toString(Qt::ISODate)),
-          QVariant(e.testedAt.toString(Qt::ISODate)), QVariant(e.durationSeconds), QVariant(e.equipment),
-          QVariant(e.serialNumber), QVariant(e.testedBy), QVariant(e.standard), QVariant(e.classOrOptions),
-          QVariant(e.verdict), QVariant(e.failures.join(QLatin1Char('\n'))), QVariant(e.reportText),
-          QVariant(e.station), QVariant(e.uid.isEmpty() ? QStringLiteral("test-%1").arg(i) : e.uid)})
+         {QVariant(e.reportNumber), Text(e.testedAt.toUTC().toString(Qt::ISODate)),
+          Text(e.testedAt.toString(Qt::ISODate)), QVariant(e.durationSeconds), Text(e.equipment),
+          Text(e.serialNumber), Text(e.testedBy), Text(e.standard), Text(e.classOrOptions), Text(e.verdict),
+          Text(e.failures.join(QLatin1Char('\n'))), Text(e.reportText), Text(e.station),
+          Text(e.uid.isEmpty() ? QStringLiteral("test-%1").arg(i) : e.uid)})
       test.addBindValue(value);
-    if (!test.exec()) break;
+    if (!test.exec()) {
+      qWarning() << "archive entry" << i << test.lastError().text();
+      break;
+    }
     const qint64 id = test.lastInsertId().toLongLong();
     for (const ArchiveFile& f : e.files) {
       for (const QVariant& value : {QVariant(id), QVariant(f.role), QVariant(f.path), QVariant(QString::fromLatin1(f.sha256)),
                                     QVariant(f.size), f.bytes.isEmpty() ? QVariant() : QVariant(f.bytes)})
         file.addBindValue(value);
       if (!file.exec()) {
+        qWarning() << "archived file" << f.path << file.lastError().text();
         db.rollback();
         return false;
       }
