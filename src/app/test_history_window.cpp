@@ -182,8 +182,10 @@ void TestHistoryWindow::OpenArchive() {
   ui_.table->setModel(model_);
   ui_.table->setSortingEnabled(true);
   ui_.table->horizontalHeader()->setSortIndicator(int(ArchiveColumn::TestedAt), Qt::DescendingOrder);
-  ui_.table->horizontalHeader()->resizeSection(int(ArchiveColumn::TestedAt), 150);
-  ui_.table->horizontalHeader()->resizeSection(int(ArchiveColumn::Equipment), 180);
+  // Widths that fit the window's width, the files' state last.
+  const int widths[] = {150, 80, 180, 110, 120, 100, 100, 60, 70, 90, 70};
+  for (int column = 0; column <= ArchiveModel::kFilesColumn; ++column)
+    ui_.table->horizontalHeader()->resizeSection(column, widths[column]);
   connect(model_, &ArchiveModel::Selected, this, &TestHistoryWindow::ShowListing);
   connect(ui_.table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TestHistoryWindow::UpdateButtons);
