@@ -39,6 +39,7 @@ class TConnectform;
 class Tpreviewform;
 class Tcomfaultform;
 class TSerialPort;
+class TestHistoryWindow;
 class LinkRecovery;
 class QTextDocument;
 
@@ -325,6 +326,10 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // it: the test in hand's, or the one a recalled report was kept with;
   // nullopt when there is none.
   std::optional<QByteArray> RecordingOfShownReport();
+  // --- history (qx7300main_history.cpp) -----------------------------------
+  // "Test &History...": the station's archive listed in a window of its
+  // own, one at a time, beside the live window.
+  void TestHistory1Click();
 
   void ApplyDesignAppearance();
   void ConfigureDisplayGrids();
@@ -378,6 +383,7 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   TSerialPort* SerialPort1_ = nullptr;
   LinkRecovery* linkRecovery_ = nullptr;
   std::optional<RecalledReport> recalled_;
+  QPointer<TestHistoryWindow> history_;
   // What the last draw changed on the document's GraphBitmap, for the copy
   // onto the window.
   GraphChange graphChange_;

@@ -109,6 +109,7 @@ void Tqx7300form::ConnectReportOutput() {
   connect(ui->SaveReportasPDFFile1, &QAction::triggered, this, &Tqx7300form::SavePdfReportFile);
   connect(ui->ReCallReport1, &QAction::triggered, this, &Tqx7300form::ReCallReport1Click);
   connect(ui->OpenRecording1, &QAction::triggered, this, &Tqx7300form::OpenRecording1Click);
+  connect(ui->TestHistory1, &QAction::triggered, this, &Tqx7300form::TestHistory1Click);
   connect(ui->PrinterSetup1, &QAction::triggered, this, [this] { dialogs_.PrinterSetup(); });
   connect(ui->PrinterFont1, &QAction::triggered, this, &Tqx7300form::PrinterFont1Click);
   connect(ui->Screendump1, &QAction::triggered, this, &Tqx7300form::Screendump1Click);

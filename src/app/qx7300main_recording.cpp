@@ -70,9 +70,10 @@ void Tqx7300form::LockForReview() {
                            static_cast<QWidget*>(ui->Button10), static_cast<QWidget*>(ui->Button11),
                            static_cast<QWidget*>(ui->Button12)})
     control->setEnabled(false);
-  // What would change the live set-up or settings is the live window's.
-  for (QAction* action : {ui->OpenRecording1, ui->ReCallReport1, ui->LoadConfiguration1, ui->PrinterFont1,
-                          ui->Settings2, ui->RestoreDefaultSettings1})
+  // What would change the live set-up or settings is the live window's,
+  // and so is the station's history.
+  for (QAction* action : {ui->OpenRecording1, ui->TestHistory1, ui->ReCallReport1, ui->LoadConfiguration1,
+                          ui->PrinterFont1, ui->Settings2, ui->RestoreDefaultSettings1})
     action->setEnabled(false);
 }
 

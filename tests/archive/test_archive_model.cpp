@@ -1,0 +1,244 @@
+// The history's listing of an archive: each search field and filter selects
+// what it should, every column sorts both ways in the database, the count
+// is of all that is selected, and a large archive is read a batch at a time.
+#include <QSqlDatabase>
+#include <QTableView>
+#include <QTimeZone>
+#include <QtTest>
+
+#include <algorithm>
+#include <numeric>
+#include <functional>
+
+#include "archive/archive_database.h"
+#include "archive/archive_model.h"
+#include "support/archive_entries.h"
+#include "support/test_working_folder.h"
+
+namespace {
+
+// Thirty tests, one a day from 1 November 2026 at 09:00 (+01:00); test 10
+// at 00:30, the day before in UTC. Report numbers 100..129 in another
+// order than filing.
+ArchiveEntry Entry(int i) {
+  const QStringList equipment{"Kettle KX-2", "Drill D-400", "Fridge F-9", "Lamp L-1", "Heater H-3"};
+  const QStringList testers{"A. Tester", "B. Jones", "C. Smith"};
+  ArchiveEntry e;
+  e.reportNumber = 100 + (i * 13) % 30;
+  e.testedAt = QDateTime(QDate(2026, 11, 1 + i), i == 10 ? QTime(0, 30) : QTime(9, 0),
+                         QTimeZone(3600));
+  e.durationSeconds = (i * 37) % 100 * 60 + i;
+  e.equipment = equipment[i % 5];
+  e.serialNumber = QStringLiteral("SN-%1").arg(i * 7, 4, 10, QLatin1Char('0'));
+  e.testedBy = testers[i % 3];
+  e.standard = i % 4 == 3 ? QStringLiteral("EN61000-3-3") : QStringLiteral("EN61000-3-2");
+  e.classOrOptions = i % 4 == 3 ? QStringLiteral("Pst, Plt") : QStringLiteral("Class ") + QLatin1Char("ABCD"[i % 4]);
+  e.verdict = i % 10 == 9 ? QString() : i % 6 == 1 ? QStringLiteral("FAIL") : QStringLiteral("PASS");
+  if (e.verdict == QLatin1String("FAIL")) e.failures = {QStringLiteral("Harmonic 5"), QStringLiteral("Pst")};
+  e.station = i % 2 == 1 ? QStringLiteral("LAB-1") : QStringLiteral("LAB-2");
+  e.reportText = QStringLiteral("QX7300 test report\n") + (i == 17 ? QStringLiteral("Mains dip observed\n") : QString());
+  return e;
+}
+
+constexpr int kEntries = 30;
+
+// The report numbers listed, reading every batch.
+QList<qint64> Listed(ArchiveModel& model) {
+  while (model.canFetchMore()) model.fetchMore();
+  QList<qint64> numbers;
+  for (int row = 0; row < model.rowCount(); ++row)
+    numbers << model.index(row, int(ArchiveColumn::ReportNumber)).data().toLongLong();
+  return numbers;
+}
+
+QVariant Key(const ArchiveEntry& e, ArchiveColumn column) {
+  switch (column) {
+    case ArchiveColumn::TestedAt: return e.testedAt.toUTC();
+    case ArchiveColumn::ReportNumber: return e.reportNumber;
+    case ArchiveColumn::Equipment: return e.equipment;
+    case ArchiveColumn::SerialNumber: return e.serialNumber;
+    case ArchiveColumn::TestedBy: return e.testedBy;
+    case ArchiveColumn::Standard: return e.standard;
+    case ArchiveColumn::ClassOrOptions: return e.classOrOptions;
+    case ArchiveColumn::Verdict: return e.verdict;
+    case ArchiveColumn::Duration: return e.durationSeconds;
+    case ArchiveColumn::Station: return e.station;
+  }
+  return {};
+}
+
+}  // namespace
+
+class TestArchiveModel : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void cleanupTestCase();
+  void searchAndFilters();
+  void sortEveryColumn();
+  void shownAsTheListingGivesIt();
+  void largeArchiveReadInBatches();
+
+ private:
+  std::unique_ptr<TestWorkingFolder> folder_;
+  QSqlDatabase db_;
+};
+
+void TestArchiveModel::initTestCase() {
+  folder_ = std::make_unique<TestWorkingFolder>(TestWorkingFolder::Marks::Without);
+  QString error;
+  db_ = OpenStationArchive(folder_->FilePath(QStringLiteral("archive.sqlite")), QStringLiteral("a"), &error);
+  QVERIFY2(db_.isOpen(), qPrintable(error));
+  QVERIFY(InsertArchiveEntries(db_, kEntries, Entry));
+}
+
+void TestArchiveModel::cleanupTestCase() {
+  db_.close();
+  db_ = QSqlDatabase();
+  QSqlDatabase::removeDatabase(QStringLiteral("a"));
+}
+
+void TestArchiveModel::searchAndFilters() {
+  struct Case {
+    const char* name;
+    std::function<void(ArchiveQuery&)> set;
+    std::function<bool(int)> selects;  // by the entry's index
+  };
+  const QList<Case> cases{
+      {"everything", [](ArchiveQuery&) {}, [](int) { return true; }},
+      {"equipment, any case", [](ArchiveQuery& q) { q.equipment = "kettle"; }, [](int i) { return i % 5 == 0; }},
+      {"serial number", [](ArchiveQuery& q) { q.serialNumber = "SN-0021"; }, [](int i) { return i == 3; }},
+      {"tested by", [](ArchiveQuery& q) { q.testedBy = "jones"; }, [](int i) { return i % 3 == 1; }},
+      {"free text in the report", [](ArchiveQuery& q) { q.freeText = "mains dip"; }, [](int i) { return i == 17; }},
+      {"free text in the failures", [](ArchiveQuery& q) { q.freeText = "harmonic 5"; },
+       [](int i) { return Entry(i).verdict == "FAIL"; }},
+      {"standard", [](ArchiveQuery& q) { q.standard = "EN61000-3-3"; }, [](int i) { return i % 4 == 3; }},
+      {"verdict FAIL", [](ArchiveQuery& q) { q.verdict = "FAIL"; }, [](int i) { return Entry(i).verdict == "FAIL"; }},
+      {"no verdict", [](ArchiveQuery& q) { q.verdict = "NONE"; }, [](int i) { return i % 10 == 9; }},
+      {"from a date", [](ArchiveQuery& q) { q.since = QDate(2026, 11, 25); }, [](int i) { return i >= 24; }},
+      {"to a date", [](ArchiveQuery& q) { q.until = QDate(2026, 11, 3); }, [](int i) { return i <= 2; }},
+      {"one day, by the station's date", [](ArchiveQuery& q) { q.since = q.until = QDate(2026, 11, 11); },
+       [](int i) { return i == 10; }},
+      {"station", [](ArchiveQuery& q) { q.station = "LAB-1"; }, [](int i) { return i % 2 == 1; }},
+      {"fields together", [](ArchiveQuery& q) { q.testedBy = "smith"; q.station = "LAB-2"; q.verdict = "PASS"; },
+       [](int i) { return i % 3 == 2 && i % 2 == 0 && Entry(i).verdict == "PASS"; }},
+      {"nothing found", [](ArchiveQuery& q) { q.equipment = "toaster"; }, [](int) { return false; }},
+  };
+  ArchiveModel model(db_);
+  for (const Case& c : cases) {
+    ArchiveQuery query;
+    c.set(query);
+    model.SetQuery(query);
+    // Newest first.
+    QList<qint64> expected;
+    for (int i = kEntries - 1; i >= 0; --i)
+      if (c.selects(i)) expected << Entry(i).reportNumber;
+    QVERIFY2(model.Error().isEmpty(), qPrintable(model.Error()));
+    QCOMPARE(model.Count(), expected.size());
+    const QList<qint64> listed = Listed(model);
+    QVERIFY2(listed == expected, c.name);
+  }
+}
+
+void TestArchiveModel::sortEveryColumn() {
+  ArchiveModel model(db_);
+  for (int column = 0; column < kArchiveColumns; ++column) {
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+      model.sort(column, order);
+      QList<int> indices(kEntries);
+      std::iota(indices.begin(), indices.end(), 0);
+      const bool down = order == Qt::DescendingOrder;
+      // Ties in the order of filing, the same way round.
+      std::stable_sort(indices.begin(), indices.end(), [&](int a, int b) {
+        const QPartialOrdering compared =
+            QVariant::compare(Key(Entry(a), ArchiveColumn(column)), Key(Entry(b), ArchiveColumn(column)));
+        if (compared != QPartialOrdering::Equivalent)
+          return down ? compared == QPartialOrdering::Greater : compared == QPartialOrdering::Less;
+        return down ? a > b : a < b;
+      });
+      QList<qint64> expected;
+      for (int i : indices) expected << Entry(i).reportNumber;
+      QVERIFY2(Listed(model) == expected,
+               qPrintable(QStringLiteral("column %1 %2").arg(column).arg(down ? "descending" : "ascending")));
+    }
+  }
+  // The files' state is not the database's to sort: the order stays.
+  model.sort(ArchiveModel::kFilesColumn, Qt::AscendingOrder);
+  QCOMPARE(model.SortColumn(), ArchiveColumn::Station);
+}
+
+void TestArchiveModel::shownAsTheListingGivesIt() {
+  ArchiveModel model(db_);
+  ArchiveQuery query;
+  query.serialNumber = "SN-0007";  // test 1, failed
+  model.SetQuery(query);
+  QCOMPARE(model.rowCount(), 1);
+  const auto cell = [&](ArchiveColumn column, int role = Qt::DisplayRole) {
+    return model.index(0, int(column)).data(role);
+  };
+  QCOMPARE(cell(ArchiveColumn::TestedAt).toString(), QStringLiteral("2026-11-02 09:00:00"));
+  QCOMPARE(cell(ArchiveColumn::Duration).toString(), QStringLiteral("0:37:01"));
+  QCOMPARE(cell(ArchiveColumn::Verdict).toString(), QStringLiteral("FAIL"));
+  QCOMPARE(cell(ArchiveColumn::Verdict, Qt::ForegroundRole).value<QBrush>().color().red(), 200);
+  QCOMPARE(cell(ArchiveColumn::Verdict, Qt::ToolTipRole).toString(), QStringLiteral("Failed: Harmonic 5, Pst"));
+  QCOMPARE(model.headerData(int(ArchiveColumn::ClassOrOptions), Qt::Horizontal).toString(),
+           QStringLiteral("Class/Options"));
+  QCOMPARE(model.Stations(), QStringList({"LAB-1", "LAB-2"}));
+  // The files' column says what a check found, the worst of the files.
+  const QModelIndex files = model.index(0, ArchiveModel::kFilesColumn);
+  QCOMPARE(files.data().toString(), QString());
+  model.SetFilesFound(model.EntryId(0), {FileState::Same, FileState::Changed});
+  QCOMPARE(files.data().toString(), QStringLiteral("changed"));
+  model.SetFilesFound(model.EntryId(0), {FileState::Missing, FileState::Changed});
+  QCOMPARE(files.data().toString(), QStringLiteral("missing"));
+  model.SetFilesFound(model.EntryId(0), {FileState::Same});
+  QCOMPARE(files.data().toString(), QStringLiteral("ok"));
+}
+
+void TestArchiveModel::largeArchiveReadInBatches() {
+  TestWorkingFolder folder(TestWorkingFolder::Marks::Without);
+  constexpr int kLarge = 100'000;
+  {
+    QString error;
+    QSqlDatabase db = OpenStationArchive(folder.FilePath(QStringLiteral("large.sqlite")), QStringLiteral("l"), &error);
+    QVERIFY2(db.isOpen(), qPrintable(error));
+    QVERIFY(InsertArchiveEntries(db, kLarge, [](int i) {
+      ArchiveEntry e = Entry(i % kEntries);
+      e.testedAt = QDateTime(QDate(2026, 1, 1), QTime(8, 0), QTimeZone(3600)).addSecs(i * 60LL);
+      e.reportNumber = i;
+      return e;
+    }));
+    ArchiveModel model(db);
+    QCOMPARE(model.Count(), kLarge);
+    QCOMPARE(model.rowCount(), ArchiveModel::kBatch);
+    QCOMPARE(model.index(0, int(ArchiveColumn::ReportNumber)).data().toInt(), kLarge - 1);
+    // A view shown and scrolled to the end reads a batch more, not all.
+    QTableView view;
+    view.setModel(&model);
+    view.resize(800, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.scrollToBottom();
+    QCoreApplication::processEvents();
+    QVERIFY(model.rowCount() > ArchiveModel::kBatch);
+    QVERIFY(model.rowCount() <= 3 * ArchiveModel::kBatch);
+    QVERIFY(model.canFetchMore());
+    // A sort starts again from the top, a batch of it.
+    model.sort(int(ArchiveColumn::ReportNumber), Qt::AscendingOrder);
+    QCOMPARE(model.rowCount(), ArchiveModel::kBatch);
+    QCOMPARE(model.index(0, int(ArchiveColumn::ReportNumber)).data().toInt(), 0);
+    ArchiveQuery query;
+    query.verdict = "FAIL";
+    model.SetQuery(query);
+    int failed = 0;
+    for (int i = 0; i < kLarge; ++i) failed += Entry(i % kEntries).verdict == "FAIL";
+    QCOMPARE(model.Count(), failed);
+    QCOMPARE(model.rowCount(), ArchiveModel::kBatch);
+    view.setModel(nullptr);
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("l"));
+}
+
+QTEST_MAIN(TestArchiveModel)
+#include "test_archive_model.moc"
