@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "archive/archive_database.h"
+#include "archive/archive_sender.h"
 #include "archive/archive_server.h"
 #include "archive/archive_sync.h"
 #include "support/archive_entries.h"
@@ -67,6 +68,7 @@ class TestArchiveSync : public QObject {
   void initTestCase();
   void nothingLostNothingTwice();
   void twoStationsAtOnce();
+  void senderRetriesUntilTheServerIsBack();
 
  private:
   QSqlDatabase Server(const QString& name) {
@@ -161,6 +163,36 @@ void TestArchiveSync::twoStationsAtOnce() {
   QSqlDatabase server = Server("check");
   QCOMPARE(OnServer(server, "LAB-2"), Expected(1, kEach));
   QCOMPARE(OnServer(server, "LAB-3"), Expected(1, kEach));
+  server.close();
+}
+
+void TestArchiveSync::senderRetriesUntilTheServerIsBack() {
+  const QString path = folder_.FilePath("four.sqlite");
+  {
+    QString error;
+    QSqlDatabase station = OpenStationArchive(path, "four", &error);
+    QVERIFY(FileAndQueue(station, "LAB-4", folder_.Path(), 1, 3));
+    station.close();
+  }
+  QSqlDatabase::removeDatabase("four");
+  QVERIFY(server_->Stop());
+  QList<QList<QVariant>> reports;
+  {
+    ArchiveSender sender(path, {server_->Host(), server_->Port(), server_->Database(), server_->User()}, {}, 300);
+    connect(&sender, &ArchiveSender::Reported, this,
+            [&](int sent, int left, const QString& error) { reports.append({sent, left, error.isEmpty()}); });
+    sender.SendSoon();
+    QTRY_VERIFY(!reports.isEmpty());
+    QCOMPARE(reports.first(), (QList<QVariant>{0, 3, false}));
+    // Back: the next retry sends all three, and the sender stops trying.
+    QVERIFY(server_->Start());
+    QTRY_COMPARE_WITH_TIMEOUT(reports.last(), (QList<QVariant>{3, 0, true}), 10000);
+    const qsizetype attempts = reports.size();
+    QTest::qWait(3 * 300);
+    QCOMPARE(reports.size(), attempts);
+  }
+  QSqlDatabase server = Server("check4");
+  QCOMPARE(OnServer(server, "LAB-4"), Expected(1, 3));
   server.close();
 }
 
