@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 
+#include "app/lab_archive_dialog.h"
 #include "app/port_chooser.h"
 #include "app/window_placement.h"
 #include "persist/settings_file.h"
@@ -27,6 +28,10 @@ TConnectform::TConnectform(QWidget* parent) : QDialog(parent), ui(new Ui::TConne
   });
   connect(ui->Button3, &QPushButton::clicked, this,
           [this] { emit TransmitPressed(ui->Edit3->text().toLatin1()); });
+  connect(ui->Button4, &QPushButton::clicked, this, [this] {
+    LabArchiveDialog lab(labServer_, askPassword_, this);
+    if (lab.exec() == QDialog::Accepted) labServer_ = lab.Server();
+  });
 }
 
 TConnectform::~TConnectform() { delete ui; }

@@ -50,6 +50,11 @@ class OperatorDialogs {
   // An input box; nullopt when the operator cancels.
   virtual std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                           const QString& proposed) = 0;
+  // A password, typed without being shown; nullopt when the operator
+  // cancels. Without a box of its own it is the input box.
+  virtual std::optional<QString> AskPassword(const QString& caption, const QString& prompt) {
+    return InputBox(caption, prompt, QString());
+  }
   // The port-number prompt, with the serial devices present listed beside
   // the number: the number as typed, and the link target of a device chosen
   // from the list (empty when none was); nullopt when cancelled. Without a

@@ -87,6 +87,13 @@ std::optional<QString> QtOperatorDialogs::InputBox(const QString& caption, const
   return answer;
 }
 
+std::optional<QString> QtOperatorDialogs::AskPassword(const QString& caption, const QString& prompt) {
+  bool ok = false;
+  const QString answer = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Password, QString(), &ok);
+  if (!ok) return std::nullopt;
+  return answer;
+}
+
 std::optional<OperatorDialogs::PortAnswer> QtOperatorDialogs::AskPort(const QString& caption,
                                                                      const QString& prompt,
                                                                      const QString& proposed) {

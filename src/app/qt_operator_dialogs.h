@@ -21,6 +21,7 @@ class QtOperatorDialogs : public OperatorDialogs {
   void ShowNotice(const QString& text) override;
   bool Confirm(const QString& text) override;
   void ShowError(const QString& text) override;
+  std::optional<QString> AskPassword(const QString& caption, const QString& prompt) override;
   std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                   const QString& proposed) override;
   std::optional<PortAnswer> AskPort(const QString& caption, const QString& prompt,

@@ -9,6 +9,7 @@
 #include "app/About.h"
 #include "app/radio_group.h"
 #include "app/splash.h"
+#include "archive/archive_sender.h"
 #include "app/string_grid.h"
 #include "app/test_clock.h"
 #include "app/window_placement.h"

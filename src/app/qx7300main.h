@@ -41,6 +41,7 @@ class Tcomfaultform;
 class TSerialPort;
 class TestHistoryWindow;
 class LinkRecovery;
+class ArchiveSender;
 class QTextDocument;
 
 // The main window: the view of a test document and the operator's way into
@@ -330,6 +331,14 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // "Test &History...": the station's archive listed in a window of its
   // own, one at a time, beside the live window.
   void TestHistory1Click();
+  // --- the lab's archive server (qx7300main_labserver.cpp) ------------------
+  // The station's queued entries go to `server` from now on (none: they
+  // stay queued in the station's archive).
+  void UseLabServer(const ArchiveServer& server);
+  // The server wants a password: asked for once a run.
+  void AskLabPassword();
+  // After a test is filed: what waits goes to the lab's server.
+  void SendToLabServer();
 
   void ApplyDesignAppearance();
   void ConfigureDisplayGrids();
@@ -384,6 +393,10 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   LinkRecovery* linkRecovery_ = nullptr;
   std::optional<RecalledReport> recalled_;
   QPointer<TestHistoryWindow> history_;
+  std::unique_ptr<ArchiveSender> archiveSender_;
+  // Given by the operator this run; never saved.
+  QString labPassword_;
+  bool labPasswordRefused_ = false;
   // What the last draw changed on the document's GraphBitmap, for the copy
   // onto the window.
   GraphChange graphChange_;

@@ -158,6 +158,10 @@ void Tqx7300form::Settings2Click() {
   if (companions_.connectform == nullptr) return;
   companions_.connectform->Prepare(shell_.ComPortNumber, document_->ReportCounter(), shell_.RecordingsLimitMB,
                                    RecordingsFolderUse(WorkingFolderPath(QLatin1String(kRecordingsFolderName))));
+  companions_.connectform->SetLabServer(shell_.LabServer);
+  companions_.connectform->SetAskPassword([this] {
+    return dialogs_.AskPassword(QStringLiteral("Lab Archive"), QStringLiteral("Password for the lab's archive:"));
+  });
   companions_.connectform->exec();
   // Whatever was chosen: the port follows the number kept.
   SerialPort1_->SetComNumber(shell_.ComPortNumber);
@@ -191,4 +195,5 @@ void Tqx7300form::AcceptSettings() {
   document_->SetReportCounter(static_cast<quint32>(next - 1));
   UseRecordingsLimit(form.SpinEdit1->value());
   document_->PruneRecordingsFolder();
+  if (companions_.connectform->LabServer() != shell_.LabServer) UseLabServer(companions_.connectform->LabServer());
 }

@@ -162,6 +162,7 @@ ProgramSettings Tqx7300form::TakeProgramSettings() const {
   settings.PrinterFont = shell_.PrinterFont;
   settings.ReportCounter = static_cast<qint32>(document_->ReportCounter());
   settings.RecordingsLimitMB = shell_.RecordingsLimitMB;
+  settings.LabServer = shell_.LabServer;
   return settings;
 }
 
@@ -188,6 +189,7 @@ void Tqx7300form::ReadSettings() {
   shell_.PrinterFont = read.Settings->PrinterFont;
   document_->SetReportCounter(static_cast<quint32>(read.Settings->ReportCounter));
   UseRecordingsLimit(read.Settings->RecordingsLimitMB);
+  UseLabServer(read.Settings->LabServer);
 }
 
 void Tqx7300form::UseRecordingsLimit(qint32 megabytes) {

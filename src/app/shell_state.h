@@ -27,4 +27,6 @@ struct ShellState {
   PrinterFontValues PrinterFont{QStringLiteral("MS Sans Serif"), 8, 0};
   // The size, in MB, recordings/ is kept within.
   qint32 RecordingsLimitMB = ProgramSettings::kDefaultRecordingsLimit;
+  // The lab's archive server, when there is one.
+  ArchiveServer LabServer{};
 };

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -21,6 +22,8 @@
 #include "app/recording_review.h"
 #include "archive/archive_database.h"
 #include "archive/archive_model.h"
+#include "archive/archive_server.h"
+#include "persist/safe_file_writer.h"
 #include "record/recording_reader.h"
 
 namespace {
@@ -166,13 +169,25 @@ void TestHistoryWindow::BuildControls() {
 }
 
 void TestHistoryWindow::OpenArchive() {
+  source_.clear();
+  QString error;
+  if (labServer_.IsSet()) {
+    db_ = OpenServerArchive(labServer_, labPassword_, connection_, &error);
+    if (db_.isOpen()) {
+      source_ = QStringLiteral("in the lab's archive (%1 on %2)").arg(labServer_.database, labServer_.host);
+    } else {
+      source_ = QStringLiteral("in this station's archive: the lab's server cannot be reached (%1)").arg(error);
+      CloseArchive();
+      error.clear();
+    }
+  }
   // Opening would make an archive; the history only reads one.
-  if (!QFileInfo::exists(archivePath_)) {
+  if (!db_.isOpen() && !QFileInfo::exists(archivePath_)) {
     ShowMessage(QStringLiteral("No tests filed yet"));
+    ui_.count->setText(source_);
     return;
   }
-  QString error;
-  db_ = OpenStationArchive(archivePath_, connection_, &error);
+  if (!db_.isOpen()) db_ = OpenStationArchive(archivePath_, connection_, &error);
   if (!db_.isOpen()) {
     ShowMessage(QStringLiteral("The archive cannot be opened.\n") + error);
     CloseArchive();
@@ -220,7 +235,8 @@ void TestHistoryWindow::ShowListing() {
     return;
   }
   pages_->setCurrentWidget(ui_.table);
-  ui_.count->setText(TestsText(model_->Count()));
+  ui_.count->setText(source_.isEmpty() ? TestsText(model_->Count())
+                                       : TestsText(model_->Count()) + QLatin1Char(' ') + source_);
   UpdateButtons();
 }
 
@@ -332,18 +348,32 @@ RecordingReview* TestHistoryWindow::OpenRecording() {
     dialogs_.ShowWarning(QStringLiteral("%1 was filed without a recording.").arg(model_->EntryName(row)));
     return nullptr;
   }
-  if (CheckArchivedFile(*recording) == FileState::Missing) {
-    dialogs_.ShowWarning(
-        QStringLiteral("The recording %1 has been moved or removed since it was filed.").arg(recording->path));
-    return nullptr;
+  QString path = recording->path;
+  const FileState found = CheckArchivedFile(*recording);
+  if (found != FileState::Same) {
+    // Another station's test, or a file moved since: the archive's own
+    // copy, when it keeps one, is the recording as it was filed.
+    const QList<ArchiveFile> kept = model_->Files(model_->EntryId(row), true);
+    const ArchiveFile* copy = FileOfRole(kept, QStringLiteral("recording"));
+    if (copy != nullptr && !copy->bytes.isEmpty() && ArchiveHash(copy->bytes) == copy->sha256) {
+      path = QDir::temp().filePath(QStringLiteral("veltrix-archived-%1.qxr").arg(QString::fromLatin1(copy->sha256.left(16))));
+      if (!SaveFileBytes(path, copy->bytes)) {
+        dialogs_.ShowWarning(QStringLiteral("The archive's copy of the recording cannot be written to %1.").arg(path));
+        return nullptr;
+      }
+    } else if (found == FileState::Missing) {
+      dialogs_.ShowWarning(
+          QStringLiteral("The recording %1 has been moved or removed since it was filed.").arg(recording->path));
+      return nullptr;
+    }
   }
-  const RecordingReader probe(recording->path);
+  const RecordingReader probe(path);
   if (!probe.Start().isValid()) {
     dialogs_.ShowWarning(probe.Problem());
     return nullptr;
   }
   // It deletes itself when the review ends.
-  return new RecordingReview(recording->path, dialogs_, printerFont_);
+  return new RecordingReview(path, dialogs_, printerFont_);
 }
 
 void TestHistoryWindow::VerifyFiles() {

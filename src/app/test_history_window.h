@@ -66,6 +66,13 @@ class TestHistoryWindow : public QWidget {
   // Null while there is no archive to list.
   ArchiveModel* Model() { return model_; }
   void SetPrinterFont(const PrinterFontValues& printerFont) { printerFont_ = printerFont; }
+  // A lab's server: the whole lab's tests are listed from it, and this
+  // station's own archive only while it cannot be reached. Taken at the
+  // next Refresh.
+  void SetLabServer(const ArchiveServer& server, const QString& password) {
+    labServer_ = server;
+    labPassword_ = password;
+  }
 
   // The search and filters as the controls have them, at once.
   void ApplySearch();
@@ -94,6 +101,11 @@ class TestHistoryWindow : public QWidget {
 
   OperatorDialogs& dialogs_;
   QString archivePath_;
+  ArchiveServer labServer_;
+  QString labPassword_;
+  // Which archive is listed, after the count; empty for the station's own
+  // when there is no lab server.
+  QString source_;
   QString connection_;
   PrinterFontValues printerFont_;
   QSqlDatabase db_;

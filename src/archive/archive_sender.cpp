@@ -28,6 +28,7 @@ class ArchiveCourier : public QObject {
       connect(retry_, &QTimer::timeout, this, &ArchiveCourier::Send);
     }
     retry_->stop();
+    if (waitingForPassword_) return;
     QString error;
     SyncOutcome outcome;
     if (!Open(&error)) {
@@ -40,7 +41,11 @@ class ArchiveCourier : public QObject {
       // The connection may be what failed: the next attempt makes a new one.
       CloseServer();
     }
-    if (outcome.left != 0) retry_->start();
+    if (waitingForPassword_) {
+      emit PasswordNeeded();
+    } else if (outcome.left != 0) {
+      retry_->start();
+    }
     emit Reported(outcome.sent, outcome.left, outcome.error);
   }
 
@@ -54,6 +59,7 @@ class ArchiveCourier : public QObject {
 
  signals:
   void Reported(int sent, int left, const QString& error);
+  void PasswordNeeded();
 
  private:
   bool Open(QString* error) {
@@ -66,7 +72,7 @@ class ArchiveCourier : public QObject {
       }
     }
     if (!server_db_.isOpen()) {
-      server_db_ = OpenServerArchive(server_, password_, serverName_, error);
+      server_db_ = OpenServerArchive(server_, password_, serverName_, error, &waitingForPassword_);
       if (!server_db_.isOpen()) {
         CloseServer();
         return false;
@@ -90,6 +96,7 @@ class ArchiveCourier : public QObject {
   QSqlDatabase station_;
   QSqlDatabase server_db_;
   QTimer* retry_ = nullptr;
+  bool waitingForPassword_ = false;
 };
 
 ArchiveSender::ArchiveSender(const QString& stationPath, const ArchiveServer& server, const QString& password,
@@ -98,6 +105,7 @@ ArchiveSender::ArchiveSender(const QString& stationPath, const ArchiveServer& se
   courier_->moveToThread(&thread_);
   connect(&thread_, &QThread::finished, courier_, &QObject::deleteLater);
   connect(courier_, &ArchiveCourier::Reported, this, &ArchiveSender::Reported);
+  connect(courier_, &ArchiveCourier::PasswordNeeded, this, &ArchiveSender::PasswordNeeded);
   thread_.setObjectName(QStringLiteral("archive sender"));
   thread_.start();
 }

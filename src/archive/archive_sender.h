@@ -32,6 +32,9 @@ class ArchiveSender : public QObject {
   // After each attempt: entries sent, entries still waiting, and why the
   // attempt stopped (empty when everything went).
   void Reported(int sent, int left, const QString& error);
+  // The server wants a password it was not given (none in ~/.pgpass): the
+  // sender tries no more until it is made again with one.
+  void PasswordNeeded();
 
  private:
   QThread thread_;

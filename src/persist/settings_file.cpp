@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <cmath>
 
@@ -19,6 +20,31 @@ qint32 PrinterFontColourNumber(const QColor& colour) {
   return qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16);
 }
 
+QString ArchiveServer::Address() const {
+  if (!IsSet()) return {};
+  QUrl url;
+  url.setScheme(QStringLiteral("postgresql"));
+  url.setHost(host);
+  url.setPort(port);
+  url.setUserName(user);
+  url.setPath(QLatin1Char('/') + database);
+  return url.toString(QUrl::FullyEncoded);
+}
+
+std::optional<ArchiveServer> ArchiveServer::FromAddress(const QString& text) {
+  if (text.isEmpty()) return ArchiveServer{};
+  const QUrl url(text, QUrl::StrictMode);
+  if (!url.isValid() || url.scheme() != QLatin1String("postgresql") || url.host().isEmpty() || !url.password().isEmpty())
+    return std::nullopt;
+  ArchiveServer server;
+  server.host = url.host();
+  server.port = url.port(kDefaultPort);
+  server.user = url.userName();
+  server.database = url.path().mid(1);
+  if (server.database.isEmpty() || server.database.contains(QLatin1Char('/'))) return std::nullopt;
+  return server;
+}
+
 QString SettingsSavedTimeText(const QDateTime& savedAt) {
   return QLocale(QLocale::English).toString(savedAt, QStringLiteral("dd MMMM yyyy hh:mm"));
 }
@@ -34,6 +60,7 @@ QStringList SettingsLines(const ProgramSettings& settings, const QDateTime& save
       settings.PrinterFont.Name,
       QString::number(settings.ReportCounter),
       QString::number(settings.RecordingsLimitMB) + QStringLiteral(";    Recordings MB"),
+      settings.LabServer.Address() + QStringLiteral(";    Archive Server"),
   };
 }
 
@@ -94,6 +121,10 @@ SettingsRead ReadSettingsFile(const QString& path) {
   if (limit && *limit >= ProgramSettings::kMinRecordingsLimit && *limit <= ProgramSettings::kMaxRecordingsLimit) {
     settings.RecordingsLimitMB = *limit;
   }
+  // Missing in older files; a text that is no server's address is a hand
+  // edit: none.
+  line = reader.NextLine();
+  if (line) settings.LabServer = ArchiveServer::FromAddress(line->section(QLatin1Char(';'), 0, 0).trimmed()).value_or(ArchiveServer{});
 
   read.Settings = settings;
   return read;

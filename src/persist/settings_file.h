@@ -11,8 +11,9 @@
 
 // The settings file of the working folder: eight lines holding the serial
 // port, the printer font and the report counter, with the program version
-// and the time of saving, then the size recordings/ is kept within. A file
-// of eight lines (from before the ninth) reads with the default size.
+// and the time of saving, then the size recordings/ is kept within and the
+// lab's archive server. A file of eight lines (from before the ninth) reads
+// with the default size, one of nine with no server.
 inline constexpr const char* kSettingsFileName = "QX7300.ini";
 inline constexpr const char* kSettingsVersionText = "1.14 2nd September 2007";
 inline constexpr const char* kSettingsWriteError = "INI File Write Error";
@@ -33,6 +34,24 @@ struct PrinterFontValues {
   bool operator==(const PrinterFontValues&) const = default;
 };
 
+// A lab's archive server: kept in the settings file as
+// "postgresql://user@host:port/database", never with a password.
+struct ArchiveServer {
+  static constexpr int kDefaultPort = 5432;
+  QString host;  // empty: the station files into its own archive only
+  int port = kDefaultPort;
+  QString database;
+  QString user;
+
+  bool IsSet() const { return !host.isEmpty(); }
+  // "postgresql://user@host:port/database", empty when not set.
+  QString Address() const;
+  // From Address()'s form; nullopt for a text that is not one (an empty
+  // text is no server).
+  static std::optional<ArchiveServer> FromAddress(const QString& text);
+  bool operator==(const ArchiveServer&) const = default;
+};
+
 struct ProgramSettings {
   // The bound of recordings/, in MB (10^6 bytes).
   static constexpr int kMinRecordingsLimit = 10;
@@ -42,6 +61,7 @@ struct ProgramSettings {
   PrinterFontValues PrinterFont;
   qint32 ReportCounter = 0;
   qint32 RecordingsLimitMB = kDefaultRecordingsLimit;
+  ArchiveServer LabServer{};
   bool operator==(const ProgramSettings&) const = default;
 };
 
@@ -55,7 +75,7 @@ qint32 PrinterFontColourNumber(const QColor& colour);
 // e.g. "07 December 2026 14:05".
 QString SettingsSavedTimeText(const QDateTime& savedAt);
 
-// The nine lines of the file.
+// The ten lines of the file.
 QStringList SettingsLines(const ProgramSettings& settings, const QDateTime& savedAt);
 
 // Writes the file, replacing any file of that name; false on any failure

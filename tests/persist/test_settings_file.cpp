@@ -25,9 +25,12 @@ namespace {
 
 const QByteArray kSavedFile =
     "1.14 2nd September 2007;    Software Version\r\n\r\n07 December 2026 14:05;    Date & Time Saved\r\n"
-    "3;    Com Port\r\n8\r\n0\r\nCourier New\r\n-41\r\n350;    Recordings MB\r\n";
+    "3;    Com Port\r\n8\r\n0\r\nCourier New\r\n-41\r\n350;    Recordings MB\r\n"
+    "postgresql://station%201@lab-db.example:5433/veltrix;    Archive Server\r\n";
+const QString kSavedServer = QStringLiteral("postgresql://station%201@lab-db.example:5433/veltrix");
 
-const ProgramSettings kSavedSettings{3, {QStringLiteral("Courier New"), 8, 0}, -41, 350};
+const ProgramSettings kSavedSettings{
+    3, {QStringLiteral("Courier New"), 8, 0}, -41, 350, {"lab-db.example", 5433, "veltrix", "station 1"}};
 
 // kSavedFile with line `line` (1-based) replaced by `text`, or cut before it
 // when `text` is null.
@@ -85,20 +88,31 @@ void TestSettingsFile::readSettings_data() {
   QTest::addColumn<int>("port");            // -1: no port taken
   QTest::addColumn<int>("fontSize");        // -1: the defaults procedure runs
   QTest::addColumn<int>("recordingsLimit");
-  QTest::newRow("missing file") << QByteArray() << -1 << -1 << 350;
-  QTest::newRow("port not a number counts as 0") << SavedFileWith(4, "COM3;    Com Port") << 0 << 8 << 350;
-  QTest::newRow("port 256") << SavedFileWith(4, "256;    Com Port") << -1 << -1 << 350;
-  QTest::newRow("font size 4 becomes 8") << SavedFileWith(5, "4") << 3 << 8 << 350;
-  QTest::newRow("font size 6 stays") << SavedFileWith(5, "6") << 3 << 6 << 350;
-  QTest::newRow("font size, low 16 bits") << SavedFileWith(5, "65546") << 3 << 10 << 350;
-  QTest::newRow("font size -1 becomes 8") << SavedFileWith(5, "-1") << 3 << 8 << 350;
-  QTest::newRow("font size 11 becomes 8") << SavedFileWith(5, "11") << 3 << 8 << 350;
-  QTest::newRow("colour not a number") << SavedFileWith(6, "black") << 3 << -1 << 350;
-  QTest::newRow("counter missing") << SavedFileWith(8, QByteArray()) << 3 << -1 << 350;
-  QTest::newRow("eight lines, from before the recordings' size") << SavedFileWith(9, QByteArray()) << 3 << 8 << 2000;
-  QTest::newRow("recordings' size below the least") << SavedFileWith(9, "5;    Recordings MB") << 3 << 8 << 2000;
-  QTest::newRow("recordings' size not a number") << SavedFileWith(9, "lots") << 3 << 8 << 2000;
-  QTest::newRow("cut before the port") << SavedFileWith(4, QByteArray()) << -1 << -1 << 350;
+  QTest::addColumn<QString>("server");  // as its address
+  QTest::newRow("missing file") << QByteArray() << -1 << -1 << 350 << kSavedServer;
+  QTest::newRow("port not a number counts as 0")
+      << SavedFileWith(4, "COM3;    Com Port") << 0 << 8 << 350 << kSavedServer;
+  QTest::newRow("port 256") << SavedFileWith(4, "256;    Com Port") << -1 << -1 << 350 << kSavedServer;
+  QTest::newRow("font size 4 becomes 8") << SavedFileWith(5, "4") << 3 << 8 << 350 << kSavedServer;
+  QTest::newRow("font size 6 stays") << SavedFileWith(5, "6") << 3 << 6 << 350 << kSavedServer;
+  QTest::newRow("font size, low 16 bits") << SavedFileWith(5, "65546") << 3 << 10 << 350 << kSavedServer;
+  QTest::newRow("font size -1 becomes 8") << SavedFileWith(5, "-1") << 3 << 8 << 350 << kSavedServer;
+  QTest::newRow("font size 11 becomes 8") << SavedFileWith(5, "11") << 3 << 8 << 350 << kSavedServer;
+  QTest::newRow("colour not a number") << SavedFileWith(6, "black") << 3 << -1 << 350 << kSavedServer;
+  QTest::newRow("counter missing") << SavedFileWith(8, QByteArray()) << 3 << -1 << 350 << kSavedServer;
+  QTest::newRow("eight lines, from before the recordings' size")
+      << SavedFileWith(9, QByteArray()) << 3 << 8 << 2000 << "";
+  QTest::newRow("recordings' size below the least")
+      << SavedFileWith(9, "5;    Recordings MB") << 3 << 8 << 2000 << kSavedServer;
+  QTest::newRow("recordings' size not a number") << SavedFileWith(9, "lots") << 3 << 8 << 2000 << kSavedServer;
+  QTest::newRow("cut before the port") << SavedFileWith(4, QByteArray()) << -1 << -1 << 350 << kSavedServer;
+  QTest::newRow("nine lines, from before the server") << SavedFileWith(10, QByteArray()) << 3 << 8 << 350 << "";
+  QTest::newRow("no server") << SavedFileWith(10, ";    Archive Server") << 3 << 8 << 350 << "";
+  QTest::newRow("default port") << SavedFileWith(10, "postgresql://lab@db/archive;") << 3 << 8 << 350
+                                << "postgresql://lab@db:5432/archive";
+  QTest::newRow("a password is never taken") << SavedFileWith(10, "postgresql://lab:secret@db/archive;") << 3 << 8
+                                             << 350 << "";
+  QTest::newRow("not an address") << SavedFileWith(10, "db.example;") << 3 << 8 << 350 << "";
 }
 
 void TestSettingsFile::readSettings() {
@@ -121,6 +135,8 @@ void TestSettingsFile::readSettings() {
   QCOMPARE(int(read.Settings->ComPortNumber), port);
   QCOMPARE(read.Settings->PrinterFont.Size, fontSize);
   QCOMPARE(read.Settings->RecordingsLimitMB, recordingsLimit);
+  QFETCH(QString, server);
+  QCOMPARE(read.Settings->LabServer.Address(), server);
 }
 
 void TestSettingsFile::namesMatchWithoutLetterCase() {
