@@ -277,6 +277,11 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   void SerialPortLost();
   // The lost device is there again: the port opens on it; true when open.
   bool ReopenFoundDevice();
+  // Where the lost device is looked for: what the port's number names now;
+  // but a port that opened through COM<n> of the working folder waits for
+  // COM<n> to come back rather than take the machine's /dev/ttyS<n-1>,
+  // another device.
+  QString LostPortPath() const;
   // COM<n> of the working folder made a link to the device chosen in a
   // list (nothing when none was chosen); a link already there that leads
   // elsewhere is replaced only when the operator says so. What it replaced
@@ -391,6 +396,9 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   QString reviewedPath_;
   TSerialPort* SerialPort1_ = nullptr;
   LinkRecovery* linkRecovery_ = nullptr;
+  // The number of the port when it last opened through COM<n> of the
+  // working folder.
+  std::optional<quint16> openedThroughComEntry_;
   std::optional<RecalledReport> recalled_;
   QPointer<TestHistoryWindow> history_;
   std::unique_ptr<ArchiveSender> archiveSender_;

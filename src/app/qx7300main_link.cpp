@@ -1,6 +1,7 @@
 // Supervision of the link: the watchdog that notices a silent analyser and
 // the no-response dialog it offers, and the Settings dialog's choice of port
 // and next report number.
+#include <QDir>
 #include <QLabel>
 
 #include <stdexcept>
@@ -40,12 +41,19 @@ int WholeNumberOrThrow(const QString& text, int lowest, int highest) {
 void Tqx7300form::ConnectLinkSupervision() {
   connect(&Comstimer_, &QTimer::timeout, this, &Tqx7300form::ComstimerTimer);
   connect(ui->Settings2, &QAction::triggered, this, &Tqx7300form::Settings2Click);
-  linkRecovery_ = new LinkRecovery([this] { return QString::fromStdString(DevicePathFor(SerialPort1_->ComNumber())); },
-                                   [this] { return ReopenFoundDevice(); }, this);
+  linkRecovery_ = new LinkRecovery([this] { return LostPortPath(); }, [this] { return ReopenFoundDevice(); }, this);
   SerialPort1_->SetOnDeviceLost([this](TSerialPort&) { SerialPortLost(); });
-  // However the port opens again (Retry, Settings, a command), nothing is
-  // left to look for.
-  SerialPort1_->SetOnPortOpen([this](TSerialPort&) { linkRecovery_->Stop(); });
+  SerialPort1_->SetOnPortOpen([this](TSerialPort& port) {
+    const quint16 number = port.ComNumber();
+    openedThroughComEntry_.reset();
+    if (DevicePathFor(number) != MachinePortPathFor(number)) openedThroughComEntry_ = number;
+    // A line the analyser was in the middle of when the port closed is
+    // not finished by what comes now.
+    document_->DiscardPartialLine();
+    // However the port opens again (Retry, Settings, a command), nothing is
+    // left to look for.
+    linkRecovery_->Stop();
+  });
 }
 
 void Tqx7300form::ConnectLinkDialogs() {
@@ -141,6 +149,14 @@ bool Tqx7300form::ReopenFoundDevice() {
   return true;
 }
 
+QString Tqx7300form::LostPortPath() const {
+  const quint16 number = SerialPort1_->ComNumber();
+  const std::string path = DevicePathFor(number);
+  if (openedThroughComEntry_ == number && path == MachinePortPathFor(number))
+    return QDir::current().filePath(QString::fromStdString(DeviceNameFor(number)));
+  return QString::fromStdString(path);
+}
+
 void Tqx7300form::CancelLink() {
   ui->Label59->setText(QStringLiteral("Not Connected"));
   ui->Label43->clear();
@@ -185,6 +201,10 @@ void Tqx7300form::AcceptSettings() {
   } catch (const std::exception& error) {
     shell_.PortConnected = false;
     SerialPort1_->SetOpen(false);
+    // No change made: the number is the old one again before the box
+    // waits, so that a lost device looked for meanwhile is looked for
+    // under it.
+    SerialPort1_->SetComNumber(shell_.ComPortNumber);
     QString details = QString::fromLocal8Bit(DescribePortAccess(static_cast<quint16>(port), error.what()));
     // The device chosen does not open: COM<n> leads where it led before.
     if (replaced) details += RestoreComPort(static_cast<quint16>(port), *replaced) + QLatin1Char('\n');

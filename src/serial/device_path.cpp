@@ -35,5 +35,7 @@ std::string DevicePathFor(quint16 comNumber) {
         return entry->path().string();
     }
   }
-  return "/dev/ttyS" + std::to_string(comNumber - 1);
+  return MachinePortPathFor(comNumber);
 }
+
+std::string MachinePortPathFor(quint16 comNumber) { return "/dev/ttyS" + std::to_string(comNumber - 1); }

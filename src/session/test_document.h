@@ -199,6 +199,9 @@ class TestDocument {
   Received HandleLine(const QByteArray& line);
   // The framing state of the receive entry.
   bool Feed(char ch, QByteArray* completed) { return framer_.Feed(ch, completed); }
+  // Forgets a line begun and not finished: the port opened (again), and
+  // what comes now goes on with some other line than the one cut short.
+  void DiscardPartialLine() { framer_.Clear(); }
 
   // --- the operator's actions ---------------------------------------------
   struct StartResult {

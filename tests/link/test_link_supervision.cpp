@@ -74,6 +74,7 @@ class TestLinkSupervision : public QObject {
 
 void TestLinkSupervision::init() {
   dialogs_.shown.clear();
+  dialogs_.whileNextWarningShown = nullptr;
   // The program's own dialogs, its port open, the watchdog free to speak.
   TWindowRig::Options options;
   options.comNumber = 6;
@@ -236,23 +237,56 @@ void TestLinkSupervision::retryAfterTheAnalyserReturns() {
 }
 
 void TestLinkSupervision::pulledAdapterLookedFor_data() {
-  QTest::addColumn<bool>("offline");
-  QTest::addColumn<bool>("heldAtFirst");  // by another program when it comes back
+  // "replug"; "held": by another program when it comes back; "offline":
+  // after Use Offline; "com-gone": COM<n> itself removed meanwhile, as the
+  // emulator's hang-up does, on a number whose /dev/ttyS<n-1> is there;
+  // "refused": plugged in while the Settings dialog's warning about another
+  // number is up.
+  QTest::addColumn<QString>("way");
   QTest::addColumn<QString>("status");
   QTest::addColumn<bool>("found");
-  QTest::newRow("plugged in again") << false << false << "Not Connected" << true;
-  QTest::newRow("opens only once let go") << false << true << "Not Connected" << true;
-  QTest::newRow("after Use Offline") << true << false << "Offline. Not Connected." << false;
+  QTest::newRow("plugged in again") << "replug" << "Not Connected" << true;
+  QTest::newRow("opens only once let go") << "held" << "Not Connected" << true;
+  QTest::newRow("after Use Offline") << "offline" << "Offline. Not Connected." << false;
+  QTest::newRow("COM<n> gone meanwhile") << "com-gone" << "Not Connected" << true;
+  QTest::newRow("back while another number is refused") << "refused" << "Not Connected" << true;
 }
 
 void TestLinkSupervision::pulledAdapterLookedFor() {
-  QFETCH(bool, offline);
-  QFETCH(bool, heldAtFirst);
+  QFETCH(QString, way);
   QFETCH(QString, status);
   QFETCH(bool, found);
+  const bool heldAtFirst = way == QLatin1String("held");
+  const QString com = way == QLatin1String("com-gone") ? QStringLiteral("COM1") : QStringLiteral("COM6");
+  if (way == QLatin1String("com-gone")) {
+    const int machines = ::open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (machines < 0) QSKIP("no /dev/ttyS0 to open here");
+    ::close(machines);
+    cleanup();
+    TWindowRig::Options options;
+    options.comNumber = 1;
+    options.linkDialogs = true;
+    options.dialogs = &dialogs_;
+    rig_ = std::make_unique<TWindowRig>(options);
+    QVERIFY(rig_->Ready());
+    analyser_ = &rig_->Analyser();
+    window_ = &rig_->Window();
+  }
   // Start-up still holds the dialog back: what is watched here is the search.
   window_->Shell().LinkFaultSuppressed = true;
-  window_->Shell().WorkingOffline = offline;
+  window_->Shell().WorkingOffline = way == QLatin1String("offline");
+  // Pulled in the middle of a line, after a whole one.
+  RecordBuilder before;
+  before.voltsRms = "V100.0";
+  QVERIFY(analyser_->WriteAll(before.Line('P')));
+  QTRY_COMPARE(Ui().Label42->text(), QStringLiteral("100.0"));
+  RecordBuilder cut;
+  cut.voltsRms = "V150.0";
+  const QByteArray cutLine = cut.Line('P');
+  const qsizetype at = cutLine.indexOf(",I");
+  QVERIFY(analyser_->WriteAll(cutLine.left(at)));
+  QTRY_VERIFY(!window_->Document().Framer().RxLine().isEmpty());
+  if (way == QLatin1String("com-gone")) QVERIFY(analyser_->Folder().Unlink(com));
   analyser_->Hangup();
   QTRY_VERIFY(!window_->SerialPort1().Open());
   QCOMPARE(Ui().Label59->text(), status);
@@ -264,17 +298,40 @@ void TestLinkSupervision::pulledAdapterLookedFor() {
     holder = ::open(QFile::encodeName(back.SlavePath()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     QVERIFY(holder >= 0 && ::flock(holder, LOCK_EX) == 0);
   }
-  QVERIFY(analyser_->Folder().Link(QStringLiteral("COM6"), back.SlavePath()));
+  if (way == QLatin1String("refused")) {
+    // The operator tries another number in the Settings dialog and plugs
+    // the adapter in while the box saying it will not open is up.
+    dialogs_.whileNextWarningShown = [&] {
+      dialogs_.whileNextWarningShown = nullptr;
+      QVERIFY(analyser_->Folder().Link(com, back.SlavePath()));
+      QTest::qWait(3 * FolderWatch::kSettleMilliseconds);
+    };
+    QTimer::singleShot(0, [&] {
+      QTRY_VERIFY(settings_->isVisible());
+      settings_->Form().Edit1->setText(QStringLiteral("77"));
+      QTest::mouseClick(settings_->Form().Button2, Qt::LeftButton);
+    });
+    Ui().Settings2->trigger();
+    QCOMPARE(dialogs_.Texts(QStringLiteral("warning")), QStringList{"Invalid Com Port. No Change Made"});
+  } else {
+    QVERIFY(analyser_->Folder().Link(com, back.SlavePath()));
+  }
   QTest::qWait(3 * LinkRecovery::kRetryMilliseconds / 2);
   QCOMPARE(window_->SerialPort1().Open(), found && !heldAtFirst);
   if (holder >= 0) ::close(holder);
   QTRY_COMPARE_WITH_TIMEOUT(window_->SerialPort1().Open(), found, 4 * LinkRecovery::kRetryMilliseconds);
   if (!found) return;
-  // Nothing is sent on finding it, and its records show again.
+  // Nothing is sent on finding it. The line cut short by the pull is not
+  // finished by the rest of another line that comes first (its volts would
+  // show with that line's amps), and the next whole record shows.
   QCOMPARE(back.Read(64, 150ms), QByteArray());
-  RecordBuilder record;
-  record.voltsRms = "V231.7";
-  QVERIFY(back.WriteAll(record.Line('P')));
+  RecordBuilder after;
+  after.voltsRms = "V231.7";
+  const QByteArray afterLine = after.Line('P');
+  QVERIFY(back.WriteAll(afterLine.mid(at)));
+  QTRY_VERIFY(Ui().Label42->text() != QStringLiteral("100.0"));  // read as a line of its own
+  QVERIFY(Ui().Label42->text() != QStringLiteral("150.0"));
+  QVERIFY(back.WriteAll(afterLine));
   QTRY_COMPARE(Ui().Label42->text(), QStringLiteral("231.7"));
 }
 

@@ -1,5 +1,7 @@
 #include "support/scripted_operator_dialogs.h"
 
+#include <utility>
+
 ScriptedOperatorDialogs::ScriptedOperatorDialogs(const QString& pdfPath)
     : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
   printer_->setOutputFormat(QPrinter::PdfFormat);
@@ -16,10 +18,14 @@ QStringList ScriptedOperatorDialogs::Texts(const QString& kind) const {
 
 void ScriptedOperatorDialogs::ShowMessage(const QString& text) { shown.append({"message", text}); }
 
-void ScriptedOperatorDialogs::ShowWarning(const QString& text) { shown.append({"warning", text}); }
+void ScriptedOperatorDialogs::ShowWarning(const QString& text) {
+  shown.append({"warning", text});
+  if (const auto operatorMeanwhile = std::exchange(whileNextWarningShown, nullptr)) operatorMeanwhile();
+}
 
 void ScriptedOperatorDialogs::ShowWarningWithDetails(const QString& text, const QString& details) {
   shown.append({"warning", text, details});
+  if (const auto operatorMeanwhile = std::exchange(whileNextWarningShown, nullptr)) operatorMeanwhile();
 }
 
 void ScriptedOperatorDialogs::ShowNotice(const QString& text) { shown.append({"notice", text}); }

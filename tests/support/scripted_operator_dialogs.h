@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 #include "app/operator_dialogs.h"
@@ -35,6 +36,9 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
   QQueue<bool> printAnswers;
   QQueue<std::optional<FontChoice>> fontAnswers;
   QList<FileDialogOptions> fileDialogs;
+  // What the operator does while the next warning is up: a real box runs
+  // the event loop until it is closed, so the program goes on meanwhile.
+  std::function<void()> whileNextWarningShown;
 
   // The texts of the boxes of one kind, in the order shown.
   QStringList Texts(const QString& kind) const;
