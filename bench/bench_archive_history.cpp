@@ -7,9 +7,17 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
+#include <QSqlQuery>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
 #include "archive/archive_database.h"
 #include "archive/archive_model.h"
+#include "archive/archive_server.h"
 #include "support/archive_entries.h"
+#include "support/postgres_server.h"
 
 namespace {
 
@@ -35,23 +43,28 @@ ArchiveEntry Entry(int i) {
   return e;
 }
 
+// The same archive on a station's file and on a lab's server of its own.
 struct Archive {
   QTemporaryDir folder;
+  std::unique_ptr<TestPostgresServer> server;
   QSqlDatabase db;
-  Archive() {
+  explicit Archive(bool onServer) {
     QString error;
-    db = OpenStationArchive(folder.filePath(QStringLiteral("archive.sqlite")), QStringLiteral("bench"), &error);
+    const QString name = onServer ? QStringLiteral("bench-server") : QStringLiteral("bench-station");
+    if (onServer) {
+      server = std::make_unique<TestPostgresServer>();
+      if (!server->Problem().isEmpty()) qFatal("server: %s", qPrintable(server->Problem()));
+      db = OpenServerArchive({server->Host(), server->Port(), server->Database(), server->User()}, {}, name, &error);
+    } else {
+      db = OpenStationArchive(folder.filePath(QStringLiteral("archive.sqlite")), name, &error);
+    }
     if (!db.isOpen() || !InsertArchiveEntries(db, kTests, Entry)) qFatal("archive: %s", qPrintable(error));
+    if (onServer) QSqlQuery(db).exec(QStringLiteral("ANALYZE"));
   }
 };
 
-Archive& Shared() {
-  static Archive archive;
-  return archive;
-}
-
-void Listed(benchmark::State& state, const std::function<void(ArchiveModel&)>& change) {
-  ArchiveModel model(Shared().db);
+void Listed(benchmark::State& state, Archive& archive, const std::function<void(ArchiveModel&)>& change) {
+  ArchiveModel model(archive.db);
   for (auto _ : state) {
     change(model);
     benchmark::DoNotOptimize(model.rowCount());
@@ -60,64 +73,77 @@ void Listed(benchmark::State& state, const std::function<void(ArchiveModel&)>& c
   state.counters["rows_read"] = model.rowCount();
 }
 
-void BM_OpenNewestFirst(benchmark::State& state) {
+void OpenNewestFirst(benchmark::State& state, Archive& archive) {
   for (auto _ : state) {
-    ArchiveModel model(Shared().db);
+    ArchiveModel model(archive.db);
     benchmark::DoNotOptimize(model.rowCount());
   }
 }
-BENCHMARK(BM_OpenNewestFirst)->Unit(benchmark::kMillisecond);
 
-void BM_SortByEquipment(benchmark::State& state) {
-  Listed(state, [](ArchiveModel& m) { m.sort(int(ArchiveColumn::Equipment), Qt::AscendingOrder); });
+void SortByEquipment(benchmark::State& state, Archive& archive) {
+  Listed(state, archive, [](ArchiveModel& m) { m.sort(int(ArchiveColumn::Equipment), Qt::AscendingOrder); });
 }
-BENCHMARK(BM_SortByEquipment)->Unit(benchmark::kMillisecond);
 
-void BM_SearchEquipment(benchmark::State& state) {
-  Listed(state, [](ArchiveModel& m) {
+void SearchEquipment(benchmark::State& state, Archive& archive) {
+  Listed(state, archive, [](ArchiveModel& m) {
     ArchiveQuery q;
     q.equipment = QStringLiteral("drill d-400 #12");
     m.SetQuery(q);
   });
 }
-BENCHMARK(BM_SearchEquipment)->Unit(benchmark::kMillisecond);
 
-void BM_SearchFreeText(benchmark::State& state) {
-  Listed(state, [](ArchiveModel& m) {
+void SearchFreeText(benchmark::State& state, Archive& archive) {
+  Listed(state, archive, [](ArchiveModel& m) {
     ArchiveQuery q;
     q.freeText = QStringLiteral("mains dip");
     m.SetQuery(q);
   });
 }
-BENCHMARK(BM_SearchFreeText)->Unit(benchmark::kMillisecond);
 
-void BM_FilterFailedAtOneStation(benchmark::State& state) {
-  Listed(state, [](ArchiveModel& m) {
+void FilterFailedAtOneStation(benchmark::State& state, Archive& archive) {
+  Listed(state, archive, [](ArchiveModel& m) {
     ArchiveQuery q;
     q.verdict = QStringLiteral("FAIL");
     q.station = QStringLiteral("LAB-3");
     m.SetQuery(q);
   });
 }
-BENCHMARK(BM_FilterFailedAtOneStation)->Unit(benchmark::kMillisecond);
 
-void BM_ScrollThroughAll(benchmark::State& state) {
+void ScrollThroughAll(benchmark::State& state, Archive& archive) {
   for (auto _ : state) {
-    ArchiveModel model(Shared().db);
+    ArchiveModel model(archive.db);
     while (model.canFetchMore()) model.fetchMore();
     benchmark::DoNotOptimize(model.rowCount());
   }
 }
-BENCHMARK(BM_ScrollThroughAll)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
+// Each case on the station's file, then on a server of the benchmark's own
+// (left out, with a note, where PostgreSQL is not installed).
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
-  // The archive is made before anything is timed.
-  Shared();
+  // The archives are made before anything is timed.
+  std::vector<std::unique_ptr<Archive>> archives;
+  archives.push_back(std::make_unique<Archive>(false));
+  if (TestPostgresServer::InstalledHere())
+    archives.push_back(std::make_unique<Archive>(true));
+  else
+    std::fprintf(stderr, "PostgreSQL is not installed: the server's figures are left out\n");
+  const std::pair<const char*, void (*)(benchmark::State&, Archive&)> cases[] = {
+      {"OpenNewestFirst", OpenNewestFirst},   {"SortByEquipment", SortByEquipment},
+      {"SearchEquipment", SearchEquipment},   {"SearchFreeText", SearchFreeText},
+      {"FilterFailedAtOneStation", FilterFailedAtOneStation}};
+  for (const auto& archive : archives) {
+    const std::string where = archive->server ? "server/" : "station/";
+    for (const auto& [name, run] : cases)
+      benchmark::RegisterBenchmark((where + name).c_str(), run, std::ref(*archive))->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((where + "ScrollThroughAll").c_str(), ScrollThroughAll, std::ref(*archive))
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+  }
   benchmark::RunSpecifiedBenchmarks();
-  Shared().db.close();
+  for (const auto& archive : archives) archive->db.close();
   return 0;
 }

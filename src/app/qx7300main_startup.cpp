@@ -1,5 +1,6 @@
 // Bringing the program up two seconds after the window appears, the
 // re-initialisation it shares with other operations, and the shut-down.
+#include <QFileInfo>
 #include <QTableWidget>
 
 #include "app/msg.h"
@@ -108,7 +109,10 @@ bool Tqx7300form::FormCloseQuery() {
   // A port open now (a Retry or a command may have opened it after a failed
   // start-up), or one that was open and closed itself when the line went:
   // the first command opens it again if the analyser is back.
-  if (SerialPort1_->Open() || shell_.PortConnected) {
+  // A device that went away and is not back cannot be told goodbye: trying
+  // would only hold the close in an error box.
+  const bool deviceGone = !SerialPort1_->Open() && !QFileInfo::exists(LostPortPath());
+  if ((SerialPort1_->Open() || shell_.PortConnected) && !deviceGone) {
     // The window closes whatever the line does: a port that cannot be
     // reached any more is reported, and the close goes on.
     try {

@@ -36,7 +36,8 @@ QString ArchiveLocalTimeText(const QString& localTime) {
   return time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
-ArchiveModel::ArchiveModel(const QSqlDatabase& db, QObject* parent) : QAbstractTableModel(parent), db_(db) {
+ArchiveModel::ArchiveModel(const QSqlDatabase& db, QObject* parent, int batch)
+    : QAbstractTableModel(parent), db_(db), batch_(batch) {
   Select();
 }
 
@@ -59,8 +60,7 @@ void ArchiveModel::sort(int column, Qt::SortOrder order) {
 void ArchiveModel::Select() {
   beginResetModel();
   read_.clear();
-  rows_ = QSqlQuery(db_);
-  rows_.setForwardOnly(true);
+  place_.reset();
   atEnd_ = true;
   count_ = 0;
   error_.clear();
@@ -71,12 +71,6 @@ void ArchiveModel::Select() {
   QSqlQuery count(db_);
   if (!Run(count, QStringLiteral("SELECT COUNT(*) FROM tests") + conditions, selection.values) || !count.next()) {
     error_ = count.lastError().text();
-  } else if (!Run(rows_,
-                  QStringLiteral("SELECT id, local_time, report_number, equipment, serial_number, tested_by,"
-                                 " standard, class_or_options, verdict, duration_s, station, failures FROM tests") +
-                      selection.clause,
-                  selection.values)) {
-    error_ = rows_.lastError().text();
   } else {
     count_ = count.value(0).toLongLong();
     atEnd_ = false;
@@ -91,29 +85,38 @@ bool ArchiveModel::canFetchMore(const QModelIndex& parent) const { return !paren
 
 void ArchiveModel::fetchMore(const QModelIndex& parent) {
   if (parent.isValid() || atEnd_) return;
+  const ArchiveSelection selection = SelectArchive(query_, sortColumn_, descending_, place_, batch_);
+  QSqlQuery rows(db_);
+  rows.setForwardOnly(true);
+  if (!Run(rows,
+           QStringLiteral("SELECT id, local_time, report_number, equipment, serial_number, tested_by, standard,"
+                          " class_or_options, verdict, duration_s, station, failures, %1 FROM tests")
+                   .arg(ArchiveColumnName(sortColumn_)) +
+               selection.clause,
+           selection.values)) {
+    error_ = rows.lastError().text();
+    atEnd_ = true;
+    return;
+  }
   QList<Row> batch;
-  while (batch.size() < kBatch) {
-    if (!rows_.next()) {
-      atEnd_ = true;
-      // The read is over: the statement lets go of the archive.
-      rows_.finish();
-      break;
-    }
+  while (rows.next()) {
+    place_ = ArchivePlace{rows.value(12), rows.value(0).toLongLong()};
     Row row;
-    row.id = rows_.value(0).toLongLong();
-    row.localTime = rows_.value(1).toString();
-    row.reportNumber = rows_.value(2).toLongLong();
-    row.equipment = rows_.value(3).toString();
-    row.serialNumber = rows_.value(4).toString();
-    row.testedBy = rows_.value(5).toString();
-    row.standard = rows_.value(6).toString();
-    row.classOrOptions = rows_.value(7).toString();
-    row.verdict = rows_.value(8).toString();
-    row.durationSeconds = rows_.value(9).toLongLong();
-    row.station = rows_.value(10).toString();
-    row.failures = rows_.value(11).toString();
+    row.id = rows.value(0).toLongLong();
+    row.localTime = rows.value(1).toString();
+    row.reportNumber = rows.value(2).toLongLong();
+    row.equipment = rows.value(3).toString();
+    row.serialNumber = rows.value(4).toString();
+    row.testedBy = rows.value(5).toString();
+    row.standard = rows.value(6).toString();
+    row.classOrOptions = rows.value(7).toString();
+    row.verdict = rows.value(8).toString();
+    row.durationSeconds = rows.value(9).toLongLong();
+    row.station = rows.value(10).toString();
+    row.failures = rows.value(11).toString();
     batch << row;
   }
+  if (batch.size() < batch_) atEnd_ = true;
   if (batch.isEmpty()) return;
   beginInsertRows(QModelIndex(), int(read_.size()), int(read_.size() + batch.size() - 1));
   read_ << batch;

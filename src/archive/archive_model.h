@@ -27,8 +27,8 @@ class ArchiveModel : public QAbstractTableModel {
   static constexpr int kFilesColumn = kArchiveColumns;
 
   // The database stays open for the model's life; the selection is made at
-  // once, newest first.
-  explicit ArchiveModel(const QSqlDatabase& db, QObject* parent = nullptr);
+  // once, newest first, and read `batch` rows at a time.
+  explicit ArchiveModel(const QSqlDatabase& db, QObject* parent = nullptr, int batch = kBatch);
   ~ArchiveModel() override;
 
   // The search and filters; the listing is made again.
@@ -94,7 +94,9 @@ class ArchiveModel : public QAbstractTableModel {
   ArchiveQuery query_;
   ArchiveColumn sortColumn_ = ArchiveColumn::TestedAt;
   bool descending_ = true;
-  QSqlQuery rows_;
+  // Where the next batch starts; nullopt before the first.
+  std::optional<ArchivePlace> place_;
+  int batch_;
   bool atEnd_ = true;
   QList<Row> read_;
   qint64 count_ = 0;

@@ -33,7 +33,8 @@ QString ArchiveColumnName(ArchiveColumn column) {
   return QStringLiteral("tested_at");
 }
 
-ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, bool descending) {
+ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, bool descending,
+                               const std::optional<ArchivePlace>& after, int limit) {
   QStringList conditions;
   ArchiveSelection selection;
   const auto contains = [&](const QString& column, const QString& text) {
@@ -75,9 +76,16 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
     conditions << QStringLiteral("station = ?");
     selection.values << query.station;
   }
+  // The order is by the column, then by id, both the same way: the rows
+  // after a place are those beyond it as a pair.
+  if (after) {
+    conditions << QStringLiteral("(%1, id) %2 (?, ?)").arg(ArchiveColumnName(sortBy), descending ? "<" : ">");
+    selection.values << after->sortValue << after->id;
+  }
   if (!conditions.isEmpty()) selection.clause = QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
   // Ties keep the order of filing, so a listing reads the same every time.
   const QString direction = descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC");
   selection.clause += QStringLiteral(" ORDER BY ") + ArchiveColumnName(sortBy) + direction + QStringLiteral(", id") + direction;
+  if (limit > 0) selection.clause += QStringLiteral(" LIMIT %1").arg(limit);
   return selection;
 }

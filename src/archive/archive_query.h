@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <optional>
+
 // Which archived tests to show, and in what order: the history window's
 // search and filters and the command line's options alike.
 struct ArchiveQuery {
@@ -32,8 +34,19 @@ struct ArchiveSelection {
   QString clause;
   QVariantList values;
 };
+// Where a listing read a batch at a time has got to: the sort column's
+// value and the id of the last row read.
+struct ArchivePlace {
+  QVariant sortValue;
+  qint64 id = 0;
+};
+// With `after`, only the rows that follow it in the order; with `limit`,
+// at most that many. Each batch is then a statement of its own, as quick
+// deep in a listing as at its top, and no statement stays open between
+// batches (a server's connection holds one result at a time).
 ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy = ArchiveColumn::TestedAt,
-                               bool descending = true);
+                               bool descending = true, const std::optional<ArchivePlace>& after = std::nullopt,
+                               int limit = 0);
 
 // The column's name in the tests table.
 QString ArchiveColumnName(ArchiveColumn column);

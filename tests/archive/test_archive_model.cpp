@@ -1,6 +1,8 @@
-// The history's listing of an archive: each search field and filter selects
-// what it should, every column sorts both ways in the database, the count
-// is of all that is selected, and a large archive is read a batch at a time.
+// The history's listing of an archive, on a station's file and on a lab's
+// server: each search field and filter selects what it should, every
+// column sorts both ways in the database, read in small batches that follow
+// on from each other, the count is of all that is selected, and a large
+// archive is read a batch at a time.
 #include <QSqlDatabase>
 #include <QTableView>
 #include <QTimeZone>
@@ -12,7 +14,9 @@
 
 #include "archive/archive_database.h"
 #include "archive/archive_model.h"
+#include "archive/archive_server.h"
 #include "support/archive_entries.h"
+#include "support/postgres_server.h"
 #include "support/test_working_folder.h"
 
 namespace {
@@ -41,6 +45,8 @@ ArchiveEntry Entry(int i) {
 }
 
 constexpr int kEntries = 30;
+// Batches small enough that every listing takes several, ties included.
+constexpr int kSmallBatch = 7;
 
 // The report numbers listed, reading every batch.
 QList<qint64> Listed(ArchiveModel& model) {
@@ -82,7 +88,11 @@ class TestArchiveModel : public QObject {
 
  private:
   std::unique_ptr<TestWorkingFolder> folder_;
+  std::unique_ptr<TestPostgresServer> server_;
   QSqlDatabase db_;
+  // The station's archive, and the same entries on a lab's server where
+  // one can be made.
+  QList<QSqlDatabase> databases_;
 };
 
 void TestArchiveModel::initTestCase() {
@@ -91,12 +101,26 @@ void TestArchiveModel::initTestCase() {
   db_ = OpenStationArchive(folder_->FilePath(QStringLiteral("archive.sqlite")), QStringLiteral("a"), &error);
   QVERIFY2(db_.isOpen(), qPrintable(error));
   QVERIFY(InsertArchiveEntries(db_, kEntries, Entry));
+  databases_ << db_;
+  if (!TestPostgresServer::InstalledHere()) {
+    qInfo("PostgreSQL is not installed: the listing is checked on the station's archive only");
+    return;
+  }
+  server_ = std::make_unique<TestPostgresServer>();
+  QVERIFY2(server_->Problem().isEmpty(), qPrintable(server_->Problem()));
+  QSqlDatabase server = OpenServerArchive({server_->Host(), server_->Port(), server_->Database(), server_->User()}, {},
+                                          QStringLiteral("s"), &error);
+  QVERIFY2(server.isOpen(), qPrintable(error));
+  QVERIFY(InsertArchiveEntries(server, kEntries, Entry));
+  databases_ << server;
 }
 
 void TestArchiveModel::cleanupTestCase() {
-  db_.close();
+  for (QSqlDatabase& db : databases_) db.close();
+  databases_.clear();
   db_ = QSqlDatabase();
   QSqlDatabase::removeDatabase(QStringLiteral("a"));
+  QSqlDatabase::removeDatabase(QStringLiteral("s"));
 }
 
 void TestArchiveModel::searchAndFilters() {
@@ -121,51 +145,62 @@ void TestArchiveModel::searchAndFilters() {
       {"one day, by the station's date", [](ArchiveQuery& q) { q.since = q.until = QDate(2026, 11, 11); },
        [](int i) { return i == 10; }},
       {"station", [](ArchiveQuery& q) { q.station = "LAB-1"; }, [](int i) { return i % 2 == 1; }},
-      {"fields together", [](ArchiveQuery& q) { q.testedBy = "smith"; q.station = "LAB-2"; q.verdict = "PASS"; },
+      {"fields together",
+       [](ArchiveQuery& q) {
+         q.testedBy = "smith";
+         q.station = "LAB-2";
+         q.verdict = "PASS";
+       },
        [](int i) { return i % 3 == 2 && i % 2 == 0 && Entry(i).verdict == "PASS"; }},
       {"nothing found", [](ArchiveQuery& q) { q.equipment = "toaster"; }, [](int) { return false; }},
   };
-  ArchiveModel model(db_);
-  for (const Case& c : cases) {
-    ArchiveQuery query;
-    c.set(query);
-    model.SetQuery(query);
-    // Newest first.
-    QList<qint64> expected;
-    for (int i = kEntries - 1; i >= 0; --i)
-      if (c.selects(i)) expected << Entry(i).reportNumber;
-    QVERIFY2(model.Error().isEmpty(), qPrintable(model.Error()));
-    QCOMPARE(model.Count(), expected.size());
-    const QList<qint64> listed = Listed(model);
-    QVERIFY2(listed == expected, c.name);
+  for (const QSqlDatabase& db : databases_) {
+    ArchiveModel model(db, nullptr, kSmallBatch);
+    for (const Case& c : cases) {
+      ArchiveQuery query;
+      c.set(query);
+      model.SetQuery(query);
+      // Newest first.
+      QList<qint64> expected;
+      for (int i = kEntries - 1; i >= 0; --i)
+        if (c.selects(i)) expected << Entry(i).reportNumber;
+      QVERIFY2(model.Error().isEmpty(), qPrintable(model.Error()));
+      QCOMPARE(model.Count(), expected.size());
+      const QList<qint64> listed = Listed(model);
+      QVERIFY2(listed == expected, qPrintable(db.driverName() + QStringLiteral(": ") + QLatin1String(c.name)));
+    }
   }
 }
 
 void TestArchiveModel::sortEveryColumn() {
-  ArchiveModel model(db_);
-  for (int column = 0; column < kArchiveColumns; ++column) {
-    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-      model.sort(column, order);
-      QList<int> indices(kEntries);
-      std::iota(indices.begin(), indices.end(), 0);
-      const bool down = order == Qt::DescendingOrder;
-      // Ties in the order of filing, the same way round.
-      std::stable_sort(indices.begin(), indices.end(), [&](int a, int b) {
-        const QPartialOrdering compared =
-            QVariant::compare(Key(Entry(a), ArchiveColumn(column)), Key(Entry(b), ArchiveColumn(column)));
-        if (compared != QPartialOrdering::Equivalent)
-          return down ? compared == QPartialOrdering::Greater : compared == QPartialOrdering::Less;
-        return down ? a > b : a < b;
-      });
-      QList<qint64> expected;
-      for (int i : indices) expected << Entry(i).reportNumber;
-      QVERIFY2(Listed(model) == expected,
-               qPrintable(QStringLiteral("column %1 %2").arg(column).arg(down ? "descending" : "ascending")));
+  for (const QSqlDatabase& db : databases_) {
+    ArchiveModel model(db, nullptr, kSmallBatch);
+    for (int column = 0; column < kArchiveColumns; ++column) {
+      for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        model.sort(column, order);
+        QList<int> indices(kEntries);
+        std::iota(indices.begin(), indices.end(), 0);
+        const bool down = order == Qt::DescendingOrder;
+        // Ties in the order of filing, the same way round.
+        std::stable_sort(indices.begin(), indices.end(), [&](int a, int b) {
+          const QPartialOrdering compared =
+              QVariant::compare(Key(Entry(a), ArchiveColumn(column)), Key(Entry(b), ArchiveColumn(column)));
+          if (compared != QPartialOrdering::Equivalent)
+            return down ? compared == QPartialOrdering::Greater : compared == QPartialOrdering::Less;
+          return down ? a > b : a < b;
+        });
+        QList<qint64> expected;
+        for (int i : indices) expected << Entry(i).reportNumber;
+        QVERIFY2(Listed(model) == expected, qPrintable(QStringLiteral("%1: column %2 %3")
+                                                           .arg(db.driverName())
+                                                           .arg(column)
+                                                           .arg(down ? "descending" : "ascending")));
+      }
     }
+    // The files' state is not the database's to sort: the order stays.
+    model.sort(ArchiveModel::kFilesColumn, Qt::AscendingOrder);
+    QCOMPARE(model.SortColumn(), ArchiveColumn::Station);
   }
-  // The files' state is not the database's to sort: the order stays.
-  model.sort(ArchiveModel::kFilesColumn, Qt::AscendingOrder);
-  QCOMPARE(model.SortColumn(), ArchiveColumn::Station);
 }
 
 void TestArchiveModel::shownAsTheListingGivesIt() {

@@ -71,6 +71,8 @@ TestPostgresServer::TestPostgresServer() : binaries_(ServerBinaries()) {
 
 TestPostgresServer::~TestPostgresServer() { Stop(); }
 
+bool TestPostgresServer::InstalledHere() { return !ServerBinaries().isEmpty(); }
+
 bool TestPostgresServer::Start() {
   if (running_) return true;
   running_ = Run(QStringLiteral("pg_ctl"),

@@ -12,6 +12,8 @@
 class TestPostgresServer {
  public:
   TestPostgresServer();
+  // Whether a server can be made here at all.
+  static bool InstalledHere();
   ~TestPostgresServer();
   TestPostgresServer(const TestPostgresServer&) = delete;
   TestPostgresServer& operator=(const TestPostgresServer&) = delete;
