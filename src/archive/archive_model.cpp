@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QSqlError>
 
+#include "archive/archive_schema.h"
+
 namespace {
 
 const char* const kHeaders[] = {"Date and time", "Report No.",   "Equipment", "Serial No.", "Tested by", "Standard",
@@ -64,7 +66,8 @@ void ArchiveModel::Select() {
   atEnd_ = true;
   count_ = 0;
   error_.clear();
-  const ArchiveSelection selection = SelectArchive(query_, sortColumn_, descending_);
+  const ArchiveSelection selection =
+      SelectArchive(query_, sortColumn_, descending_, std::nullopt, 0, IsServerDatabase(db_));
   // The count takes the conditions without the order; no value is bound
   // in the order.
   const QString conditions = selection.clause.left(selection.clause.lastIndexOf(QLatin1String(" ORDER BY ")));
@@ -85,7 +88,8 @@ bool ArchiveModel::canFetchMore(const QModelIndex& parent) const { return !paren
 
 void ArchiveModel::fetchMore(const QModelIndex& parent) {
   if (parent.isValid() || atEnd_) return;
-  const ArchiveSelection selection = SelectArchive(query_, sortColumn_, descending_, place_, batch_);
+  const ArchiveSelection selection =
+      SelectArchive(query_, sortColumn_, descending_, place_, batch_, IsServerDatabase(db_));
   QSqlQuery rows(db_);
   rows.setForwardOnly(true);
   if (!Run(rows,

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "archive/archive_schema.h"
+
 namespace {
 
 // A text to find inside a field: LIKE's own characters stand for themselves.
@@ -12,6 +14,9 @@ QString Inside(const QString& text) {
   escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
   return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
+
+// Fewer letters than a piece of the full-text index: read every test.
+constexpr int kShortestIndexed = 3;
 
 QString Contains(const QString& column) { return QStringLiteral("lower(%1) LIKE ? ESCAPE '\\'").arg(column); }
 
@@ -34,7 +39,7 @@ QString ArchiveColumnName(ArchiveColumn column) {
 }
 
 ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, bool descending,
-                               const std::optional<ArchivePlace>& after, int limit) {
+                               const std::optional<ArchivePlace>& after, int limit, bool onServer) {
   QStringList conditions;
   ArchiveSelection selection;
   const auto contains = [&](const QString& column, const QString& text) {
@@ -45,7 +50,19 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
   contains(QStringLiteral("equipment"), query.equipment);
   contains(QStringLiteral("serial_number"), query.serialNumber);
   contains(QStringLiteral("tested_by"), query.testedBy);
-  if (!query.freeText.isEmpty()) {
+  if (query.freeText.isEmpty()) {
+  } else if (onServer) {
+    // The expression the server's trigram index is made on.
+    conditions << ArchiveSearchedText() + QStringLiteral(" LIKE ? ESCAPE '\\'");
+    selection.values << Inside(query.freeText);
+  } else if (query.freeText.size() >= kShortestIndexed) {
+    // The station's full-text table: a quoted phrase of three-letter
+    // pieces finds the text anywhere, in upper or lower case.
+    QString phrase = query.freeText;
+    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    conditions << QStringLiteral("id IN (SELECT rowid FROM tests_search WHERE tests_search MATCH ?)");
+    selection.values << QLatin1Char('"') + phrase + QLatin1Char('"');
+  } else {
     const QStringList columns{"equipment", "serial_number", "tested_by", "standard", "class_or_options",
                               "verdict", "failures", "station", "report_text"};
     QStringList any;

@@ -44,9 +44,11 @@ struct ArchivePlace {
 // at most that many. Each batch is then a statement of its own, as quick
 // deep in a listing as at its top, and no statement stays open between
 // batches (a server's connection holds one result at a time).
+// `onServer`: written for a lab's server (PostgreSQL), else for a
+// station's file (SQLite); the free-text search uses each one's index.
 ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy = ArchiveColumn::TestedAt,
                                bool descending = true, const std::optional<ArchivePlace>& after = std::nullopt,
-                               int limit = 0);
+                               int limit = 0, bool onServer = false);
 
 // The column's name in the tests table.
 QString ArchiveColumnName(ArchiveColumn column);

@@ -49,9 +49,43 @@ const QStringList kVersion2{
     " queued_at TEXT NOT NULL,"
     " attempts INTEGER NOT NULL DEFAULT 0,"
     " last_error TEXT NOT NULL DEFAULT '')",
+    // A search anywhere in a test's texts is found through an index of
+    // their three-letter pieces rather than by reading every report. On a
+    // station: a full-text table of the texts, kept by triggers.
+    "%STATION%CREATE VIRTUAL TABLE tests_search USING fts5(%TEXTS%, content='tests', content_rowid='id',"
+    " tokenize='trigram')",
+    "%STATION%INSERT INTO tests_search (tests_search) VALUES ('rebuild')",
+    "%STATION%CREATE TRIGGER tests_search_insert AFTER INSERT ON tests BEGIN"
+    " INSERT INTO tests_search (rowid, %TEXTS%) VALUES (new.id, %NEW%); END",
+    "%STATION%CREATE TRIGGER tests_search_delete AFTER DELETE ON tests BEGIN"
+    " INSERT INTO tests_search (tests_search, rowid, %TEXTS%) VALUES ('delete', old.id, %OLD%); END",
+    "%STATION%CREATE TRIGGER tests_search_update AFTER UPDATE ON tests BEGIN"
+    " INSERT INTO tests_search (tests_search, rowid, %TEXTS%) VALUES ('delete', old.id, %OLD%);"
+    " INSERT INTO tests_search (rowid, %TEXTS%) VALUES (new.id, %NEW%); END",
+    // On a server: a trigram index of the texts joined, where the server
+    // lets the archive's owner add the trigram extension (without it the
+    // search reads every test, as before).
+    "%SERVER%SAVEPOINT trigrams",
+    "%SERVER%%OPTIONAL%CREATE EXTENSION IF NOT EXISTS pg_trgm",
+    "%SERVER%%OPTIONAL%CREATE INDEX tests_search ON tests USING gin ((%JOINED%) gin_trgm_ops)",
+    "%SERVER%RELEASE SAVEPOINT trigrams",
 };
 
+// The texts a search looks in, in a full-text table's column order.
+const QStringList kSearchedTexts{"equipment", "serial_number", "tested_by", "standard", "class_or_options",
+                                 "verdict",   "failures",      "station",   "report_text"};
+
+QString Prefixed(const QString& prefix) {
+  QStringList columns;
+  for (const QString& column : kSearchedTexts) columns << prefix + column;
+  return columns.join(QLatin1String(", "));
+}
+
 QString Spelled(QString statement, bool server) {
+  statement.replace(QStringLiteral("%TEXTS%"), Prefixed({}));
+  statement.replace(QStringLiteral("%NEW%"), Prefixed(QStringLiteral("new.")));
+  statement.replace(QStringLiteral("%OLD%"), Prefixed(QStringLiteral("old.")));
+  statement.replace(QStringLiteral("%JOINED%"), ArchiveSearchedText());
   statement.replace(QStringLiteral("%SERIAL%"), server ? QStringLiteral("BIGSERIAL") : QStringLiteral("INTEGER"));
   statement.replace(QStringLiteral("%BLOB%"), server ? QStringLiteral("BYTEA") : QStringLiteral("BLOB"));
   return statement;
@@ -66,6 +100,12 @@ QString StepError(const QSqlQuery& query, int version) {
 }  // namespace
 
 bool IsServerDatabase(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QPSQL"); }
+
+QString ArchiveSearchedText() {
+  QStringList parts;
+  for (const QString& column : kSearchedTexts) parts << column;
+  return QStringLiteral("lower(") + parts.join(QLatin1String(" || chr(10) || ")) + QLatin1Char(')');
+}
 
 int ArchiveSchemaVersion(QSqlDatabase& db) {
   if (!db.tables().contains(QStringLiteral("archive_schema"))) return db.tables().isEmpty() ? 0 : -1;
@@ -86,7 +126,20 @@ QString MigrateArchive(QSqlDatabase& db, int target) {
   for (int version = found + 1; version <= target && version <= kArchiveSchemaVersion; ++version) {
     if (!db.transaction()) return StepError(QSqlQuery(db), version);
     QSqlQuery query(db);
-    for (const QString& statement : *steps[version - 1]) {
+    for (QString statement : *steps[version - 1]) {
+      // Some statements are for one kind of database only.
+      if (statement.startsWith(QLatin1String("%STATION%")) || statement.startsWith(QLatin1String("%SERVER%"))) {
+        const bool forServer = statement.startsWith(QLatin1String("%SERVER%"));
+        if (forServer != server) continue;
+        statement.remove(0, statement.indexOf(QLatin1Char('%'), 1) + 1);
+      }
+      // An optional statement that fails is let go: the step goes on from
+      // the savepoint before it.
+      if (statement.startsWith(QLatin1String("%OPTIONAL%"))) {
+        statement.remove(0, 10);
+        if (!query.exec(Spelled(statement, server))) query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT trigrams"));
+        continue;
+      }
       if (!query.exec(Spelled(statement, server))) {
         const QString error = StepError(query, version);
         db.rollback();

@@ -10,7 +10,9 @@
 // Version 2: each test names the station that filed it and carries a
 // unique identity, so that a station sending its queued entries again
 // never files one twice; the outbox holds the entries a station has filed
-// locally and not yet had acknowledged by the lab's server.
+// locally and not yet had acknowledged by the lab's server; the texts a
+// search looks in are indexed by their three-letter pieces (a full-text
+// table on a station, a trigram index on a server that allows one).
 //
 // A database is brought up to the newest version one step at a time, each
 // step in a transaction of its own; a database of a newer version than
@@ -28,3 +30,7 @@ QString MigrateArchive(QSqlDatabase& db, int target = kArchiveSchemaVersion);
 
 // True for a database on PostgreSQL (a lab's server), false for SQLite.
 bool IsServerDatabase(const QSqlDatabase& db);
+
+// On a server, the texts a search looks in, joined and in lower case: the
+// expression its trigram index is made on, and a search must name.
+QString ArchiveSearchedText();

@@ -3,10 +3,12 @@
 // with its entries kept, and an archive of a version newer than the program
 // left alone.
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
 #include "archive/archive_database.h"
+#include "archive/archive_query.h"
 #include "archive/archive_schema.h"
 #include "archive/archive_server.h"
 #include "support/postgres_server.h"
@@ -119,6 +121,21 @@ void TestArchiveSchema::versions() {
         QCOMPARE(query.value(2).toString(), QStringLiteral("Kettle"));
       }
       QVERIFY(!query.next());
+      // Its texts are found through the search index made since.
+      ArchiveQuery search;
+      search.freeText = QStringLiteral("ETTL");
+      const ArchiveSelection selection = SelectArchive(search, ArchiveColumn::TestedAt, true, std::nullopt, 0, onServer);
+      const QString where = selection.clause.left(selection.clause.lastIndexOf(QLatin1String(" ORDER BY ")));
+      QVERIFY2(query.prepare(QStringLiteral("SELECT COUNT(*) FROM tests") + where),
+               qPrintable(query.lastError().text()));
+      for (const QVariant& value : selection.values) query.addBindValue(value);
+      QVERIFY(query.exec() && query.next());
+      QCOMPARE(query.value(0).toInt(), madeAt == 1 ? 1 : 0);
+      if (onServer) {
+        QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE indexname = 'tests_search'")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 1);
+      }
     }
     db.close();
   }
