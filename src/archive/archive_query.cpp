@@ -42,8 +42,18 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
                                const std::optional<ArchivePlace>& after, int limit, bool onServer) {
   QStringList conditions;
   ArchiveSelection selection;
+  // The station's full-text table: a quoted phrase of three-letter pieces
+  // finds the text anywhere in the columns named, in upper or lower case.
+  const auto indexed = [&](const QString& columns, const QString& text) {
+    QString phrase = text;
+    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    conditions << QStringLiteral("id IN (SELECT rowid FROM tests_search WHERE tests_search MATCH ?)");
+    const QString quoted = QLatin1Char('"') + phrase + QLatin1Char('"');
+    selection.values << (columns.isEmpty() ? quoted : columns + QStringLiteral(" : ") + quoted);
+  };
   const auto contains = [&](const QString& column, const QString& text) {
     if (text.isEmpty()) return;
+    if (!onServer && text.size() >= kShortestIndexed) return indexed(column, text);
     conditions << Contains(column);
     selection.values << Inside(text);
   };
@@ -56,12 +66,7 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
     conditions << ArchiveSearchedText() + QStringLiteral(" LIKE ? ESCAPE '\\'");
     selection.values << Inside(query.freeText);
   } else if (query.freeText.size() >= kShortestIndexed) {
-    // The station's full-text table: a quoted phrase of three-letter
-    // pieces finds the text anywhere, in upper or lower case.
-    QString phrase = query.freeText;
-    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    conditions << QStringLiteral("id IN (SELECT rowid FROM tests_search WHERE tests_search MATCH ?)");
-    selection.values << QLatin1Char('"') + phrase + QLatin1Char('"');
+    indexed({}, query.freeText);  // every column
   } else {
     const QStringList columns{"equipment", "serial_number", "tested_by", "standard", "class_or_options",
                               "verdict", "failures", "station", "report_text"};
