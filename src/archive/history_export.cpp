@@ -26,7 +26,7 @@ QString FreePath(const QString& path) {
 
 HistoryExport ExportHistory(const QList<ArchiveEntry>& entries, const QString& folder) {
   HistoryExport result;
-  const QDir root(folder);
+  const QDir root(QDir(folder).absolutePath());
   if (!QDir().mkpath(root.absolutePath())) {
     result.problems << QStringLiteral("%1: the folder cannot be made").arg(folder);
     return result;
