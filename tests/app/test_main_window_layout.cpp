@@ -255,6 +255,7 @@ void TestMainWindowLayout::menuTree() {
       "&File",
       "  Re&Call Report...",
       "  &Open Recording...",
+      "  &Import Reports into History...",
       "  -",
       "  Save Report as &Text File...",
       "  Save Report as &CSV File...",

@@ -237,6 +237,20 @@ void TestHistoryCommand::importReports() {
     QCOMPARE(VerifyEntry(imported[i]), QList<FileState>(imported[i].files.size(), FileState::Same));
   }
 
+  // A report rebuilt from a recording is filed too, once however often it
+  // is rebuilt: its test is known by the recording.
+  for (int round = 1; round <= 2; ++round)
+    QCOMPARE(Veltrix(other.path(), {"--report-from", "reports/RUN1.qxr", "--out", "REBUILT.TXT"}).code, 0);
+  const QList<ArchiveEntry> withRebuilt = ArchivedTests(other.path());
+  QCOMPARE(withRebuilt.size(), 3);
+  const auto rebuilt = std::find_if(withRebuilt.begin(), withRebuilt.end(), [](const ArchiveEntry& entry) {
+    return entry.uid.startsWith("recording-");
+  });
+  QVERIFY(rebuilt != withRebuilt.end());
+  QCOMPARE(FileRoles(*rebuilt), QStringList({"recording=RUN1.qxr", "text=REBUILT.TXT"}));
+  QCOMPARE(rebuilt->failures, QStringList({"Harmonic 3", "Harmonic 5"}));
+  QCOMPARE(rebuilt->equipment, QStringLiteral("Kettle KX-2"));
+
   rig.Dialogs().folderAnswers << reports.path();
   rig.Ui().ImportReports1->trigger();
   QCOMPARE(rig.Dialogs().Texts("information"),
