@@ -27,6 +27,7 @@ class SilentDialogs : public OperatorDialogs {
   }
   QString OpenFileName(const FileDialogOptions&) override { return {}; }
   QString SaveFileName(const FileDialogOptions&) override { return {}; }
+  QString ExistingFolder(const FileDialogOptions&) override { return {}; }
   QPrinter& Printer() override { std::abort(); }
   bool Print() override { return false; }
   void PrinterSetup() override {}

@@ -1,4 +1,5 @@
 #include "app/event_loop_probe.h"
+#include "app/history_command.h"
 #include "app/program.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qx7300main.h"
@@ -21,6 +22,9 @@ constexpr const char* kHelpText =
     "Usage: veltrix [--help | --version]\n"
     "       veltrix --report-from RECORDING --out FILE [--partial]\n"
     "       veltrix --report-from RECORDING (--trend ORDER | --statistics) --out FILE\n"
+    "       veltrix --history [FILTERS] [--format text|csv|json]\n"
+    "       veltrix --history-export FOLDER [FILTERS]\n"
+    "       veltrix --import-history FOLDER\n"
     "\n"
     "The operator station of the Orvane QX7300 power and harmonics analyser.\n"
     "\n"
@@ -52,7 +56,24 @@ constexpr const char* kHelpText =
     "             (EN61000-3-3, or ORDER flicker)\n"
     "  --report-from RECORDING --statistics --out FILE\n"
     "             write each harmonic's minimum, mean, maximum, 95th percentile and\n"
-    "             least margin to its limit while the test ran, as CSV\n";
+    "             least margin to its limit while the test ran, as CSV\n"
+    "\n"
+    "Every saved report is filed in the archive archive.sqlite of the working\n"
+    "folder, with the SHA-256 of each file saved with it.\n"
+    "\n"
+    "  --history  list the archived tests, newest first, without a window: text\n"
+    "             in aligned columns, CSV with a heading row, or a JSON array\n"
+    "             (files with their SHA-256 and whether they are unchanged now)\n"
+    "  --history-export FOLDER\n"
+    "             copy the files of the chosen tests into FOLDER, a subfolder\n"
+    "             test-<id> each, with manifest.json; nothing there is replaced\n"
+    "  --import-history FOLDER\n"
+    "             file the text reports of FOLDER (*.TXT, with the set-up and the\n"
+    "             recording beside them); a report filed already is skipped\n"
+    "  FILTERS    --equipment TEXT, --serial TEXT (found anywhere in the field),\n"
+    "             --since YYYY-MM-DD (tested on or after), --failed (failed tests)\n"
+    "Exit status: 0 done, 1 failed (or a file not exported, a report unreadable),\n"
+    "2 wrong usage.\n";
 
 // --help and --version are answered before any window, display or port is
 // touched; any other argument goes to the toolkit as it always did.
@@ -105,6 +126,7 @@ int main(int argc, char** argv) {
   if (const int answered = AnswerInformationRequest(argc, argv); answered >= 0) return answered;
   if (const int answered = AnswerAnalysisRequest(argc, argv); answered >= 0) return answered;
   if (const int answered = AnswerReportRequest(argc, argv); answered >= 0) return answered;
+  if (const int answered = AnswerHistoryRequest(argc, argv); answered >= 0) return answered;
 
   // Ties the windows to the desktop entry and its icon where one is installed.
   VeltrixApplication::setDesktopFileName(QStringLiteral(VELTRIX_APP_ID));

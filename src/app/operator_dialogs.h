@@ -72,6 +72,9 @@ class OperatorDialogs {
   // File dialogs; an empty name when the operator cancels.
   virtual QString OpenFileName(const FileDialogOptions& options) = 0;
   virtual QString SaveFileName(const FileDialogOptions& options) = 0;
+  // A folder that exists (the options' title and initial folder); empty
+  // when the operator cancels.
+  virtual QString ExistingFolder(const FileDialogOptions& options) = 0;
 
   // The printer every print operation draws on.
   virtual QPrinter& Printer() = 0;

@@ -137,6 +137,16 @@ QString QtOperatorDialogs::SaveFileName(const FileDialogOptions& options) {
   return dialog.selectedFiles().first();
 }
 
+QString QtOperatorDialogs::ExistingFolder(const FileDialogOptions& options) {
+  QFileDialog dialog(parent_);
+  dialog.setWindowTitle(options.title);
+  if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
 bool QtOperatorDialogs::Print() {
   QPrintDialog dialog(&printer_, parent_);
   return dialog.exec() == QDialog::Accepted;

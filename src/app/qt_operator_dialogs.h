@@ -28,6 +28,7 @@ class QtOperatorDialogs : public OperatorDialogs {
                                     const QString& proposed) override;
   QString OpenFileName(const FileDialogOptions& options) override;
   QString SaveFileName(const FileDialogOptions& options) override;
+  QString ExistingFolder(const FileDialogOptions& options) override;
   QPrinter& Printer() override { return printer_; }
   bool Print() override;
   void PrinterSetup() override;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/shell_state.h"
+#include "archive/station_archive.h"
 #include "display/harmonics_histogram.h"
 #include "display/harmonics_table.h"
 #include "display/waveform_graph.h"
@@ -307,9 +308,14 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // "Save Report as P&DF File...": the report page and the graphic printout
   // in one PDF.
   void SavePdfReportFile();
-  // A report's files saved as one, the test's recording beside them; a
-  // failure is shown.
-  void SaveReportFiles(const QString& reportPath, QList<FileToSave> files);
+  // A report's files saved as one, the test's recording beside them, and
+  // filed in the station's archive with them (`form` the role of the
+  // report's own file: "text", "csv" or "pdf"); a failure is shown.
+  void SaveReportFiles(const QString& reportPath, const QString& form, QList<FileToSave> files);
+  // The archive's entry of the report shown, without its files.
+  ArchiveEntry ShownReportEntry() const;
+  // "Import Reports into History...": a folder of saved reports filed.
+  void ImportReports1Click();
   // The report is read into a store of its own and previewed; the live
   // report goes on apart from it. Its set-up is then loaded as the menu's
   // load does it.
@@ -405,6 +411,10 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   // Given by the operator this run; never saved.
   QString labPassword_;
   bool labPasswordRefused_ = false;
+  // The station's archive, opened at the first report saved; why it cannot
+  // be opened is told once.
+  StationArchive archive_;
+  bool archiveProblemTold_ = false;
   // What the last draw changed on the document's GraphBitmap, for the copy
   // onto the window.
   GraphChange graphChange_;

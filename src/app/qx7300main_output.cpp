@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QPrinter>
 
 #include <algorithm>
@@ -11,6 +12,9 @@
 #include "app/operator_dialogs.h"
 #include "app/preview.h"
 #include "app/qx7300main.h"
+#include "archive/entry_from_document.h"
+#include "archive/entry_from_report.h"
+#include "archive/report_import.h"
 #include "persist/configuration_file.h"
 #include "persist/safe_file_writer.h"
 #include "persist/working_folder.h"
@@ -110,6 +114,7 @@ void Tqx7300form::ConnectReportOutput() {
   connect(ui->ReCallReport1, &QAction::triggered, this, &Tqx7300form::ReCallReport1Click);
   connect(ui->OpenRecording1, &QAction::triggered, this, &Tqx7300form::OpenRecording1Click);
   connect(ui->TestHistory1, &QAction::triggered, this, &Tqx7300form::TestHistory1Click);
+  connect(ui->ImportReports1, &QAction::triggered, this, &Tqx7300form::ImportReports1Click);
   connect(ui->PrinterSetup1, &QAction::triggered, this, [this] { dialogs_.PrinterSetup(); });
   connect(ui->PrinterFont1, &QAction::triggered, this, &Tqx7300form::PrinterFont1Click);
   connect(ui->Screendump1, &QAction::triggered, this, &Tqx7300form::Screendump1Click);
@@ -178,14 +183,14 @@ void Tqx7300form::SaveTextReportFile() {
   } else if (recalled_->Companion) {
     files.append({CompanionOf(path), *recalled_->Companion});
   }
-  SaveReportFiles(path, std::move(files));
+  SaveReportFiles(path, QStringLiteral("text"), std::move(files));
 }
 
 void Tqx7300form::SaveCsvReportFile() {
   if (recalled_) return;  // no CSV form was kept with a recalled report
   const QString path = dialogs_.SaveFileName(SaveCsvDialog());
   if (path.isEmpty()) return;
-  SaveReportFiles(path, {{path, CsvReportBytes(document_->Report())}});
+  SaveReportFiles(path, QStringLiteral("csv"), {{path, CsvReportBytes(document_->Report())}});
 }
 
 void Tqx7300form::SavePdfReportFile() {
@@ -198,7 +203,7 @@ void Tqx7300form::SavePdfReportFile() {
     dialogs_.ShowError(kPdfFailed);
     return;
   }
-  SaveReportFiles(path, {{path, pdf}});
+  SaveReportFiles(path, QStringLiteral("pdf"), {{path, pdf}});
 }
 
 std::optional<QByteArray> Tqx7300form::RecordingOfShownReport() {
@@ -214,7 +219,21 @@ std::optional<QByteArray> Tqx7300form::RecordingOfShownReport() {
   return bytes;
 }
 
-void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> files) {
+ArchiveEntry Tqx7300form::ShownReportEntry() const {
+  if (!recalled_) return EntryFromDocument(*document_);
+  // A recalled report is known by what its text says, under an identity of
+  // its own.
+  const QByteArray text = TextReportBytes(recalled_->Report);
+  std::optional<ArchiveEntry> entry = EntryFromReportText(text, recalled_->Companion, nullptr);
+  if (!entry) {
+    entry = ArchiveEntry{};
+    entry->uid = ReportIdentity(text);
+    entry->reportText = QString::fromLatin1(text);
+  }
+  return *entry;
+}
+
+void Tqx7300form::SaveReportFiles(const QString& reportPath, const QString& form, QList<FileToSave> files) {
   // A report's name stands for one test: the recording beside it is this
   // report's, or none is (an older one would rebuild another test).
   const std::optional<QByteArray> recording = RecordingOfShownReport();
@@ -245,8 +264,39 @@ void Tqx7300form::SaveReportFiles(const QString& reportPath, QList<FileToSave> f
                               .arg(name, QFileInfo(reportPath).fileName())))
       return;
   }
+  // The entry is written first, in a transaction that stays open while the
+  // files are saved: files that fail take it back, so the archive never
+  // names a report that is not there. Files saved whose entry cannot be
+  // written stay saved; the operator is told.
+  QString openError;
+  QSqlDatabase* archive = archive_.Database(&openError);
+  ReportFiling filing(archive, openError);
+  ArchiveEntry entry = ShownReportEntry();
+  entry.station = QSysInfo::machineHostName();
+  QList<FiledFile> filed;
+  const QString companion = CompanionOf(reportPath);
+  for (const FileToSave& file : files) {
+    if (file.remove) continue;
+    const QString role = file.path == reportPath ? form
+                         : file.path == recordingPath ? QStringLiteral("recording")
+                         : file.path == companion ? QStringLiteral("setup")
+                                                  : QString();
+    if (!role.isEmpty()) filed << FiledFile{role, file.path, file.bytes};
+  }
+  entry.files = ArchiveFilesOf(filed);
+  filing.Begin(entry);
   const QString error = SaveFilesTogetherOrError(files);
-  if (!error.isEmpty()) dialogs_.ShowError(error);
+  if (!error.isEmpty()) {
+    filing.Abandon();
+    dialogs_.ShowError(error);
+    return;
+  }
+  const QString notFiled = filing.Finish();
+  // An archive that cannot be opened is told of once; an entry that cannot
+  // be written each time.
+  if (notFiled.isEmpty() || (archive == nullptr && archiveProblemTold_)) return;
+  if (archive == nullptr) archiveProblemTold_ = true;
+  dialogs_.ShowWarning(QStringLiteral("The report is saved, but it could not be filed in the archive: ") + notFiled);
 }
 
 void Tqx7300form::ReCallReport1Click() {
@@ -287,6 +337,19 @@ void Tqx7300form::ReCallReport1Click() {
   SyncSetup();
   ResendSetup();
   if (setup.Failed) dialogs_.ShowMessage(QString::fromLatin1(kConfigurationReadError));
+}
+
+void Tqx7300form::ImportReports1Click() {
+  const QString folder =
+      dialogs_.ExistingFolder({QStringLiteral("Import Reports into History"), QString(), QString(), ReportFolder(), false});
+  if (folder.isEmpty()) return;
+  QString error;
+  QSqlDatabase* archive = archive_.Database(&error);
+  if (archive == nullptr) {
+    dialogs_.ShowError(QStringLiteral("The archive could not be opened: ") + error);
+    return;
+  }
+  dialogs_.ShowInformation(ImportReports(*archive, folder, QSysInfo::machineHostName()).Text());
 }
 
 void Tqx7300form::PrinterFont1Click() {

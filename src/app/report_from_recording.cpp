@@ -1,6 +1,8 @@
 #include "app/report_from_recording.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QPrinter>
 #include <QTextStream>
 
@@ -8,6 +10,9 @@
 #include <QPalette>
 
 #include "app/test_clock.h"
+#include "archive/archive_files.h"
+#include "archive/entry_from_document.h"
+#include "archive/station_archive.h"
 #include "persist/safe_file_writer.h"
 #include "persist/settings_file.h"
 #include "persist/working_folder.h"
@@ -35,6 +40,15 @@ QString DamageOf(const QString& problem, const QString& recordingPath) {
   if (damage.startsWith(name)) damage.remove(0, name.size());
   if (damage.startsWith(QStringLiteral("it is "))) damage.remove(0, 6);
   return damage;
+}
+
+QString RoleOf(Form form) {
+  switch (form) {
+    case Form::Text: return QStringLiteral("text");
+    case Form::Csv: return QStringLiteral("csv");
+    case Form::Pdf: return QStringLiteral("pdf");
+  }
+  return {};
 }
 
 }  // namespace
@@ -110,10 +124,30 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
       break;
     }
   }
-  const QString error = bytes.isEmpty() ? QStringLiteral("the report could not be made") : SaveFileBytesOrError(outPath, bytes);
+  if (bytes.isEmpty()) {
+    messages << "veltrix: " << outPath << ": the report could not be made" << Qt::endl;
+    return 1;
+  }
+  // Filed in the working folder's archive as a report the window saves is:
+  // written with the file, or not at all. The test is known by its
+  // recording's bytes, so a report rebuilt again updates its entry.
+  StationArchive archive;
+  QString openError;
+  ReportFiling filing(archive.Database(&openError), openError);
+  ArchiveEntry filed = EntryFromDocument(document);
+  QFile recordingFile(recordingPath);
+  const QByteArray recorded = recordingFile.open(QIODevice::ReadOnly) ? recordingFile.readAll() : QByteArray();
+  filed.uid = QStringLiteral("recording-") + QString::fromLatin1(ArchiveHash(recorded));
+  filed.station = QSysInfo::machineHostName();
+  filed.files = ArchiveFilesOf({{RoleOf(*form), outPath, bytes}, {QStringLiteral("recording"), recordingPath, recorded}});
+  filing.Begin(filed);
+  const QString error = SaveFileBytesOrError(outPath, bytes);
   if (!error.isEmpty()) {
+    filing.Abandon();
     messages << "veltrix: " << outPath << ": " << error << Qt::endl;
     return 1;
   }
+  if (const QString notFiled = filing.Finish(); !notFiled.isEmpty())
+    messages << "veltrix: the report is saved, but it could not be filed in the archive: " << notFiled << Qt::endl;
   return damaged ? 1 : 0;
 }

@@ -24,8 +24,13 @@ QSqlDatabase OpenStationArchive(const QString& path, const QString& connectionNa
   };
   if (!db.open()) return fail(db.lastError().text());
   QSqlQuery query(db);
-  if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next() ||
-      query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+  // An archive in the log's mode already is not set again: that would wait
+  // for another connection's write, and fail while it goes on.
+  const bool logged = query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next() &&
+                      query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+  query.finish();
+  if (!logged && (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next() ||
+      query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0))
     return fail(QStringLiteral("the archive cannot keep a write-ahead log here: ") + query.lastError().text());
   if (!query.exec(QStringLiteral("PRAGMA foreign_keys=ON"))) return fail(query.lastError().text());
   if (const QString migrated = MigrateArchive(db); !migrated.isEmpty()) return fail(migrated);

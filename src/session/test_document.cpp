@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUuid>
 
 #include <algorithm>
 #include <map>
@@ -116,7 +117,13 @@ DocumentChange& DocumentChange::operator|=(const DocumentChange& later) {
   return *this;
 }
 
-TestDocument::TestDocument(CommandSink& commands) : commands_(commands) {}
+namespace {
+
+QString NewTestIdentity() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
+
+}  // namespace
+
+TestDocument::TestDocument(CommandSink& commands) : commands_(commands), testIdentity_(NewTestIdentity()) {}
 
 TestDocument::TestDocument(const TestDocument& other, CommandSink& commands) : commands_(commands) {
   CopyStateFrom(other);
@@ -131,6 +138,7 @@ void TestDocument::CopyStateFrom(const TestDocument& other) {
   setup_ = other.setup_;
   captured_ = other.captured_;
   testStartTime_ = other.testStartTime_;
+  testIdentity_ = other.testIdentity_;
   phase_ = other.phase_;
   test_ = other.test_;
   reportHoldsSequence_ = other.reportHoldsSequence_;
@@ -469,6 +477,7 @@ TestDocument::StartResult TestDocument::StartOrAbort() {
   // time of the step that runs.
   if (!captured_ || !ManualSwitching() || test_.StepNumber == 1) {
     captured_ = CapturedTest{setup_, test_.ReportCounter, testStartTime_};
+    testIdentity_ = NewTestIdentity();
   } else {
     captured_->startTime = testStartTime_;
   }

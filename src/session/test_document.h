@@ -163,6 +163,10 @@ class TestDocument {
   void SetReportCounter(quint32 counter) { test_.ReportCounter = counter; }
   QDateTime TestStartTime() const { return testStartTime_; }
   void SetTestStartTime(const QDateTime& time) { testStartTime_ = time; }
+  // The identity of the test the report describes: new at each test's
+  // start (a manual sequence keeps its first step's), the same however
+  // often and wherever its report is saved.
+  const QString& TestIdentity() const { return testIdentity_; }
 
   // The time the document lives in: the clock, or the recorded time of the
   // line or action being handled.
@@ -349,6 +353,7 @@ class TestDocument {
   StationSetup setup_;
   std::optional<CapturedTest> captured_;
   QDateTime testStartTime_;
+  QString testIdentity_;
   TestPhase phase_ = TestPhase::Idle;
   TestState test_;
   // The report holds the results table of a finished manual sequence: the

@@ -256,6 +256,7 @@ void TestMainWindowLayout::menuTree() {
       "  Re&Call Report...",
       "  &Open Recording...",
       "  Test &History...",
+      "  &Import Reports into History...",
       "  -",
       "  Save Report as &Text File...",
       "  Save Report as &CSV File...",

@@ -55,6 +55,12 @@ QString ScriptedOperatorDialogs::OpenFileName(const FileDialogOptions& options) 
   return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
 }
 
+QString ScriptedOperatorDialogs::ExistingFolder(const FileDialogOptions& options) {
+  shown.append({"folder", options.title});
+  fileDialogs.append(options);
+  return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+}
+
 QString ScriptedOperatorDialogs::SaveFileName(const FileDialogOptions& options) {
   shown.append({"save", options.title});
   fileDialogs.append(options);

@@ -33,6 +33,7 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
   QQueue<QString> deviceAnswers;
   QQueue<QString> openAnswers;
   QQueue<QString> saveAnswers;
+  QQueue<QString> folderAnswers;
   QQueue<bool> printAnswers;
   QQueue<std::optional<FontChoice>> fontAnswers;
   QList<FileDialogOptions> fileDialogs;
@@ -56,6 +57,7 @@ class ScriptedOperatorDialogs : public OperatorDialogs {
                                     const QString& proposed) override;
   QString OpenFileName(const FileDialogOptions& options) override;
   QString SaveFileName(const FileDialogOptions& options) override;
+  QString ExistingFolder(const FileDialogOptions& options) override;
   QPrinter& Printer() override { return *printer_; }
   bool Print() override;
   void PrinterSetup() override;
