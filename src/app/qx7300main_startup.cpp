@@ -1,11 +1,11 @@
 // Bringing the program up two seconds after the window appears, the
 // re-initialisation it shares with other operations, and the shut-down.
-#include <QFileInfo>
 #include <QTableWidget>
 
 #include "app/msg.h"
 #include "app/operator_dialogs.h"
 #include "app/qx7300main.h"
+#include "app/termination_signals.h"
 #include "display/graph_frame.h"
 #include "link/command_vocabulary.h"
 #include "persist/configuration_file.h"
@@ -109,10 +109,7 @@ bool Tqx7300form::FormCloseQuery() {
   // A port open now (a Retry or a command may have opened it after a failed
   // start-up), or one that was open and closed itself when the line went:
   // the first command opens it again if the analyser is back.
-  // A device that went away and is not back cannot be told goodbye: trying
-  // would only hold the close in an error box.
-  const bool deviceGone = !SerialPort1_->Open() && !QFileInfo::exists(LostPortPath());
-  if ((SerialPort1_->Open() || shell_.PortConnected) && !deviceGone) {
+  if (SerialPort1_->Open() || shell_.PortConnected) {
     // The window closes whatever the line does: a port that cannot be
     // reached any more is reported, and the close goes on.
     try {
@@ -121,7 +118,12 @@ bool Tqx7300form::FormCloseQuery() {
       WaitTicks(5, true);
       SerialPort1_->SetOpen(false);
     } catch (const std::exception& error) {
-      dialogs_.ShowError(QString::fromLocal8Bit(error.what()));
+      // Closed by the system (a logout, a kill), nobody may be there to
+      // answer a box: the reason goes to the log and the close goes on.
+      if (property(kClosingOnSignal).toBool())
+        qWarning("veltrix: %s", error.what());
+      else
+        dialogs_.ShowError(QString::fromLocal8Bit(error.what()));
     }
   }
   return true;

@@ -27,7 +27,11 @@ void CloseOnTerminationSignals(QWidget* window) {
   QObject::connect(notifier, &QSocketNotifier::activated, window, [target] {
     char byte = 0;
     [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
-    if (target) target->close();
+    if (!target) return;
+    target->setProperty(kClosingOnSignal, true);
+    // Still there when the close was refused: the next close is the
+    // operator's again.
+    if (!target->close()) target->setProperty(kClosingOnSignal, false);
   });
   struct sigaction action = {};
   action.sa_handler = OnSignal;

@@ -87,10 +87,11 @@ QString UpsertEntry(QSqlDatabase& db, ArchiveEntry& entry) {
   QSqlQuery query(db);
   if (const QString error = Run(query, QStringLiteral("SELECT id FROM tests WHERE uid = ?"), {entry.uid}); !error.isEmpty())
     return error;
-  const std::optional<qint64> existing = query.next() ? std::optional<qint64>(query.value(0).toLongLong()) : std::nullopt;
+  // The archive's numbers start at 1: 0 is no entry of this identity yet.
+  const qint64 existing = query.next() ? query.value(0).toLongLong() : 0;
   QVariantList values = EntryValues(entry);
-  if (existing) {
-    values << *existing;
+  if (existing > 0) {
+    values << existing;
     if (const QString error = Run(query,
                                   QStringLiteral("UPDATE tests SET report_number = ?, tested_at = ?, local_time = ?,"
                                                  " duration_s = ?, equipment = ?, serial_number = ?, tested_by = ?,"
@@ -99,7 +100,7 @@ QString UpsertEntry(QSqlDatabase& db, ArchiveEntry& entry) {
                                   values);
         !error.isEmpty())
       return error;
-    entry.id = *existing;
+    entry.id = existing;
   } else {
     values << entry.uid;
     if (const QString error = Run(query,

@@ -300,6 +300,7 @@ class TestE2eFaults : public QObject {
   void stallBringsTheNoResponseDialogOnce();
   void pulledAdapterSeenAndFoundAgain();
   void programProcessIdlesThroughAHangUp();
+  void programEndsOnASignalWhileTheLineIsGone();
 
  private:
   // The program up and showing readings from the emulator on `port`.
@@ -535,6 +536,25 @@ void TestE2eFaults::programProcessIdlesThroughAHangUp() {
   QCOMPARE(veltrix.exitStatus(), QProcess::NormalExit);
   QCOMPARE(veltrix.exitCode(), 0);
   QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands().mid(kStartUpCommands.size()), QStringList({"T:F;", "M:L;"}), 5000);
+}
+
+void TestE2eFaults::programEndsOnASignalWhileTheLineIsGone() {
+  if (QFile::exists(QStringLiteral("/dev/ttyS%1").arg(kHangupPort - 1)))
+    QSKIP("the port number used has a real device to fall back on here");
+  EmulatorProcess emulator(folder_->Path(), kHangupPort, {QStringLiteral("--fault"), QStringLiteral("hangup:1:60")});
+  QVERIFY(emulator.Ready());
+  WriteSettingsFile(folder_->Path(), kHangupPort);
+  QProcess veltrix;
+  QVERIFY(StartProgramProcess(veltrix, QStringLiteral(QX7300_VELTRIX), folder_->Path()));
+  QTRY_COMPARE_WITH_TIMEOUT(emulator.Commands(), kStartUpCommands, 10000);
+  QTRY_VERIFY_WITH_TIMEOUT(!emulator.Printed(QStringLiteral("fault hangup:1:60 begins")).isEmpty(), 10000);
+  QTest::qWait(500);
+  // The goodbye cannot reach the analyser; the close must not wait for
+  // anyone to read why.
+  veltrix.terminate();
+  QVERIFY(veltrix.waitForFinished(10000));
+  QCOMPARE(veltrix.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(veltrix.exitCode(), 0);
 }
 
 int main(int argc, char** argv) {
