@@ -270,7 +270,7 @@ void Tqx7300form::SaveReportFiles(const QString& reportPath, const QString& form
   // written stay saved; the operator is told.
   QString openError;
   QSqlDatabase* archive = archive_.Database(&openError);
-  ReportFiling filing(archive, openError);
+  ReportFiling filing(archive, openError, shell_.LabServer.IsSet());
   ArchiveEntry entry = ShownReportEntry();
   entry.station = QSysInfo::machineHostName();
   QList<FiledFile> filed;
@@ -292,6 +292,7 @@ void Tqx7300form::SaveReportFiles(const QString& reportPath, const QString& form
     return;
   }
   const QString notFiled = filing.Finish();
+  if (notFiled.isEmpty()) SendToLabServer();
   // An archive that cannot be opened is told of once; an entry that cannot
   // be written each time.
   if (notFiled.isEmpty() || (archive == nullptr && archiveProblemTold_)) return;

@@ -133,7 +133,10 @@ int ReportFromRecording(const QString& recordingPath, const QString& outPath, QT
   // recording's bytes, so a report rebuilt again updates its entry.
   StationArchive archive;
   QString openError;
-  ReportFiling filing(archive.Database(&openError), openError);
+  // With a lab's server set, the entry waits in the station's archive for
+  // the program's next run to send it.
+  const SettingsRead settings = ReadSettingsFile(WorkingFolderPath(QLatin1String(kSettingsFileName)));
+  ReportFiling filing(archive.Database(&openError), openError, settings.Settings && settings.Settings->LabServer.IsSet());
   ArchiveEntry filed = EntryFromDocument(document);
   QFile recordingFile(recordingPath);
   const QByteArray recorded = recordingFile.open(QIODevice::ReadOnly) ? recordingFile.readAll() : QByteArray();

@@ -7,6 +7,7 @@
 #include "archive/archive_database.h"
 #include "archive/archive_files.h"
 #include "archive/archive_store.h"
+#include "archive/archive_sync.h"
 
 StationArchive::StationArchive()
     : connection_(QStringLiteral("station-archive-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)) {}
@@ -42,7 +43,8 @@ QList<ArchiveFile> ArchiveFilesOf(const QList<FiledFile>& files) {
   return filed;
 }
 
-ReportFiling::ReportFiling(QSqlDatabase* db, const QString& openError) : db_(db), error_(openError) {}
+ReportFiling::ReportFiling(QSqlDatabase* db, const QString& openError, bool forLabServer)
+    : db_(db), error_(openError), forLabServer_(forLabServer) {}
 
 ReportFiling::~ReportFiling() { Abandon(); }
 
@@ -53,6 +55,7 @@ void ReportFiling::Begin(ArchiveEntry entry) {
     return;
   }
   open_ = true;
+  uid_ = entry.uid;
   error_ = UpsertEntry(*db_, entry);
 }
 
@@ -64,6 +67,7 @@ void ReportFiling::Abandon() {
 
 QString ReportFiling::Finish() {
   if (!open_) return error_;
+  if (error_.isEmpty() && forLabServer_) error_ = QueueForServer(*db_, uid_);
   if (error_.isEmpty() && !db_->commit()) error_ = db_->lastError().text();
   if (!error_.isEmpty()) db_->rollback();
   open_ = false;

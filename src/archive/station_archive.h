@@ -41,11 +41,13 @@ QList<ArchiveFile> ArchiveFilesOf(const QList<FiledFile>& files);
 // A report's entry written alongside its files: Begin writes it in an open
 // transaction before the files are saved; Abandon takes it back (the files
 // failed); Finish commits it (the files are saved). Where no archive is
-// open, nothing is written, and Finish tells why.
+// open, nothing is written, and Finish tells why. On a station with a lab's
+// server, Finish also queues the entry for the server, its files' bytes
+// read back as saved, in the same transaction.
 class ReportFiling {
  public:
   // `db` nullptr: the archive could not be opened, for `openError`.
-  ReportFiling(QSqlDatabase* db, const QString& openError);
+  ReportFiling(QSqlDatabase* db, const QString& openError, bool forLabServer = false);
   ~ReportFiling();
   ReportFiling(const ReportFiling&) = delete;
   ReportFiling& operator=(const ReportFiling&) = delete;
@@ -58,5 +60,7 @@ class ReportFiling {
  private:
   QSqlDatabase* db_;
   QString error_;
+  bool forLabServer_;
+  QString uid_;
   bool open_ = false;
 };

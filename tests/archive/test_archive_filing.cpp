@@ -15,15 +15,40 @@
 #include "archive/archive_database.h"
 #include "archive/archive_files.h"
 #include "archive/archive_rig.h"
+#include "archive/archive_server.h"
+#include "support/postgres_server.h"
 #include "archive/entry_from_report.h"
 #include "support/test_working_folder.h"
 #include "support/window_rig.h"
+#include "app/connect.h"
+#include "ui_connect.h"
 #include "ui_preview.h"
 #include "ui_qx7300main.h"
 
 namespace {
 
 const QString kNotFiled = QStringLiteral("The report is saved, but it could not be filed in the archive: ");
+
+// How many tests the server holds, and how many of their files it keeps
+// the bytes of.
+QString OnServer(const TestPostgresServer& server) {
+  QString found;
+  {
+    QString error;
+    QSqlDatabase db = OpenServerArchive({server.Host(), server.Port(), server.Database(), server.User()}, {},
+                                        QStringLiteral("check"), &error);
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM tests), (SELECT COUNT(*) FROM test_files "
+                                   "WHERE contents IS NOT NULL)")) ||
+        !query.next())
+      found = error;
+    else
+      found = QStringLiteral("%1 tests, %2 files").arg(query.value(0).toInt()).arg(query.value(1).toInt());
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("check"));
+  return found;
+}
 
 // The report saved as text, then as CSV, under one name.
 void SaveTextThenCsv(TWindowRig& rig) {
@@ -41,6 +66,7 @@ class TestArchiveFiling : public QObject {
   void filedWithItsFiles_data();
   void filedWithItsFiles();
   void recalledReportSavedElsewhere();
+  void filedOnTheLabServer();
 };
 
 void TestArchiveFiling::filedWithItsFiles_data() {
@@ -152,6 +178,30 @@ void TestArchiveFiling::recalledReportSavedElsewhere() {
   QCOMPARE(recalled.reportNumber, live.reportNumber);
   QVERIFY(rig.Dialogs().Texts(QStringLiteral("error")).isEmpty());
   QVERIFY(rig.Dialogs().Texts(QStringLiteral("warning")).isEmpty());
+}
+
+// A station given a lab's server in the Settings dialog: its tests reach
+// the server, once each, with their files' bytes.
+void TestArchiveFiling::filedOnTheLabServer() {
+  if (!TestPostgresServer::InstalledHere()) QSKIP("PostgreSQL is not installed (scripts/install-deps installs it)");
+  TestPostgresServer server;
+  QVERIFY2(server.Problem().isEmpty(), qPrintable(server.Problem()));
+  TWindowRig::Options options;
+  options.linkDialogs = true;
+  TWindowRig rig(options);
+  QVERIFY(rig.Ready());
+  // The operator names the server in the Settings dialog.
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(rig.Settings()->isVisible());
+    rig.Settings()->SetLabServer({server.Host(), server.Port(), server.Database(), server.User()});
+    QTest::mouseClick(rig.Settings()->Form().Button2, Qt::LeftButton);
+  });
+  rig.Ui().Settings2->trigger();
+  QVERIFY(rig.Dialogs().shown.isEmpty());
+  RunHarmonicsTest(rig, QStringLiteral("Kettle KX-2"), QStringLiteral("SN 42"), {3});
+  SaveTextThenCsv(rig);
+  // One test, its report in two forms, its set-up and its recording.
+  QTRY_COMPARE_WITH_TIMEOUT(OnServer(server), QStringLiteral("1 tests, 4 files"), 10000);
 }
 
 QTEST_MAIN(TestArchiveFiling)
