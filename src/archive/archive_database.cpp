@@ -1,9 +1,15 @@
 #include "archive/archive_database.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
 #include "archive/archive_schema.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -12,6 +18,17 @@ namespace {
 constexpr int kBusyMilliseconds = 5000;
 
 }  // namespace
+
+QByteArray ArchiveFileIdentity(const QString& path) {
+#ifdef Q_OS_UNIX
+  struct stat found {};
+  if (::stat(QFile::encodeName(path).constData(), &found) != 0) return {};
+  return QByteArray::number(quint64(found.st_dev)) + ':' + QByteArray::number(quint64(found.st_ino));
+#else
+  // Elsewhere a file open in the archive cannot be deleted or replaced.
+  return QFileInfo::exists(path) ? QFile::encodeName(path) : QByteArray();
+#endif
+}
 
 QSqlDatabase OpenStationArchive(const QString& path, const QString& connectionName, QString* error) {
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);

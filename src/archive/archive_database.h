@@ -11,5 +11,10 @@
 // when it cannot be opened or brought up to date.
 QSqlDatabase OpenStationArchive(const QString& path, const QString& connectionName, QString* error);
 
+// Which file `path` is now (its device and inode where the system has
+// them), empty when there is none: an archive whose file has been deleted,
+// moved or replaced since it was opened is no longer the one at its path.
+QByteArray ArchiveFileIdentity(const QString& path);
+
 // The file name of the station's archive in the working folder.
 inline constexpr char kStationArchiveName[] = "archive.sqlite";

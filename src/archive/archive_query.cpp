@@ -8,7 +8,7 @@ namespace {
 
 // A text to find inside a field: LIKE's own characters stand for themselves.
 QString Inside(const QString& text) {
-  QString escaped = text.toLower();
+  QString escaped = text;
   escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
   escaped.replace(QLatin1Char('%'), QLatin1String("\\%"));
   escaped.replace(QLatin1Char('_'), QLatin1String("\\_"));
@@ -18,7 +18,37 @@ QString Inside(const QString& text) {
 // Fewer letters than a piece of the full-text index: read every test.
 constexpr int kShortestIndexed = 3;
 
-QString Contains(const QString& column) { return QStringLiteral("lower(%1) LIKE ? ESCAPE '\\'").arg(column); }
+// The text with each of its letters in either case. A station's LIKE
+// folds the case of English letters only, so a short text with an Umlaut
+// is looked for in each of its forms (at most four).
+QStringList CaseForms(const QString& text) {
+  QStringList forms{QString()};
+  for (const QChar c : text) {
+    QStringList longer;
+    for (const QString& form : std::as_const(forms)) {
+      longer << form + c.toLower();
+      if (c.toUpper() != c.toLower()) longer << form + c.toUpper();
+    }
+    forms = longer;
+  }
+  forms.removeDuplicates();
+  return forms;
+}
+
+// `text` anywhere in `expression`, in upper or lower case: a server lowers
+// both sides alike; a station compares each form of the text.
+QString Contains(const QString& expression, const QString& text, bool onServer, QVariantList& values) {
+  if (onServer) {
+    values << Inside(text);
+    return QStringLiteral("lower(%1) LIKE lower(?) ESCAPE '\\'").arg(expression);
+  }
+  QStringList any;
+  for (const QString& form : CaseForms(text)) {
+    any << QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(expression);
+    values << Inside(form);
+  }
+  return QLatin1Char('(') + any.join(QLatin1String(" OR ")) + QLatin1Char(')');
+}
 
 }  // namespace
 
@@ -54,8 +84,7 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
   const auto contains = [&](const QString& column, const QString& text) {
     if (text.isEmpty()) return;
     if (!onServer && text.size() >= kShortestIndexed) return indexed(column, text);
-    conditions << Contains(column);
-    selection.values << Inside(text);
+    conditions << Contains(column, text, onServer, selection.values);
   };
   contains(QStringLiteral("equipment"), query.equipment);
   contains(QStringLiteral("serial_number"), query.serialNumber);
@@ -63,7 +92,7 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
   if (query.freeText.isEmpty()) {
   } else if (onServer) {
     // The expression the server's trigram index is made on.
-    conditions << ArchiveSearchedText() + QStringLiteral(" LIKE ? ESCAPE '\\'");
+    conditions << ArchiveSearchedText() + QStringLiteral(" LIKE lower(?) ESCAPE '\\'");
     selection.values << Inside(query.freeText);
   } else if (query.freeText.size() >= kShortestIndexed) {
     indexed({}, query.freeText);  // every column
@@ -71,10 +100,7 @@ ArchiveSelection SelectArchive(const ArchiveQuery& query, ArchiveColumn sortBy, 
     const QStringList columns{"equipment", "serial_number", "tested_by", "standard", "class_or_options",
                               "verdict", "failures", "station", "report_text"};
     QStringList any;
-    for (const QString& column : columns) {
-      any << Contains(column);
-      selection.values << Inside(query.freeText);
-    }
+    for (const QString& column : columns) any << Contains(column, query.freeText, onServer, selection.values);
     conditions << QLatin1Char('(') + any.join(QLatin1String(" OR ")) + QLatin1Char(')');
   }
   if (!query.standard.isEmpty()) {

@@ -41,6 +41,9 @@ class ArchiveCourier : public QObject {
       // The connection may be what failed: the next attempt makes a new one.
       CloseServer();
     }
+    // The station's archive is opened for each round, never held between:
+    // its file may be deleted, moved or replaced in the meantime.
+    CloseStation();
     if (waitingForPassword_) {
       emit PasswordNeeded();
     } else if (outcome.left != 0) {
@@ -52,9 +55,7 @@ class ArchiveCourier : public QObject {
   void Close() {
     if (retry_ != nullptr) retry_->stop();
     CloseServer();
-    station_.close();
-    station_ = QSqlDatabase();
-    if (QSqlDatabase::contains(stationName_)) QSqlDatabase::removeDatabase(stationName_);
+    CloseStation();
   }
 
  signals:
@@ -79,6 +80,12 @@ class ArchiveCourier : public QObject {
       }
     }
     return true;
+  }
+
+  void CloseStation() {
+    station_.close();
+    station_ = QSqlDatabase();
+    if (QSqlDatabase::contains(stationName_)) QSqlDatabase::removeDatabase(stationName_);
   }
 
   void CloseServer() {

@@ -4,6 +4,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include "archive/archive_schema.h"
+
 namespace {
 
 QString Failed(const QSqlQuery& query) { return query.lastError().text(); }
@@ -83,6 +85,12 @@ void SetError(QString* error, const QString& text) {
 
 }  // namespace
 
+QString BeginWriting(QSqlDatabase& db) {
+  if (IsServerDatabase(db)) return db.transaction() ? QString() : db.lastError().text();
+  QSqlQuery begin(db);
+  return begin.exec(QStringLiteral("BEGIN IMMEDIATE")) ? QString() : Failed(begin);
+}
+
 QString UpsertEntry(QSqlDatabase& db, ArchiveEntry& entry) {
   QSqlQuery query(db);
   if (const QString error = Run(query, QStringLiteral("SELECT id FROM tests WHERE uid = ?"), {entry.uid}); !error.isEmpty())
@@ -130,7 +138,7 @@ QString UpsertEntry(QSqlDatabase& db, ArchiveEntry& entry) {
 }
 
 QString FileEntry(QSqlDatabase& db, ArchiveEntry& entry) {
-  if (!db.transaction()) return db.lastError().text();
+  if (const QString error = BeginWriting(db); !error.isEmpty()) return error;
   QString error = UpsertEntry(db, entry);
   if (error.isEmpty() && !db.commit()) error = db.lastError().text();
   if (!error.isEmpty()) db.rollback();

@@ -13,6 +13,12 @@
 // Reading and writing archived tests. Every call works on an open archive
 // (OpenStationArchive) and says what went wrong in `*error` (when given).
 
+// Starts a transaction that will write. On a station's file it takes the
+// right to write at once, waiting for another program's write to end: a
+// transaction that first reads and then writes would be refused outright
+// if another program had written in between. Empty on success.
+QString BeginWriting(QSqlDatabase& db);
+
 // Writes the entry inside the caller's transaction: a test of the same uid
 // is updated in place, its files replaced role by role (a role the entry
 // does not bring keeps its earlier file); a new uid makes a new test.

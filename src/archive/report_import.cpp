@@ -15,6 +15,10 @@
 
 namespace {
 
+// Far more than any report the program writes: a larger file is not read
+// in to find out that it is not one.
+constexpr qint64 kLargestReport = qint64(16) << 20;
+
 std::optional<QByteArray> Contents(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
@@ -41,6 +45,10 @@ ImportSummary ImportReports(QSqlDatabase& db, const QString& folder, const QStri
   const QStringList names = dir.entryList({QStringLiteral("*.TXT")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
   for (const QString& name : names) {
     const QString path = dir.absoluteFilePath(name);
+    if (QFileInfo(path).size() > kLargestReport) {
+      summary.unreadable << name + QStringLiteral(": it is too large to be a report");
+      continue;
+    }
     const std::optional<QByteArray> report = Contents(path);
     if (!report) {
       summary.unreadable << name + QStringLiteral(": it cannot be read");

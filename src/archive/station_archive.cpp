@@ -1,6 +1,7 @@
 #include "archive/station_archive.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 
@@ -12,7 +13,9 @@
 StationArchive::StationArchive()
     : connection_(QStringLiteral("station-archive-%1").arg(reinterpret_cast<quintptr>(this), 0, 16)) {}
 
-StationArchive::~StationArchive() {
+StationArchive::~StationArchive() { Close(); }
+
+void StationArchive::Close() {
   if (db_) {
     db_->close();
     db_.reset();
@@ -21,11 +24,28 @@ StationArchive::~StationArchive() {
 }
 
 QSqlDatabase* StationArchive::Database(QString* error) {
-  if (db_) return &*db_;
-  if (QSqlDatabase::contains(connection_)) QSqlDatabase::removeDatabase(connection_);
-  QSqlDatabase db = OpenStationArchive(QDir::current().absoluteFilePath(QString::fromLatin1(kStationArchiveName)),
-                                       connection_, error);
+  const QString log = path_ + QStringLiteral("-wal");
+  if (db_ && ArchiveFileIdentity(path_) == identity_) {
+    logIdentity_ = ArchiveFileIdentity(log);
+    return &*db_;
+  }
+  if (db_) {
+    // The file was taken away: its log, left at the path when it is closed,
+    // belongs to it, not to the file now there, which would take the log's
+    // pages in as its own.
+    Close();
+    if (!logIdentity_.isEmpty() && ArchiveFileIdentity(log) == logIdentity_) {
+      QFile::remove(log);
+      QFile::remove(path_ + QStringLiteral("-shm"));
+    }
+  }
+  Close();
+  logIdentity_.clear();
+  path_ = QDir::current().absoluteFilePath(QString::fromLatin1(kStationArchiveName));
+  QSqlDatabase db = OpenStationArchive(path_, connection_, error);
   if (!db.isOpen()) return nullptr;
+  identity_ = ArchiveFileIdentity(path_);
+  logIdentity_ = ArchiveFileIdentity(path_ + QStringLiteral("-wal"));
   db_ = db;
   return &*db_;
 }
@@ -50,10 +70,7 @@ ReportFiling::~ReportFiling() { Abandon(); }
 
 void ReportFiling::Begin(ArchiveEntry entry) {
   if (db_ == nullptr) return;
-  if (!db_->transaction()) {
-    error_ = db_->lastError().text();
-    return;
-  }
+  if (error_ = BeginWriting(*db_); !error_.isEmpty()) return;
   open_ = true;
   uid_ = entry.uid;
   error_ = UpsertEntry(*db_, entry);

@@ -10,8 +10,9 @@
 
 // The station's archive as a window keeps it: opened on first use (the
 // file in the working folder of that moment) and then kept open, one
-// connection for the object's life. An archive that cannot be opened is
-// tried again at the next use.
+// connection while its file stays where it is. An archive that cannot be
+// opened is tried again at the next use; one whose file has been deleted,
+// moved or replaced is closed and the file now at its path opened.
 class StationArchive {
  public:
   StationArchive();
@@ -23,7 +24,13 @@ class StationArchive {
   QSqlDatabase* Database(QString* error);
 
  private:
+  void Close();
+
   QString connection_;
+  QString path_;
+  QByteArray identity_;
+  // The write-ahead log this archive was last seen with.
+  QByteArray logIdentity_;
   std::optional<QSqlDatabase> db_;
 };
 

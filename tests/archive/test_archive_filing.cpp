@@ -16,6 +16,7 @@
 #include "archive/archive_files.h"
 #include "archive/archive_rig.h"
 #include "archive/archive_server.h"
+#include "archive/station_archive.h"
 #include "support/postgres_server.h"
 #include "archive/entry_from_report.h"
 #include "support/test_working_folder.h"
@@ -67,6 +68,9 @@ class TestArchiveFiling : public QObject {
   void filedWithItsFiles();
   void recalledReportSavedElsewhere();
   void filedOnTheLabServer();
+  void archiveTakenAwayWhileRunning_data();
+  void archiveTakenAwayWhileRunning();
+  void twoStationsFileIntoOneArchiveAtOnce();
 };
 
 void TestArchiveFiling::filedWithItsFiles_data() {
@@ -202,6 +206,87 @@ void TestArchiveFiling::filedOnTheLabServer() {
   SaveTextThenCsv(rig);
   // One test, its report in two forms, its set-up and its recording.
   QTRY_COMPARE_WITH_TIMEOUT(OnServer(server), QStringLiteral("1 tests, 4 files"), 10000);
+}
+
+void TestArchiveFiling::archiveTakenAwayWhileRunning_data() {
+  QTest::addColumn<QString>("how");
+  QTest::newRow("deleted") << "deleted";
+  QTest::newRow("moved away") << "moved";
+  QTest::newRow("replaced by another archive") << "replaced";
+}
+
+// The archive's file deleted, moved or replaced while the program runs:
+// the next report is filed in the archive now in the working folder, not
+// in the file that was taken away.
+void TestArchiveFiling::archiveTakenAwayWhileRunning() {
+  QFETCH(QString, how);
+  TWindowRig rig;
+  QVERIFY(rig.Ready());
+  const QString archive = rig.FilePath(QStringLiteral("archive.sqlite"));
+  RunHarmonicsTest(rig, QStringLiteral("Kettle KX-2"), QStringLiteral("SN 42"), {});
+  rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN.TXT"));
+  rig.Ui().SaveReportasTextFile1->trigger();
+  QCOMPARE(ArchivedTests(rig.FilePath(QString())).size(), 1);
+  if (how == "deleted") QVERIFY(QFile::remove(archive));
+  if (how == "moved") QVERIFY(QFile::rename(archive, rig.FilePath(QStringLiteral("old.sqlite"))));
+  if (how == "replaced") {
+    const QString other = rig.FilePath(QStringLiteral("other.sqlite"));
+    {
+      QString error;
+      QVERIFY2(OpenStationArchive(other, QStringLiteral("other"), &error).isOpen(), qPrintable(error));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    QVERIFY(QFile::remove(archive));
+    QVERIFY(QFile::rename(other, archive));
+  }
+  RunHarmonicsTest(rig, QStringLiteral("Drill D-400"), QStringLiteral("SN 43"), {});
+  rig.Dialogs().saveAnswers << rig.FilePath(QStringLiteral("RUN2.TXT"));
+  rig.Ui().SaveReportasTextFile1->trigger();
+  QVERIFY(rig.Dialogs().Texts(QStringLiteral("warning")).isEmpty());
+  const QList<ArchiveEntry> entries = ArchivedTests(rig.FilePath(QString()));
+  QCOMPARE(entries.size(), 1);
+  QCOMPARE(entries.first().equipment, QStringLiteral("Drill D-400"));
+}
+
+// Two programs filing into one archive at the same moments, each report as
+// the window files it: every report is filed, none is refused because the
+// other wrote between its look-up and its write.
+void TestArchiveFiling::twoStationsFileIntoOneArchiveAtOnce() {
+  TestWorkingFolder folder(TestWorkingFolder::Marks::Without);
+  constexpr int kEach = 150;
+  QStringList refused[2];
+  const auto station = [&](int which) {
+    const QString name = QStringLiteral("station-%1").arg(which);
+    {
+      QString error;
+      QSqlDatabase db = OpenStationArchive(folder.FilePath(QStringLiteral("archive.sqlite")), name, &error);
+      if (!db.isOpen()) refused[which] << error;
+      for (int i = 0; i < kEach && db.isOpen(); ++i) {
+        ArchiveEntry entry;
+        entry.uid = QStringLiteral("%1-%2").arg(name).arg(i);
+        entry.testedAt = QDateTime::currentDateTimeUtc();
+        ReportFiling filing(&db, {});
+        filing.Begin(entry);
+        if (const QString error = filing.Finish(); !error.isEmpty()) refused[which] << error;
+      }
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+  };
+  {
+    // Made first, as the first station to file would.
+    QString error;
+    QVERIFY2(OpenStationArchive(folder.FilePath(QStringLiteral("archive.sqlite")), QStringLiteral("maker"), &error)
+                 .isOpen(),
+             qPrintable(error));
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+  std::unique_ptr<QThread> other(QThread::create(station, 1));
+  other->start();
+  station(0);
+  QVERIFY(other->wait(60000));
+  QVERIFY2(refused[0].isEmpty() && refused[1].isEmpty(), qPrintable((refused[0] + refused[1]).join('\n')));
+  QCOMPARE(ArchivedTests(folder.FilePath(QString())).size(), 2 * kEach);
 }
 
 QTEST_MAIN(TestArchiveFiling)

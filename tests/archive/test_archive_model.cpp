@@ -85,6 +85,7 @@ class TestArchiveModel : public QObject {
   void sortEveryColumn();
   void shownAsTheListingGivesIt();
   void largeArchiveReadInBatches();
+  void searchTakesTheTextAsItIs();
 
  private:
   std::unique_ptr<TestWorkingFolder> folder_;
@@ -273,6 +274,56 @@ void TestArchiveModel::largeArchiveReadInBatches() {
     view.setModel(nullptr);
   }
   QSqlDatabase::removeDatabase(QStringLiteral("l"));
+}
+
+// Whatever an operator types is looked for as it is, in either case,
+// whether it is short (read from every test) or long (through the index):
+// the databases' own wildcards, quotes and search words are plain text.
+void TestArchiveModel::searchTakesTheTextAsItIs() {
+  const QStringList equipment{"KÜHLSCHRANK", "100% load_test", "C:\\lab\\unit", "Lamp \"Deluxe\" NEAR window",
+                              "Drill AND saw*", "equipment: sub", "Ölpumpe", "plain box"};
+  // Apart from the equipment, nothing for a search to find.
+  const auto entry = [&](int i) {
+    ArchiveEntry e = Entry(i);
+    e.equipment = equipment[i];
+    e.serialNumber = e.testedBy = e.standard = e.classOrOptions = e.verdict = e.reportText = QString();
+    e.failures.clear();
+    e.station = QStringLiteral("ZZ");
+    e.uid = QStringLiteral("zz-%1").arg(i);
+    return e;
+  };
+  const QList<std::pair<QString, QList<int>>> cases{
+      {"ü", {0}}, {"Ü", {0}}, {"kühl", {0}}, {"ö", {6}}, {"Öl", {6}}, {"ÖLP", {6}},
+      {"%", {1}}, {"_", {1}}, {"0%", {1}}, {"% l", {1}}, {"d_t", {1}},
+      {"\\", {2}}, {":\\l", {2}}, {"\"", {3}}, {"\"Deluxe\"", {3}}, {"near w", {3}},
+      {"AND", {4}}, {"saw*", {4}}, {"*", {4}}, {"equipment:", {5}}, {"t: s", {5}},
+      {"x", {3, 7}}, {"nd", {3, 4}}, {"%%", {}}, {"a%b", {}}, {"NEAR(box)", {}},
+  };
+  for (QSqlDatabase& db : databases_) {
+    QVERIFY(InsertArchiveEntries(db, int(equipment.size()), entry));
+    ArchiveModel model(db, nullptr, kSmallBatch);
+    for (const auto& [text, expected] : cases) {
+      for (const bool freeText : {true, false}) {
+        ArchiveQuery query;
+        query.station = QStringLiteral("ZZ");
+        (freeText ? query.freeText : query.equipment) = text;
+        model.SetQuery(query);
+        QStringList found;
+        for (const qint64 number : Listed(model)) {
+          for (int i = 0; i < equipment.size(); ++i)
+            if (entry(i).reportNumber == number) found << equipment[i];
+        }
+        QStringList wanted;
+        for (const int i : expected) wanted << equipment[i];
+        found.sort();
+        wanted.sort();
+        QVERIFY2(model.Error().isEmpty(), qPrintable(text + QStringLiteral(": ") + model.Error()));
+        QVERIFY2(found == wanted, qPrintable(QStringLiteral("%1 %2 \"%3\": found %4")
+                                                 .arg(db.driverName(), freeText ? "text" : "equipment", text,
+                                                      found.join(QStringLiteral(" | ")))));
+      }
+    }
+  }
 }
 
 QTEST_MAIN(TestArchiveModel)
