@@ -170,9 +170,11 @@ void TestHistoryWindow::BuildControls() {
 
 void TestHistoryWindow::OpenArchive() {
   source_.clear();
+  onServer_ = false;
   QString error;
   if (labServer_.IsSet()) {
     db_ = OpenServerArchive(labServer_, labPassword_, connection_, &error);
+    onServer_ = db_.isOpen();
     if (db_.isOpen()) {
       source_ = QStringLiteral("in the lab's archive (%1 on %2)").arg(labServer_.database, labServer_.host);
     } else {
@@ -267,7 +269,9 @@ void TestHistoryWindow::ApplySearch() {
 }
 
 void TestHistoryWindow::Refresh() {
-  if (model_ == nullptr) {
+  // Nothing listed yet, or this station's archive in place of a lab's
+  // server that could not be reached: the server is tried again.
+  if (model_ == nullptr || (labServer_.IsSet() && !onServer_)) {
     CloseArchive();
     OpenArchive();
     return;

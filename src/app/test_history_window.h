@@ -106,6 +106,7 @@ class TestHistoryWindow : public QWidget {
   // Which archive is listed, after the count; empty for the station's own
   // when there is no lab server.
   QString source_;
+  bool onServer_ = false;
   QString connection_;
   PrinterFontValues printerFont_;
   QSqlDatabase db_;

@@ -108,19 +108,34 @@ class ArchiveCourier : public QObject {
 
 ArchiveSender::ArchiveSender(const QString& stationPath, const ArchiveServer& server, const QString& password,
                              int retryMilliseconds, QObject* parent)
-    : QObject(parent), courier_(new ArchiveCourier(stationPath, server, password, retryMilliseconds)) {
-  courier_->moveToThread(&thread_);
-  connect(&thread_, &QThread::finished, courier_, &QObject::deleteLater);
+    : QObject(parent),
+      thread_(new QThread),
+      courier_(new ArchiveCourier(stationPath, server, password, retryMilliseconds)) {
+  courier_->moveToThread(thread_);
+  connect(thread_, &QThread::finished, courier_, &QObject::deleteLater);
   connect(courier_, &ArchiveCourier::Reported, this, &ArchiveSender::Reported);
   connect(courier_, &ArchiveCourier::PasswordNeeded, this, &ArchiveSender::PasswordNeeded);
-  thread_.setObjectName(QStringLiteral("archive sender"));
-  thread_.start();
+  thread_->setObjectName(QStringLiteral("archive sender"));
+  thread_->start();
 }
 
 ArchiveSender::~ArchiveSender() {
-  QMetaObject::invokeMethod(courier_, &ArchiveCourier::Close, Qt::BlockingQueuedConnection);
-  thread_.quit();
-  thread_.wait();
+  // Closed in its thread once what it is doing is done, and the thread
+  // ended after it.
+  ArchiveCourier* courier = courier_;
+  QMetaObject::invokeMethod(
+      courier_,
+      [courier] {
+        courier->Close();
+        QThread::currentThread()->quit();
+      },
+      Qt::QueuedConnection);
+  if (thread_->wait(kStopWaitMilliseconds)) {
+    delete thread_;
+    return;
+  }
+  QThread* stuck = thread_;
+  connect(stuck, &QThread::finished, stuck, &QObject::deleteLater);
 }
 
 void ArchiveSender::SendSoon() { QMetaObject::invokeMethod(courier_, &ArchiveCourier::Send, Qt::QueuedConnection); }

@@ -22,8 +22,12 @@ class ArchiveSender : public QObject {
 
   ArchiveSender(const QString& stationPath, const ArchiveServer& server, const QString& password,
                 int retryMilliseconds = kRetryMilliseconds, QObject* parent = nullptr);
-  // Waits for a send under way, then closes the connections.
+  // Waits for a send under way (kStopWaitMilliseconds at most), then closes
+  // the connections. A server that took the connection and stopped
+  // answering would hold the send for good: its thread is then left to end
+  // with the program rather than hold the window.
   ~ArchiveSender() override;
+  static constexpr int kStopWaitMilliseconds = 5000;
 
   // Sends what waits as soon as the thread is free; callable from anywhere.
   void SendSoon();
@@ -37,6 +41,6 @@ class ArchiveSender : public QObject {
   void PasswordNeeded();
 
  private:
-  QThread thread_;
+  QThread* thread_;                    // deleted once it has finished
   ArchiveCourier* courier_ = nullptr;  // lives in thread_
 };
