@@ -6,6 +6,7 @@
 #include <QSqlError>
 
 #include "archive/archive_schema.h"
+#include "archive/archive_store.h"
 
 namespace {
 
@@ -205,23 +206,8 @@ QString ArchiveModel::EntryName(int row) const {
 }
 
 QList<ArchiveFile> ArchiveModel::Files(qint64 id, bool withContents) const {
-  QList<ArchiveFile> files;
-  QSqlQuery query(db_);
-  const QString contents = withContents ? QStringLiteral("contents") : QStringLiteral("NULL");
-  if (!Run(query, QStringLiteral("SELECT role, path, sha256, size, %1 FROM test_files WHERE test_id = ? ORDER BY role")
-                      .arg(contents),
-           {id}))
-    return files;
-  while (query.next()) {
-    ArchiveFile file;
-    file.role = query.value(0).toString();
-    file.path = query.value(1).toString();
-    file.sha256 = query.value(2).toString().toLatin1();
-    file.size = query.value(3).toLongLong();
-    file.bytes = query.value(4).toByteArray();
-    files << file;
-  }
-  return files;
+  QSqlDatabase db = db_;
+  return ReadEntryFiles(db, id, withContents);
 }
 
 void ArchiveModel::SetFilesFound(qint64 id, const QList<FileState>& states) {

@@ -60,23 +60,38 @@ ArchiveEntry EntryOf(const QSqlQuery& row) {
   return entry;
 }
 
-QString ReadFiles(QSqlDatabase& db, ArchiveEntry& entry) {
+}  // namespace
+
+QList<ArchiveFile> ReadEntryFiles(QSqlDatabase& db, qint64 id, bool withContents, QString* error) {
+  QList<ArchiveFile> files;
   QSqlQuery query(db);
-  if (const QString error = Run(query,
-                                QStringLiteral("SELECT role, path, sha256, size FROM test_files WHERE test_id = ?"
-                                               " ORDER BY role"),
-                                {entry.id});
-      !error.isEmpty())
-    return error;
+  const QString failed =
+      Run(query,
+          QStringLiteral("SELECT role, path, sha256, size, %1 FROM test_files WHERE test_id = ? ORDER BY role")
+              .arg(withContents ? QStringLiteral("contents") : QStringLiteral("NULL")),
+          {id});
+  if (!failed.isEmpty()) {
+    if (error != nullptr) *error = failed;
+    return files;
+  }
   while (query.next()) {
     ArchiveFile file;
     file.role = query.value(0).toString();
     file.path = query.value(1).toString();
     file.sha256 = query.value(2).toString().toLatin1();
     file.size = query.value(3).toLongLong();
-    entry.files << file;
+    file.bytes = query.value(4).toByteArray();
+    files << file;
   }
-  return {};
+  return files;
+}
+
+namespace {
+
+QString ReadFiles(QSqlDatabase& db, ArchiveEntry& entry) {
+  QString error;
+  entry.files = ReadEntryFiles(db, entry.id, false, &error);
+  return error;
 }
 
 void SetError(QString* error, const QString& text) {

@@ -28,6 +28,11 @@ QString UpsertEntry(QSqlDatabase& db, ArchiveEntry& entry);
 // UpsertEntry in a transaction of its own: all of it is filed, or nothing.
 QString FileEntry(QSqlDatabase& db, ArchiveEntry& entry);
 
+// The files filed with entry `id`, by role; their bytes too when
+// `withContents` and the archive keeps them. Empty with `*error` set when
+// they cannot be read.
+QList<ArchiveFile> ReadEntryFiles(QSqlDatabase& db, qint64 id, bool withContents = false, QString* error = nullptr);
+
 // One test with its files; nullopt when there is none of that id or it
 // cannot be read.
 std::optional<ArchiveEntry> ReadEntry(QSqlDatabase& db, qint64 id, QString* error = nullptr);

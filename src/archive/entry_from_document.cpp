@@ -50,6 +50,17 @@ QString FlickerQuantityOf(const QString& line) {
   return {};
 }
 
+void TakeFlickerVerdict(const QString& line, ArchiveEntry& entry, bool& failed, bool& passed) {
+  const QString quantity = FlickerQuantityOf(line);
+  if (quantity.isEmpty()) return;
+  if (line.endsWith(QLatin1String("FAIL"))) {
+    failed = true;
+    entry.failures << quantity;
+  } else if (line.endsWith(QLatin1String("PASS"))) {
+    passed = true;
+  }
+}
+
 QString OverallVerdict(bool anyFailed, bool anyPassed) {
   if (anyFailed) return QStringLiteral("FAIL");
   return anyPassed ? QStringLiteral("PASS") : QString();
@@ -71,16 +82,7 @@ ArchiveEntry EntryFromDocument(const TestDocument& document) {
   bool failed = false;
   bool passed = false;
   if (reported.Setup.ComboBox1 == 1) {
-    for (const QString& line : document.Flicker().FlickerDisplayLines) {
-      const QString quantity = FlickerQuantityOf(line);
-      if (quantity.isEmpty()) continue;
-      if (line.endsWith(QLatin1String("FAIL"))) {
-        failed = true;
-        entry.failures << quantity;
-      } else if (line.endsWith(QLatin1String("PASS"))) {
-        passed = true;
-      }
-    }
+    for (const QString& line : document.Flicker().FlickerDisplayLines) TakeFlickerVerdict(line, entry, failed, passed);
   } else {
     const HarmonicsModel& harmonics = document.Harmonics();
     for (int n = 2; n <= 41; ++n) {

@@ -26,6 +26,9 @@ qint64 DurationOf(const TestSetupValues& setup);
 // The flicker result a summary line of the report or of the window judges
 // ("d(max)", "d(t)", "d(c)", "Pst", "Plt"); empty for any other line.
 QString FlickerQuantityOf(const QString& line);
+// A flicker summary line's verdict taken into the entry: a failed quantity
+// joins its failures and sets `failed`; a passed one sets `passed`.
+void TakeFlickerVerdict(const QString& line, ArchiveEntry& entry, bool& failed, bool& passed);
 
 // The overall verdict of a list of line verdicts: FAIL when any failed,
 // else PASS when any passed, else none (empty).

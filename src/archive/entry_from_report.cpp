@@ -94,14 +94,7 @@ std::optional<ArchiveEntry> EntryFromReportText(const QByteArray& report, const 
       }
       continue;
     }
-    const QString quantity = FlickerQuantityOf(line);
-    if (quantity.isEmpty()) continue;
-    if (line.endsWith(QLatin1String("FAIL"))) {
-      failed = true;
-      entry.failures << quantity;
-    } else if (line.endsWith(QLatin1String("PASS"))) {
-      passed = true;
-    }
+    TakeFlickerVerdict(line, entry, failed, passed);
   }
   if (entry.standard.isEmpty() && limits.startsWith(QLatin1String("EN61000-3-2"))) entry.standard = QStringLiteral("EN61000-3-2");
   if (entry.standard.isEmpty()) return refuse(QStringLiteral("it names neither standard"));

@@ -117,14 +117,10 @@ void TestHistoryCommand::history_data() {
                                    << QStringList{"veltrix: --format is text, csv or json, not xml"};
   QTest::newRow("a date that is none") << QStringList{"--history", "--since", "yesterday"} << 2
                                        << QStringList{"veltrix: --since takes a date as 2026-12-09, not yesterday"};
-  QTest::newRow("two requests") << QStringList{"--history", "--import-history", "x"} << 2
-                                << QStringList{"veltrix: one of --history, --history-export, --import-history"};
   QTest::newRow("an import with a filter") << QStringList{"--import-history", "x", "--failed"} << 2
                                            << QStringList{"veltrix: --import-history takes no filters"};
   QTest::newRow("an unknown option") << QStringList{"--history", "--newest"} << 2
                                      << QStringList{"veltrix: unknown option --newest"};
-  QTest::newRow("a value missing") << QStringList{"--history", "--serial"} << 2
-                                   << QStringList{"veltrix: --serial needs a value"};
 }
 
 void TestHistoryCommand::history() {
@@ -227,18 +223,14 @@ void TestHistoryCommand::importReports() {
   const QList<ArchiveEntry> imported = ArchivedTests(other.path());
   QCOMPARE(imported.size(), 2);
   QCOMPARE(saved.size(), 2);
+  // What the report text holds, as the window filed it (the start to the minute).
+  const auto held = [](const ArchiveEntry& e) {
+    return QStringList{QString::number(e.reportNumber), e.testedAt.toString("yyyy-MM-dd HH:mm"),
+                       QString::number(e.durationSeconds), e.equipment, e.serialNumber, e.testedBy, e.standard,
+                       e.classOrOptions, e.verdict, e.failures.join(';'), FileRoles(e).join(';')};
+  };
   for (qsizetype i = 0; i < 2; ++i) {
-    QCOMPARE(imported[i].reportNumber, saved[i].reportNumber);
-    QCOMPARE(imported[i].testedAt.toString("yyyy-MM-dd HH:mm"), saved[i].testedAt.toString("yyyy-MM-dd HH:mm"));
-    QCOMPARE(imported[i].durationSeconds, saved[i].durationSeconds);
-    QCOMPARE(imported[i].equipment, saved[i].equipment);
-    QCOMPARE(imported[i].serialNumber, saved[i].serialNumber);
-    QCOMPARE(imported[i].testedBy, saved[i].testedBy);
-    QCOMPARE(imported[i].standard, saved[i].standard);
-    QCOMPARE(imported[i].classOrOptions, saved[i].classOrOptions);
-    QCOMPARE(imported[i].verdict, saved[i].verdict);
-    QCOMPARE(imported[i].failures, saved[i].failures);
-    QCOMPARE(FileRoles(imported[i]), FileRoles(saved[i]));
+    QCOMPARE(held(imported[i]), held(saved[i]));
     QCOMPARE(VerifyEntry(imported[i]), QList<FileState>(imported[i].files.size(), FileState::Same));
   }
 
