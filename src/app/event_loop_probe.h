@@ -13,27 +13,34 @@
 // With the environment variable VELTRIX_PROBE naming a file, the program
 // appends to that file once a second one line
 //
-//   t_s=12.0 records=3456 longest_block_ms=21.4 period_block_ms=3.2
+//   t_s=12.0 records=3456 longest_block_ms=21.4 period_block_ms=3.2 notifications=3456 repaints=10368
 //
 // t_s: seconds since the probe started; records: received lines the main
 // window has handled so far; longest_block_ms: the longest time the event
 // loop could not run a due timer since the probe started (the gap between
 // two runs of a 10 ms timer, less those 10 ms); period_block_ms: the same,
-// within the period since the line before. Without the variable no probe
-// exists, and counting a record is one test of a null pointer.
-class EventLoopProbe {
+// within the period since the line before; notifications: bytes-available
+// notifications handled; repaints: paint events of the program's widgets.
+// The blocks need the 10 ms timer, which wakes the program 100 times a
+// second; with VELTRIX_PROBE_BLOCKS=0 it does not run (both block figures
+// stay 0) and the probe only counts, for measuring the program's wake-ups.
+// Without VELTRIX_PROBE no probe exists, and counting is one test of a null
+// pointer.
+class EventLoopProbe : public QObject {
  public:
   static constexpr std::chrono::milliseconds kTick{10};
   static constexpr std::chrono::milliseconds kReportPeriod{1000};
   static constexpr const char* kEnvironmentVariable = "VELTRIX_PROBE";
+  static constexpr const char* kBlocksVariable = "VELTRIX_PROBE_BLOCKS";
 
   // The probe the environment asks for, already running; null without one.
   static std::unique_ptr<EventLoopProbe> FromEnvironment();
 
   // Runs from now, appending to the file at `filePath` every `reportPeriod`
-  // and once more when it ends. Only one probe runs at a time: records
-  // count into the newest.
-  explicit EventLoopProbe(const QString& filePath, std::chrono::milliseconds reportPeriod = kReportPeriod);
+  // and once more when it ends; blocks are measured when asked. Only one
+  // probe runs at a time: records count into the newest.
+  explicit EventLoopProbe(const QString& filePath, std::chrono::milliseconds reportPeriod = kReportPeriod,
+                          bool measureBlocks = true);
   ~EventLoopProbe();
 
   EventLoopProbe(const EventLoopProbe&) = delete;
@@ -43,9 +50,17 @@ class EventLoopProbe {
   static void CountRecord() {
     if (running_ != nullptr) ++running_->records_;
   }
+  // One bytes-available notification handled.
+  static void CountNotification() {
+    if (running_ != nullptr) ++running_->notifications_;
+  }
 
   quint64 Records() const { return records_; }
+  quint64 Repaints() const { return repaints_; }
   double LongestBlockMs() const { return Milliseconds(longestBlockNs_); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   static double Milliseconds(qint64 ns) { return static_cast<double>(ns) / 1e6; }
@@ -57,6 +72,7 @@ class EventLoopProbe {
 
   QFile file_;
   QTimer timer_;
+  bool measureBlocks_ = true;
   QElapsedTimer clock_;
   qint64 lastTickNs_ = 0;
   qint64 lastLineNs_ = 0;
@@ -64,4 +80,6 @@ class EventLoopProbe {
   qint64 longestBlockNs_ = 0;
   qint64 periodBlockNs_ = 0;
   quint64 records_ = 0;
+  quint64 notifications_ = 0;
+  quint64 repaints_ = 0;
 };

@@ -26,6 +26,7 @@ void Tqx7300form::SerialPort1TriggerAvail(TSerialPort& sender, quint16 count) {
 }
 
 void Tqx7300form::ConsumeReceived(quint16 count, const std::function<quint8()>& receiveChar) {
+  EventLoopProbe::CountNotification();
   // Any data at all shows the analyser is alive.
   Comstimer_.stop();
   QByteArray line;

@@ -1,11 +1,13 @@
 #include "record/recording_writer.h"
 
+#include <pthread.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -82,6 +84,7 @@ bool RecordingWriter::Complete() {
 }
 
 void RecordingWriter::Run() {
+  pthread_setname_np(pthread_self(), "recording");
   gzFile file = descriptor_ >= 0 ? OpenMember(descriptor_) : nullptr;
   if (file == nullptr) failed_ = true;
   bool open = file != nullptr;

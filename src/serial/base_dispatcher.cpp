@@ -50,9 +50,12 @@ int TBaseDispatcher::Init(const TDeviceParams& params) {
   terminating_ = false;
   closing_ = false;
   lost_ = false;
-  watchInput_ = true;
-  pendingEvents_ = 0;
-  kick_ = false;
+  parked_ = false;
+  deviceGathers_ = false;
+  deviceLineEnd_ = -1;
+  lineQuiet_ = true;
+  gathering_ = false;
+  eventCharSeen_ = false;
 
   // A line under handshake is the device's to drive; the rest take their
   // given state. A device without modem lines simply has nothing to set.
@@ -64,11 +67,9 @@ int TBaseDispatcher::Init(const TDeviceParams& params) {
   result = ApplyLine(params.line);
   if (result == 0) {
     comThread_ = std::make_unique<TComThread>(*this);
-    dispThread_ = std::make_unique<TDispThread>(*this);
     outThread_ = std::make_unique<TOutThread>(*this);
     for (TDispatcherThread* thread :
          {static_cast<TDispatcherThread*>(comThread_.get()),
-          static_cast<TDispatcherThread*>(dispThread_.get()),
           static_cast<TDispatcherThread*>(outThread_.get())}) {
       result = thread->Start(kThreadStartLimit);
       if (result != 0)
@@ -237,53 +238,42 @@ void TBaseDispatcher::Done() {
     outputRing_.Clear();
   }
   {
+    std::lock_guard delivery(deliveryMutex_);
+    currentTicket_.reset();
+    deliveryReceivers_.clear();
     std::scoped_lock both(handlerLock_, receiveLock_);
     receiveRing_.Clear();
     inHandler_ = false;
     getCount_ = largestCount_ = 0;
     handlerTicket_.reset();
   }
+  parked_ = false;
   running_ = false;
 }
 
 void TBaseDispatcher::ShutDown() { Done(); }
 
 void TBaseDispatcher::StopThreads() {
-  {
-    std::lock_guard lock(signalMutex_);
-    terminating_ = true;
-  }
-  signalCv_.notify_all();
-  {
-    std::lock_guard lock(deliveryMutex_);
-    if (currentTicket_)
-      currentTicket_->Cancel();
-  }
+  terminating_ = true;
   WakeEventThread();
   WakeOutputThread();
   // Joined before any of them is destroyed: a thread object must outlive
   // the thread that runs its Execute().
   for (TDispatcherThread* thread :
        {static_cast<TDispatcherThread*>(comThread_.get()),
-        static_cast<TDispatcherThread*>(dispThread_.get()),
         static_cast<TDispatcherThread*>(outThread_.get())}) {
     if (thread)
       thread->Join();
   }
   comThread_.reset();
-  dispThread_.reset();
   outThread_.reset();
 }
 
-void TBaseDispatcher::Kick() {
-  {
-    std::lock_guard lock(signalMutex_);
-    kick_ = true;
-  }
-  signalCv_.notify_all();
-}
+// The receive thread runs a round now: something it decides on has changed.
+void TBaseDispatcher::Kick() { WakeEventThread(); }
 
 void TBaseDispatcher::MarkLost() {
+  // Either worker thread; the receive thread reports the loss in its round.
   if (!lost_.exchange(true))
     Kick();
 }

@@ -18,7 +18,6 @@ class QObject;
 class TCustomSerialPort;
 class TDeliveryTicket;
 class TComThread;
-class TDispThread;
 class TOutThread;
 
 // What the event thread saw on the device.
@@ -41,11 +40,21 @@ struct TDeviceParams {
 };
 
 // One dispatcher per open port: the device, the 8192-byte receive ring, the
-// output ring and three worker threads (event, dispatch, output). Bytes-
-// available notifications reach the main thread synchronously: the dispatch
-// thread posts an event to each registered receiver and waits for its handler
-// to return, at most kNotifyLimit. While a handler runs, TakeByte peeks; the
-// bytes the handler took are released only after it has returned.
+// output ring and two worker threads. The receive thread waits on the device,
+// moves its bytes into the ring and decides when the main thread is told;
+// the output thread writes the output ring. Bytes-available notifications
+// reach the main thread as posted events, one at a time: the receive thread
+// posts one to each registered receiver in turn and goes back to the device
+// without waiting; the handler's return on the main thread ends it (or the
+// receive thread gives up on it after kNotifyLimit). While a handler runs,
+// TakeByte peeks; the bytes the handler took are released only after it has
+// returned. While a notification is out, no new bytes are taken.
+//
+// A round of the receive thread costs one wake-up, so it wakes only for a
+// reason: the device has something (with an event character set, the
+// terminal gathers a line and reports it whole), a deadline (a notification's
+// limit, a gathering's limit, a held-off line's next offer) or a call from
+// the main thread that changes what is to be done.
 //
 // The in-handler flag covers the whole delivery, from before the first event
 // is posted until the bytes are released. Only the reads of the handler whose
@@ -55,14 +64,17 @@ struct TDeviceParams {
 // consumes at once, starting after the bytes the delivery's handlers have
 // taken so far.
 //
-// Locks: receiveLock_ guards the receive ring, the handler's byte counts and
-// the current ticket; outputLock_ the output ring; handlerLock_ the receiver
-// list and the in-handler flag (which is written holding both handlerLock_
-// and receiveLock_, so either lock is enough to read it). A ticket's own lock
-// is taken last, inside receiveLock_ or deliveryMutex_, never the other way.
+// Locks, in the order they are taken: deliveryMutex_ (the notification under
+// way: its receivers, its ticket, its deadline), handlerLock_ (the receiver
+// list and the in-handler flag), receiveLock_ (the receive ring, the
+// handler's byte counts and the handler's ticket), a ticket's own lock;
+// outputLock_ guards the output ring on its own. The in-handler flag is
+// written holding both handlerLock_ and receiveLock_, so either is enough to
+// read it.
 class TBaseDispatcher {
 public:
   static constexpr std::size_t kReceiveRingSize = 8192;
+  // How often bytes are offered again while the line is held off.
   static constexpr std::chrono::milliseconds kRoundInterval{50};
   static constexpr std::chrono::milliseconds kNotifyLimit{3000};
   static constexpr std::chrono::milliseconds kThreadStartLimit{3000};
@@ -118,6 +130,11 @@ public:
   bool DeviceLost() const { return lost_.load(); }
   bool Running() const { return running_; }
 
+  // Main thread, after the handler of the notification that carried ticket
+  // has returned: releases the bytes it took, or notifies the next receiver.
+  // A ticket no longer current (its limit passed) changes nothing.
+  void HandlerReturned(const TDeliveryTicket& ticket);
+
   // Used while a handler runs on the main thread: no further bytes are taken
   // and no further notifications made; Done follows when the handler returns.
   void MarkForClosing();
@@ -143,10 +160,17 @@ protected:
   // Bytes > 0, 0 when the device takes nothing now, -1 when it is gone.
   virtual long WriteDevice(const quint8* data, std::size_t size) = 0;
   virtual std::size_t DeviceInputQueued() = 0;
-  // Event thread: blocks until a device event (returned as TDeviceEvent
-  // bits) or a wake-up (returns 0). The device is watched only when asked.
-  virtual unsigned WaitDeviceEvent(bool watchDevice) = 0;
+  // Receive thread: blocks until a device event (returned as TDeviceEvent
+  // bits), a wake-up or the timeout (both return 0; a negative timeout waits
+  // for ever). The device is watched only when asked.
+  virtual unsigned WaitDeviceEvent(bool watchDevice, int timeoutMs) = 0;
   virtual void WakeEventThread() = 0;
+  // Receive thread: lineEnd >= 0 lets the device hold received bytes back
+  // until a line ending in lineEnd (or a line feed) is complete, and report
+  // them then; -1 makes it report bytes as they come. False when the device
+  // cannot gather lines for that character (it then reports bytes as they
+  // come). Switching either way keeps every byte and its order.
+  virtual bool GatherLines(int lineEnd) = 0;
   // Output thread: blocks until woken, or until the device takes bytes again
   // when deviceBusy, or for a short re-check interval when recheckSoon.
   virtual void WaitOutputReady(bool deviceBusy, bool recheckSoon) = 0;
@@ -157,8 +181,8 @@ protected:
 
 private:
   friend class TComThread;
-  friend class TDispThread;
   friend class TOutThread;
+  using TClock = std::chrono::steady_clock;
 
   bool Terminating() const { return terminating_.load(); }
 
@@ -169,21 +193,29 @@ private:
   // that are not yet released; a read outside the handler starts after them.
   std::size_t TakenByHandlers() const;
 
-  // Event thread.
-  void EventIteration();
-  bool TakeAhead();
-  // Dispatch thread.
-  bool WaitForRound(unsigned& events);
-  void DispatchRound(unsigned events);
-  void FinishRound(unsigned events);
-  // Either thread, holding takeMutex_: true when bytes were taken.
-  bool TakeFromDevice(bool hangupSeen);
+  // Receive thread.
+  void ReceiveIteration();
+  void ReceiveRound(unsigned events);
+  // The device's way of reporting bytes for the next wait: gathering lines
+  // while the event character is set and the device is watched, unless a
+  // gathering found the line quiet (then the next bytes come as they are).
+  void ChooseGathering(bool watch);
+  // True when bytes were taken; firstByteBy is the latest time the first of
+  // them can have arrived.
+  bool TakeFromDevice(bool hangupSeen, TClock::time_point firstByteBy);
   void ApplyInputFlow();
+  bool HeldOff();
   void ReportDeviceLost();
   void CheckAvail();
-  // Notifies the unread count, measured when the in-handler flag is set.
-  void Deliver();
-  void UpdateInputWatch();
+  // The delivery of one notification, to each receiver in turn. Either
+  // thread, holding deliveryMutex_ (Start on the receive thread only).
+  void StartDelivery();
+  void PostToNextReceiver();
+  void AdvanceDelivery();
+  void ReleaseDelivery();
+  bool DeliveryOutstanding();
+  // Receive thread: gives up on a handler past its limit.
+  void CheckDeliveryLimit(TClock::time_point now);
   // Output thread.
   void OutputRound();
 
@@ -197,9 +229,6 @@ private:
   bool running_ = false;
   quint16 inSize_ = 4096;
 
-  // Held across a read from the device into the ring, which the event
-  // thread and the dispatch thread may both do; taken before any other lock.
-  std::mutex takeMutex_;
   mutable std::mutex receiveLock_;
   TByteRing receiveRing_;
   quint64 written_ = 0;  // bytes ever put in the receive ring
@@ -216,32 +245,41 @@ private:
   std::vector<QObject*> receivers_;
   bool inHandler_ = false;
 
-  // Hand-over between the event thread, the dispatch thread and the main
-  // thread's kicks.
-  std::mutex signalMutex_;
-  std::condition_variable signalCv_;
-  unsigned pendingEvents_ = 0;
-  bool kick_ = false;
-
+  // The notification under way: its receivers, the next of them, its count,
+  // the ticket of the receiver now notified and when its time is up.
   std::mutex deliveryMutex_;
+  std::vector<QObject*> deliveryReceivers_;
+  std::size_t nextReceiver_ = 0;
+  quint16 deliveryCount_ = 0;
   std::shared_ptr<TDeliveryTicket> currentTicket_;
+  TClock::time_point deliveryDeadline_;
+  // The receive thread stopped watching the device until the notification
+  // under way is released: the release wakes it.
+  std::atomic<bool> parked_{false};
 
-  // Dispatch thread only. Counting all bytes ever written, rather than the
+  // Receive thread only. Counting all bytes ever written, rather than the
   // ring's write index, means a round that fills the whole ring still counts
   // as new bytes.
   quint64 notifiedWritten_ = 0;
   bool lostReported_ = false;
+  // The device gathers lines (for deviceLineEnd_); since linesSince_ bytes
+  // of an unfinished line may wait in it unseen.
+  bool deviceGathers_ = false;
+  int deviceLineEnd_ = -1;
+  TClock::time_point linesSince_;
+  // A gathering found the line quiet: the device reports bytes as they come
+  // until some arrive.
+  bool lineQuiet_ = true;
   // The bytes not yet notified hold the event character; when the first of
   // them came (receiveLock_).
   bool eventCharSeen_ = false;
   bool gathering_ = false;
-  std::chrono::steady_clock::time_point gatherSince_;
+  TClock::time_point gatherSince_;
   std::atomic<bool> dtrFlowAsserted_{true};
 
   std::atomic<bool> terminating_{false};
   std::atomic<bool> closing_{false};
   std::atomic<bool> lost_{false};
-  std::atomic<bool> watchInput_{true};
   std::atomic<quint16> availThreshold_{1};
   std::atomic<int> eventChar_{-1};
   std::atomic<unsigned> hwOptions_{0};
@@ -249,6 +287,5 @@ private:
   std::atomic<quint16> bufferResume_{0};
 
   std::unique_ptr<TComThread> comThread_;
-  std::unique_ptr<TDispThread> dispThread_;
   std::unique_ptr<TOutThread> outThread_;
 };

@@ -9,12 +9,9 @@ bool TDeliveryTicket::Begin() {
 }
 
 void TDeliveryTicket::Finish() {
-  {
-    std::lock_guard lock(mutex_);
-    if (state_ == TState::Running)
-      state_ = TState::Finished;
-  }
-  changed_.notify_all();
+  std::lock_guard lock(mutex_);
+  if (state_ == TState::Running)
+    state_ = TState::Finished;
 }
 
 bool TDeliveryTicket::Running() {
@@ -22,18 +19,9 @@ bool TDeliveryTicket::Running() {
   return state_ == TState::Running;
 }
 
-bool TDeliveryTicket::WaitFinished(std::chrono::milliseconds limit) {
-  std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, limit, [this] { return state_ == TState::Finished || cancelled_; });
+bool TDeliveryTicket::GiveUp() {
+  std::lock_guard lock(mutex_);
   if (state_ == TState::Pending)
     state_ = TState::Abandoned;
   return state_ == TState::Finished;
-}
-
-void TDeliveryTicket::Cancel() {
-  {
-    std::lock_guard lock(mutex_);
-    cancelled_ = true;
-  }
-  changed_.notify_all();
 }

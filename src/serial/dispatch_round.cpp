@@ -1,5 +1,6 @@
-// The worker threads' side of TBaseDispatcher: the event hand-over, the
-// dispatch round with its notification delivery, and the output round.
+// The worker threads' side of TBaseDispatcher: the receive thread's wait and
+// round with the notifications it starts, the main thread's end of a
+// notification, and the output round.
 
 #include "serial/base_dispatcher.h"
 
@@ -11,102 +12,111 @@
 #include <algorithm>
 #include <cstring>
 
-void TBaseDispatcher::EventIteration() {
-  const unsigned events = WaitDeviceEvent(watchInput_.load());
-  if (events == 0 || Terminating())
-    return;
-  if (events == devData && TakeAhead())
-    return;
-  std::unique_lock lock(signalMutex_);
-  pendingEvents_ |= events;
-  signalCv_.notify_all();
-  // The device stays quiet for us until the dispatch thread has dealt with
-  // this event, so a level-triggered condition cannot make us spin.
-  signalCv_.wait(lock, [this] { return pendingEvents_ == 0 || terminating_.load(); });
+namespace {
+
+int MillisecondsUntil(std::chrono::steady_clock::time_point deadline,
+                      std::chrono::steady_clock::time_point now) {
+  if (deadline == std::chrono::steady_clock::time_point::max())
+    return -1;
+  if (deadline <= now)
+    return 0;
+  // Rounded up: waking before the deadline would only mean waiting again.
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+  return static_cast<int>(std::min<std::chrono::milliseconds::rep>(left.count(), 60'000));
 }
 
-// With an event character set, a line that arrives in pieces is taken into
-// the ring here, piece by piece, as the device reports it: a piece costs
-// this thread's one wake-up instead of a round of both threads. The
-// dispatch thread is woken when a notification may be due (the event
-// character is in, or half the ring is full) and finds a gathering that
-// never ends by its deadline. Everything else - no event character, a
-// handler running (no new bytes while it runs), a full ring, a device
-// going - takes the dispatch round as before.
-bool TBaseDispatcher::TakeAhead() {
-  if (eventChar_.load() < 0 || closing_ || lost_)
-    return false;
-  std::lock_guard take(takeMutex_);
+}  // namespace
+
+void TBaseDispatcher::ReceiveIteration() {
+  const TClock::time_point now = TClock::now();
+  TClock::time_point deadline = TClock::time_point::max();
+  const bool delivering = DeliveryOutstanding();
+  // Parked: a notification is out and this thread has something to do that
+  // must wait for its release, which wakes it.
+  const bool parked = delivering && parked_;
+  if (delivering) {
+    std::lock_guard lock(deliveryMutex_);
+    deadline = deliveryDeadline_;
+  }
+  bool ringFull;
+  std::size_t unread;
   {
     std::lock_guard lock(receiveLock_);
-    if (inHandler_ || receiveRing_.Full())
-      return false;
+    ringFull = receiveRing_.Full();
+    unread = receiveRing_.Count();
+    if (gathering_ && !parked)
+      deadline = std::min(deadline, gatherSince_ + kGatherLimit);
   }
-  if (!TakeFromDevice(false) || lost_)
-    return false;
-  bool due;
-  {
-    std::lock_guard lock(receiveLock_);
-    // A full ring leaves bytes in the device that the poll would report
-    // again at once: the dispatch round stops watching it.
-    if (receiveRing_.Full())
-      return false;
-    due = eventCharSeen_ || receiveRing_.Count() >= kReceiveRingSize / 2;
-  }
-  if (due)
-    Kick();
-  return true;
-}
+  // Not watched: a full ring (the device's queue and the handshake hold the
+  // rest), a notification out while the device has more (no bytes are taken
+  // until it is released), a device gone or closing.
+  const bool watch = !ringFull && !lost_ && !closing_ && !parked;
+  ChooseGathering(watch);
+  if (deviceGathers_ && !parked)
+    deadline = std::min(deadline, linesSince_ + kGatherLimit);
+  // Bytes left unread while the line is held off are offered again now and
+  // then, or the link would stand still for good.
+  if (!parked && unread > 0 && HeldOff())
+    deadline = std::min(deadline, now + kRoundInterval);
 
-bool TBaseDispatcher::WaitForRound(unsigned& events) {
-  // Bytes gathered for their event character are announced by their limit.
-  // The event thread may begin a gathering at any moment without waking
-  // this thread, so with an event character set no wait is longer than
-  // the limit: the deadline is then never missed by more than a moment.
-  auto wait = std::chrono::steady_clock::duration(eventChar_.load() >= 0 ? std::min(kRoundInterval, kGatherLimit)
-                                                                         : kRoundInterval);
-  {
-    std::lock_guard lock(receiveLock_);
-    if (gathering_)
-      wait = std::clamp(gatherSince_ + kGatherLimit - std::chrono::steady_clock::now(),
-                        std::chrono::steady_clock::duration::zero(), wait);
-  }
-  std::unique_lock lock(signalMutex_);
-  signalCv_.wait_for(lock, wait, [this] {
-    return pendingEvents_ != 0 || kick_ || terminating_.load();
-  });
-  if (terminating_)
-    return false;
-  events = pendingEvents_;
-  kick_ = false;
-  return true;
-}
-
-void TBaseDispatcher::FinishRound(unsigned events) {
-  if (events == 0)
+  const unsigned events = WaitDeviceEvent(watch, MillisecondsUntil(deadline, now));
+  if (Terminating())
     return;
-  {
-    std::lock_guard lock(signalMutex_);
-    pendingEvents_ = 0;
-  }
-  signalCv_.notify_all();
+  ReceiveRound(events);
 }
 
-void TBaseDispatcher::DispatchRound(unsigned events) {
-  if (!closing_) {
-    {
-      std::lock_guard take(takeMutex_);
-      TakeFromDevice((events & devHangup) != 0);
+void TBaseDispatcher::ChooseGathering(bool watch) {
+  const int eventChar = eventChar_.load();
+  // A line end the device looks for while no one watches it would only let
+  // an unended line run over what the device can hold for it.
+  const int lineEnd = (watch && eventChar >= 0 && !lineQuiet_) ? eventChar : -1;
+  if (lineEnd == deviceLineEnd_)
+    return;
+  const bool gathers = GatherLines(lineEnd) && lineEnd >= 0;
+  deviceLineEnd_ = lineEnd;
+  if (gathers && !deviceGathers_)
+    linesSince_ = TClock::now();
+  deviceGathers_ = gathers;
+}
+
+void TBaseDispatcher::ReceiveRound(unsigned events) {
+  if (closing_)
+    return;
+  const TClock::time_point now = TClock::now();
+  if (DeliveryOutstanding()) {
+    CheckDeliveryLimit(now);
+    if (DeliveryOutstanding()) {
+      // The device has more, or a deadline has come: it waits until the
+      // release wakes this thread.
+      parked_ = true;
+      return;
     }
-    ApplyInputFlow();
-    // Bytes that came in before the device went are announced first.
-    CheckAvail();
-    ReportDeviceLost();
   }
-  UpdateInputWatch();
+  parked_ = false;
+  // A line the device gathers that has not ended within the limit: the
+  // device hands over what it holds of it, as bytes.
+  const bool lineOverdue = deviceGathers_ && now >= linesSince_ + kGatherLimit;
+  TClock::time_point firstByteBy = now;
+  if (lineOverdue) {
+    firstByteBy = linesSince_;
+    GatherLines(-1);
+    deviceGathers_ = false;
+    deviceLineEnd_ = -1;
+  }
+  const bool took = TakeFromDevice((events & devHangup) != 0, firstByteBy);
+  if (deviceGathers_ && took)
+    linesSince_ = now;
+  if (lineOverdue)
+    lineQuiet_ = !took;
+  else if (took)
+    lineQuiet_ = false;
+  ApplyInputFlow();
+  // Bytes that came in before the device went are announced first.
+  CheckAvail();
+  ReportDeviceLost();
 }
 
-bool TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
+bool TBaseDispatcher::TakeFromDevice(bool hangupSeen, TClock::time_point firstByteBy) {
   if (lost_)
     return false;
   bool tookAny = false;
@@ -131,13 +141,14 @@ bool TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
       eventCharSeen_ = eventCharSeen_ || endsSomething;
       if (!gathering_) {
         gathering_ = true;
-        gatherSince_ = std::chrono::steady_clock::now();
+        gatherSince_ = firstByteBy;
       }
       tookAny = true;
       // A terminal hands over all it holds, up to the room given: a shorter
-      // read has emptied it, and asking again would only be told so. Bytes
-      // that come in meanwhile are reported by the next wait.
-      if (static_cast<std::size_t>(got) < run.size() && !hangupSeen)
+      // read has emptied it, and asking again would only be told so. One
+      // that gathers lines hands over a line at a time. Bytes that come in
+      // meanwhile are reported by the next wait.
+      if (static_cast<std::size_t>(got) < run.size() && !hangupSeen && !deviceGathers_)
         return true;
       continue;
     }
@@ -146,6 +157,13 @@ bool TBaseDispatcher::TakeFromDevice(bool hangupSeen) {
       MarkLost();
     return tookAny;
   }
+}
+
+bool TBaseDispatcher::HeldOff() {
+  if ((hwOptions_.load() & hwfUseDTR) && !dtrFlowAsserted_)
+    return true;
+  std::lock_guard lock(receiveLock_);
+  return receiveRing_.Full();
 }
 
 void TBaseDispatcher::ApplyInputFlow() {
@@ -187,30 +205,24 @@ void TBaseDispatcher::ReportDeviceLost() {
 void TBaseDispatcher::CheckAvail() {
   std::size_t unread;
   quint64 written;
-  bool ringFull;
   bool eventCharSeen;
-  std::chrono::steady_clock::time_point gatherSince;
+  TClock::time_point gatherSince;
   {
     std::lock_guard lock(receiveLock_);
     unread = receiveRing_.Count();
     written = written_;
-    ringFull = receiveRing_.Full();
     eventCharSeen = eventCharSeen_;
     gatherSince = gatherSince_;
   }
   // Whatever this round decides, bytes are gathered for their event
   // character only while this round says so: a gathering left standing
-  // would make the dispatch thread wake at a deadline long past, again and
-  // again. Bytes the event thread has taken since they were counted keep
-  // what their take set.
+  // would make the receive thread wake at a deadline long past, again and
+  // again.
   bool stillGathering = false;
-  bool delivered = false;
-  const auto settle = qScopeGuard([this, &stillGathering, &delivered, written] {
+  const auto settle = qScopeGuard([this, &stillGathering] {
     if (stillGathering)
       return;
     std::lock_guard lock(receiveLock_);
-    if (written_ != (delivered ? notifiedWritten_ : written))
-      return;
     eventCharSeen_ = false;
     gathering_ = false;
   });
@@ -224,105 +236,117 @@ void TBaseDispatcher::CheckAvail() {
     return;
   // Bytes a handler left unread are offered again with the next bytes that
   // arrive. While none can arrive (the ring is full, or the analyser is held
-  // off) they are offered again every round instead, or the link would stand
-  // still for good.
-  const bool heldOff = ringFull || ((hwOptions_.load() & hwfUseDTR) && !dtrFlowAsserted_);
+  // off) they are offered again every round instead.
+  const bool heldOff = HeldOff();
   if (written == notifiedWritten_ && !heldOff)
     return;
   // Waiting for the event character: not past the limit, nor with the ring
   // half full.
   if (eventChar_.load() >= 0 && !eventCharSeen && !heldOff && unread < kReceiveRingSize / 2 &&
-      std::chrono::steady_clock::now() - gatherSince < kGatherLimit) {
+      TClock::now() - gatherSince < kGatherLimit) {
     stillGathering = true;
     return;
   }
-  delivered = true;
-  Deliver();
+  std::lock_guard lock(deliveryMutex_);
+  StartDelivery();
 }
 
-void TBaseDispatcher::Deliver() {
-  std::vector<QObject*> receivers;
-  quint16 count;
+bool TBaseDispatcher::DeliveryOutstanding() {
+  std::lock_guard lock(receiveLock_);
+  return inHandler_;
+}
+
+void TBaseDispatcher::StartDelivery() {
   {
-    // Not in the middle of the event thread's take: from here until the
-    // release the ring takes no new bytes, and Count is all it holds.
-    std::lock_guard take(takeMutex_);
     std::scoped_lock both(handlerLock_, receiveLock_);
-    count = static_cast<quint16>(receiveRing_.Count());
+    deliveryCount_ = static_cast<quint16>(receiveRing_.Count());
     notifiedWritten_ = written_;
-    receivers = receivers_;
+    deliveryReceivers_ = receivers_;
     inHandler_ = true;
     getCount_ = 0;
     largestCount_ = 0;
     handlerTicket_.reset();
   }
-  for (QObject* receiver : receivers) {
+  nextReceiver_ = 0;
+  PostToNextReceiver();
+}
+
+void TBaseDispatcher::PostToNextReceiver() {
+  while (nextReceiver_ < deliveryReceivers_.size()) {
+    QObject* receiver = deliveryReceivers_[nextReceiver_++];
+    std::lock_guard lock(handlerLock_);
+    if (closing_ || terminating_)
+      break;
+    // Unregistered meanwhile: its object may be gone.
+    if (std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
+      continue;
     auto ticket = std::make_shared<TDeliveryTicket>();
     {
-      std::lock_guard lock(handlerLock_);
-      if (closing_ || terminating_)
-        break;
-      // Unregistered meanwhile: its object may be gone.
-      if (std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
-        continue;
-      {
-        // This receiver's handler reads from the read index again. What the
-        // previous one took is kept in the largest count first: a handler
-        // still running past the limit may have read since it was measured.
-        // From here its reads are outside a handler and consume at once.
-        std::lock_guard receiveLock(receiveLock_);
-        largestCount_ = std::max(largestCount_, getCount_);
-        getCount_ = 0;
-        handlerTicket_ = ticket;
-      }
-      {
-        std::lock_guard deliveryLock(deliveryMutex_);
-        currentTicket_ = ticket;
-        if (terminating_)
-          ticket->Cancel();
-      }
-      PostNotification(receiver, new TAvailEvent(handle_, id_, count, ticket));
+      // This receiver's handler reads from the read index again.
+      std::lock_guard receiveLock(receiveLock_);
+      getCount_ = 0;
+      handlerTicket_ = ticket;
     }
-    ticket->WaitFinished(kNotifyLimit);
-    {
-      std::lock_guard deliveryLock(deliveryMutex_);
-      currentTicket_.reset();
-    }
-    std::lock_guard receiveLock(receiveLock_);
-    largestCount_ = std::max(largestCount_, getCount_);
+    currentTicket_ = ticket;
+    deliveryDeadline_ = TClock::now() + kNotifyLimit;
+    PostNotification(receiver, new TAvailEvent(handle_, id_, deliveryCount_, ticket));
+    return;
   }
+  ReleaseDelivery();
+}
+
+void TBaseDispatcher::AdvanceDelivery() {
+  {
+    // What this receiver took is kept in the largest count first: a handler
+    // still running past the limit may read on. From here its reads are
+    // outside a handler and consume at once.
+    std::lock_guard lock(receiveLock_);
+    largestCount_ = std::max(largestCount_, getCount_);
+    getCount_ = 0;
+    handlerTicket_.reset();
+  }
+  currentTicket_.reset();
+  PostToNextReceiver();
+}
+
+void TBaseDispatcher::ReleaseDelivery() {
+  currentTicket_.reset();
+  deliveryReceivers_.clear();
   std::size_t released;
+  bool wasFull;
   {
     // Measured again under the same locks as the release: a read that came
-    // in after the measurement above (a handler still running past the
+    // in after the last measurement (a handler still running past the
     // limit) must be released with the rest, or its byte would come twice.
     std::scoped_lock both(handlerLock_, receiveLock_);
     largestCount_ = std::max(largestCount_, getCount_);
     released = largestCount_;
+    wasFull = receiveRing_.Full();
     receiveRing_.CommitRead(released);
     inHandler_ = false;
     getCount_ = 0;
     largestCount_ = 0;
-    // A handler still running past the limit now consumes its reads at once.
     handlerTicket_.reset();
   }
-  // Freed room may let the bytes the device holds in.
-  if (released > 0)
+  // The receive thread waits for this when the device had more meanwhile,
+  // or when the freed room lets the bytes the device holds in.
+  if (parked_.exchange(false) || (wasFull && released > 0))
     Kick();
 }
 
-void TBaseDispatcher::UpdateInputWatch() {
-  bool wanted;
-  {
-    std::lock_guard lock(receiveLock_);
-    wanted = !receiveRing_.Full();
-  }
-  wanted = wanted && !lost_ && !closing_;
-  if (!wanted) {
-    watchInput_ = false;
-  } else if (!watchInput_.exchange(true)) {
-    WakeEventThread();
-  }
+void TBaseDispatcher::HandlerReturned(const TDeliveryTicket& ticket) {
+  std::lock_guard lock(deliveryMutex_);
+  if (currentTicket_.get() != &ticket)
+    return;
+  AdvanceDelivery();
+}
+
+void TBaseDispatcher::CheckDeliveryLimit(TClock::time_point now) {
+  std::lock_guard lock(deliveryMutex_);
+  if (!currentTicket_ || now < deliveryDeadline_)
+    return;
+  currentTicket_->GiveUp();
+  AdvanceDelivery();
 }
 
 void TBaseDispatcher::OutputRound() {

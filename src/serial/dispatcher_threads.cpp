@@ -3,6 +3,7 @@
 #include "serial/base_dispatcher.h"
 
 #include <cerrno>
+#include <pthread.h>
 #include <system_error>
 
 TDispatcherThread::TDispatcherThread(TBaseDispatcher& dispatcher) : dispatcher_(dispatcher) {}
@@ -27,6 +28,7 @@ void TDispatcherThread::Join() {
 }
 
 void TDispatcherThread::Run() {
+  pthread_setname_np(pthread_self(), Name());
   {
     std::lock_guard lock(mutex_);
     running_ = true;
@@ -37,16 +39,12 @@ void TDispatcherThread::Run() {
 
 void TComThread::Execute() {
   while (!dispatcher_.Terminating())
-    dispatcher_.EventIteration();
+    dispatcher_.ReceiveIteration();
 }
 
-void TDispThread::Execute() {
-  unsigned events = 0;
-  while (dispatcher_.WaitForRound(events)) {
-    dispatcher_.DispatchRound(events);
-    dispatcher_.FinishRound(events);
-  }
-}
+const char* TComThread::Name() const { return "serial-receive"; }
+
+const char* TOutThread::Name() const { return "serial-output"; }
 
 void TOutThread::Execute() {
   while (!dispatcher_.Terminating())

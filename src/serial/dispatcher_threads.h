@@ -24,6 +24,8 @@ public:
 
 protected:
   virtual void Execute() = 0;
+  // The thread's name as the system shows it (at most 15 characters).
+  virtual const char* Name() const = 0;
   TBaseDispatcher& dispatcher_;
 
 private:
@@ -35,24 +37,15 @@ private:
   bool running_ = false;
 };
 
-// Waits on the device for events and hands each to the dispatch thread;
-// with an event character set, it takes the pieces of a line into the ring
-// itself and hands over only the line's end.
+// The receive thread: waits on the device, moves its bytes into the receive
+// ring and posts the notifications.
 class TComThread : public TDispatcherThread {
 public:
   using TDispatcherThread::TDispatcherThread;
 
 protected:
   void Execute() override;
-};
-
-// Moves received bytes into the receive ring and delivers notifications.
-class TDispThread : public TDispatcherThread {
-public:
-  using TDispatcherThread::TDispatcherThread;
-
-protected:
-  void Execute() override;
+  const char* Name() const override;
 };
 
 // Writes the output ring to the device.
@@ -62,4 +55,5 @@ public:
 
 protected:
   void Execute() override;
+  const char* Name() const override;
 };

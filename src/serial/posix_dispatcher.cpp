@@ -115,6 +115,7 @@ int TPosixDispatcher::WriteTermios() {
   const int result = ComposeTermios(t, line_, handshake_);
   if (result != 0)
     return result;
+  ComposeLineGathering(t, lineEnd_);
   if (::tcsetattr(fd_, TCSANOW, &t) != 0)
     return -errno;
   return 0;
@@ -204,12 +205,12 @@ std::size_t TPosixDispatcher::DeviceInputQueued() {
   return static_cast<std::size_t>(queued);
 }
 
-unsigned TPosixDispatcher::WaitDeviceEvent(bool watchDevice) {
+unsigned TPosixDispatcher::WaitDeviceEvent(bool watchDevice, int timeoutMs) {
   pollfd fds[2] = {
       {eventWake_.ReadFd(), POLLIN, 0},
       {watchDevice ? fd_ : -1, POLLIN, 0},
   };
-  const int ready = ::poll(fds, 2, -1);
+  const int ready = ::poll(fds, 2, timeoutMs);
   if (ready < 0) {
     // Only a shortage of kernel memory gets here; do not turn it into a spin.
     if (errno != EINTR)
@@ -227,6 +228,23 @@ unsigned TPosixDispatcher::WaitDeviceEvent(bool watchDevice) {
 }
 
 void TPosixDispatcher::WakeEventThread() { eventWake_.Wake(); }
+
+bool TPosixDispatcher::GatherLines(int lineEnd) {
+  std::lock_guard lock(termiosLock_);
+  termios t{};
+  if (::tcgetattr(fd_, &t) != 0)
+    return false;  // the device is going; its loss is seen by the next read
+  if (!ComposeLineGathering(t, lineEnd)) {
+    lineEnd = -1;
+    ComposeLineGathering(t, lineEnd);
+  }
+  // A terminal that refuses is left as it was; nothing is lost either way,
+  // only the wake-ups differ.
+  if (::tcsetattr(fd_, TCSANOW, &t) != 0)
+    return false;
+  lineEnd_ = lineEnd;
+  return lineEnd >= 0;
+}
 
 void TPosixDispatcher::WaitOutputReady(bool deviceBusy, bool recheckSoon) {
   pollfd fds[2] = {

@@ -99,3 +99,23 @@ int ComposeTermios(termios& t, const TLineSettings& line, THWFlowOptions handsha
   t = raw;
   return 0;
 }
+
+bool ComposeLineGathering(termios& t, int lineEnd) {
+  if (lineEnd < 0) {
+    t.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+    return true;
+  }
+  if (lineEnd == _POSIX_VDISABLE || lineEnd > 255)
+    return false;
+  // In canonical input these slots would be read as VMIN and VTIME's.
+  static_assert(VMIN != VEOF && VMIN != VEOL && VTIME != VEOF && VTIME != VEOL);
+  t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOPRT | ECHOKE | ISIG |
+                                      IEXTEN | EXTPROC);
+  t.c_lflag |= ICANON;
+  for (const int slot : {VINTR, VQUIT, VERASE, VKILL, VEOF, VEOL, VEOL2, VSWTC, VSUSP, VREPRINT, VDISCARD,
+                         VWERASE, VLNEXT})
+    t.c_cc[slot] = _POSIX_VDISABLE;
+  if (lineEnd != '\n')
+    t.c_cc[VEOL] = static_cast<cc_t>(lineEnd);
+  return true;
+}

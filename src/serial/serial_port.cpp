@@ -134,7 +134,7 @@ void TCustomSerialPort::DiscardDispatcher() {
 
 void TCustomSerialPort::HandleAvail(quint16 count, TDeliveryTicket& ticket) {
   if (state_ != TPortState::Open) {
-    ticket.Finish();
+    FinishAvail(ticket);
     return;
   }
   ++handlerDepth_;
@@ -142,7 +142,7 @@ void TCustomSerialPort::HandleAvail(quint16 count, TDeliveryTicket& ticket) {
     TriggerAvail(count);
   } catch (...) {
     --handlerDepth_;
-    ticket.Finish();
+    FinishAvail(ticket);
     if (handlerDepth_ == 0 && closeDeferred_) {
       // The handler's own error is the one to report.
       try {
@@ -153,9 +153,17 @@ void TCustomSerialPort::HandleAvail(quint16 count, TDeliveryTicket& ticket) {
     throw;
   }
   --handlerDepth_;
-  ticket.Finish();
+  FinishAvail(ticket);
   if (handlerDepth_ == 0 && closeDeferred_)
     FinishClose();
+}
+
+void TCustomSerialPort::FinishAvail(TDeliveryTicket& ticket) {
+  ticket.Finish();
+  // The bytes the handler took go now; a dispatcher of a later opening has
+  // nothing to do with this ticket and ignores it.
+  if (dispatcher_)
+    dispatcher_->HandlerReturned(ticket);
 }
 
 void TCustomSerialPort::HandleDeviceLost(quint64 dispatcherId) {

@@ -137,6 +137,7 @@ private:
   friend class TNotifyReceiver;
 
   void HandleAvail(quint16 count, TDeliveryTicket& ticket);
+  void FinishAvail(TDeliveryTicket& ticket);
   void HandleDeviceLost(quint64 dispatcherId);
 
   void DoOpen();

@@ -18,6 +18,8 @@ struct ProbeLine {
   qint64 records = -1;
   double longestBlockMs = -1;
   double periodBlockMs = -1;
+  qint64 notifications = -1;
+  qint64 repaints = -1;
 };
 
 QList<ProbeLine> ReadProbeFile(const QString& path) {
@@ -25,13 +27,14 @@ QList<ProbeLine> ReadProbeFile(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return lines;
   static const QRegularExpression format(
-      QStringLiteral("^t_s=([0-9.]+) records=([0-9]+) longest_block_ms=([0-9.]+) period_block_ms=([0-9.]+)$"));
+      QStringLiteral("^t_s=([0-9.]+) records=([0-9]+) longest_block_ms=([0-9.]+) period_block_ms=([0-9.]+) "
+                     "notifications=([0-9]+) repaints=([0-9]+)$"));
   for (const QByteArray& text : file.readAll().split('\n')) {
     if (text.isEmpty()) continue;
     const QRegularExpressionMatch match = format.match(QString::fromLatin1(text));
     if (!match.hasMatch()) return {};  // one malformed line spoils the file
     lines.append({match.captured(1).toDouble(), match.captured(2).toLongLong(), match.captured(3).toDouble(),
-                  match.captured(4).toDouble()});
+                  match.captured(4).toDouble(), match.captured(5).toLongLong(), match.captured(6).toLongLong()});
   }
   return lines;
 }
@@ -84,9 +87,16 @@ void TestEventLoopProbe::recordsAndABlockedLoopReachTheFile() {
 
   // The end writes a last line; with no probe running nothing is counted.
   Feed(window, line.mid(20));
+  // A widget painted counts as one repaint.
+  QWidget painted;
+  painted.resize(20, 20);
+  painted.show();
+  QTRY_VERIFY(probe->Repaints() >= 1);
   probe.reset();
   const QList<ProbeLine> lines = ReadProbeFile(path);
   QCOMPARE(lines.last().records, 4);
+  QCOMPARE(lines.last().notifications, 3);
+  QVERIFY(lines.last().repaints >= 1);
   for (qsizetype i = 1; i < lines.size(); ++i) {
     QVERIFY(lines[i].seconds >= lines[i - 1].seconds);
     QVERIFY(lines[i].records >= lines[i - 1].records);
@@ -96,6 +106,8 @@ void TestEventLoopProbe::recordsAndABlockedLoopReachTheFile() {
   QCOMPARE(ReadProbeFile(path).size(), lines.size());
 }
 
+// Counting only (VELTRIX_PROBE_BLOCKS=0): no 10 ms timer wakes the program;
+// the report still comes.
 void TestEventLoopProbe::environmentAsksForTheProbe() {
   TestWorkingFolder folder;
   QVERIFY(folder.Valid());
@@ -104,15 +116,20 @@ void TestEventLoopProbe::environmentAsksForTheProbe() {
 
   const QString path = folder.FilePath(QStringLiteral("figures.txt"));
   qputenv(EventLoopProbe::kEnvironmentVariable, path.toLocal8Bit());
+  qputenv(EventLoopProbe::kBlocksVariable, "0");
   std::unique_ptr<EventLoopProbe> probe = EventLoopProbe::FromEnvironment();
   qunsetenv(EventLoopProbe::kEnvironmentVariable);
+  qunsetenv(EventLoopProbe::kBlocksVariable);
   QVERIFY(probe != nullptr);
   EventLoopProbe::CountRecord();
   EventLoopProbe::CountRecord();
+  QThread::msleep(100);
+  QTRY_VERIFY_WITH_TIMEOUT(ReadProbeFile(path).size() == 1, 3000);
+  QCOMPARE(ReadProbeFile(path).first().longestBlockMs, 0.0);
   probe.reset();
   const QList<ProbeLine> lines = ReadProbeFile(path);
-  QCOMPARE(lines.size(), 1);
-  QCOMPARE(lines.first().records, 2);
+  QCOMPARE(lines.size(), 2);
+  QCOMPARE(lines.last().records, 2);
 }
 
 QTEST_MAIN(TestEventLoopProbe)
