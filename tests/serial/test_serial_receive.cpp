@@ -7,6 +7,7 @@
 #include "serial/serial_errors.h"
 #include "serial/serial_port.h"
 
+#include <QDir>
 #include <QScopeGuard>
 #include <QtTest>
 
@@ -25,6 +26,7 @@ private slots:
   void PartlyReadBytesAreOfferedAgain();
   void UnreadBytesWaitForMoreBeforeANewNotification();
   void EventCharacterAnnouncesLines();
+  void GatheredLinesKeepEveryByteAndWakeOnce();
   void HandlerPeeksAndBytesGoWhenItReturns();
   void FullRingHoldsTheRestBack();
   void BulkArrivesCompleteAndInOrder_data();
@@ -48,6 +50,20 @@ QByteArray RandomBytes(qsizetype size, quint32 seed) {
   for (qsizetype i = 0; i < size; ++i)
     bytes[i] = char(random.bounded(256));
   return bytes;
+}
+
+// Times the thread of this process named `name` has gone to sleep; -1 when
+// there is no such thread.
+qint64 VoluntarySwitches(const QByteArray& name) {
+  for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+    if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name) continue;
+    QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+      if (line.startsWith("voluntary_ctxt_switches:")) return line.mid(24).trimmed().toLongLong();
+  }
+  return -1;
 }
 
 // Reads n bytes with the port's own call.
@@ -202,6 +218,52 @@ void TestSerialReceive::EventCharacterAnnouncesLines() {
     if (inTime)
       QCOMPARE(notified.size(), 1);
   }
+}
+
+// The terminal gathers a line until its event character: no byte value is
+// taken as a terminal's editing, signal or end-of-file character, and a line
+// arriving in many pieces wakes the receive thread about once, not once a
+// piece.
+void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
+  TSerialPort& port = *port_;
+  port.SetEventChar('\n');
+  QByteArray got;
+  int notifications = 0;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) {
+    ++notifications;
+    got.append(Take(sender, count));
+  });
+  port.SetOpen(true);
+
+  QByteArray everyByte;
+  for (int value = 0; value < 256; ++value)
+    if (value != '\n') everyByte.append(char(value));
+  everyByte.append('\n');
+  QVERIFY(analyser_->WriteAll(everyByte + everyByte));
+  QTRY_COMPARE(got, everyByte + everyByte);
+
+  constexpr int kLines = 20;
+  constexpr int kPieces = 8;
+  got.clear();
+  notifications = 0;
+  const qint64 before = VoluntarySwitches("serial-receive");
+  QVERIFY(before >= 0);
+  QByteArray sent;
+  for (int n = 0; n < kLines; ++n) {
+    const QByteArray line = QByteArray("!0001,W     ,5,0,V230.01,323.62,50.00,").repeated(3) + QByteArray::number(n) + "\r\n";
+    for (int piece = 0; piece < kPieces; ++piece) {
+      QVERIFY(analyser_->WriteAll(line.mid(piece * line.size() / kPieces,
+                                           (piece + 1) * line.size() / kPieces - piece * line.size() / kPieces)));
+      std::this_thread::sleep_for(1ms);
+    }
+    sent.append(line);
+    QTRY_COMPARE(got, sent);
+  }
+  const qint64 wakeUps = VoluntarySwitches("serial-receive") - before;
+  // Each piece waking it would be kLines * kPieces; a busy machine may let a
+  // line outlast the gathering limit now and then.
+  QVERIFY2(wakeUps <= 2 * kLines, qPrintable(QStringLiteral("%1 wake-ups for %2 lines").arg(wakeUps).arg(kLines)));
+  QVERIFY2(notifications <= 2 * kLines, qPrintable(QString::number(notifications)));
 }
 
 void TestSerialReceive::HandlerPeeksAndBytesGoWhenItReturns() {
