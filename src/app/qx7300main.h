@@ -221,6 +221,9 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   void ShowSummaryPanel();
   // The harmonics table's cell drawing.
   void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell);
+  // A harmonics record's table: only the cells whose content changed are
+  // painted again.
+  void UpdateChangedHarmonicsCells();
   // The operator prompt of manual switching, placed and coloured at start-up.
   void PlaceOperatorPrompt();
   // --- graphs (qx7300main_graphs.cpp) -----------------------------------
@@ -393,6 +396,9 @@ class Tqx7300form : public QMainWindow, public CommandSink {
   OperatorDialogs& dialogs_;
   Companions companions_;
 
+  // What each harmonics table cell showed when it was last painted,
+  // column by column within a row.
+  std::array<HarmonicsTableCell, kHarmonicsTableColumns * kHarmonicsTableRows> paintedTableCells_;
   ShellState shell_;
   // The live window's own document; a review window shows another's.
   std::unique_ptr<TestDocument> ownDocument_;

@@ -81,7 +81,7 @@ void Tqx7300form::ShowChange(const DocumentChange& change) {
   }
   if (change.graphCleared) ShowGraphCleared();
   if (change.waveformDrawn || change.histogramDrawn) ShowGraphDrawn(change);
-  if (change.harmonics && ui->RadioGroup1->ItemIndex() == 2) ui->DrawGrid1->viewport()->update();
+  if (change.harmonics && ui->RadioGroup1->ItemIndex() == 2) UpdateChangedHarmonicsCells();
   if (change.flicker) UpdateFlickerDisplay();
   if (change.resultsDue) {
     // The results are about to be held: show them.

@@ -67,5 +67,21 @@ void Tqx7300form::ShowPendingMemo() {
 }
 
 void Tqx7300form::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& cell) {
-  DrawHarmonicsTableCell(painter, cell, HarmonicsTableCellAt(document_->Harmonics(), column, row), marks_);
+  HarmonicsTableCell content = HarmonicsTableCellAt(document_->Harmonics(), column, row);
+  DrawHarmonicsTableCell(painter, cell, content, marks_);
+  if (column >= 0 && column < kHarmonicsTableColumns && row >= 0 && row < kHarmonicsTableRows)
+    paintedTableCells_[static_cast<std::size_t>(row * kHarmonicsTableColumns + column)] = std::move(content);
+}
+
+void Tqx7300form::UpdateChangedHarmonicsCells() {
+  // Every path that changes the table otherwise repaints all of it, so what
+  // was last painted is what the screen shows, or is about to.
+  DrawGrid* grid = ui->DrawGrid1;
+  for (int row = 0; row < kHarmonicsTableRows && row < grid->rowCount(); ++row) {
+    for (int column = 0; column < kHarmonicsTableColumns && column < grid->columnCount(); ++column) {
+      if (HarmonicsTableCellAt(document_->Harmonics(), column, row) !=
+          paintedTableCells_[static_cast<std::size_t>(row * kHarmonicsTableColumns + column)])
+        grid->viewport()->update(grid->visualRect(grid->model()->index(row, column)));
+    }
+  }
 }

@@ -29,5 +29,11 @@ class Tsplashform : public QWidget {
   bool hasPicture_ = false;
 };
 
-// The splash picture compiled into the program.
+// The splash picture compiled into the program, and its drawing of twice the
+// pixels for dense screens.
 inline constexpr const char* kSplashPictureResource = ":/veltrix/splash.jpg";
+inline constexpr const char* kDenseSplashPictureResource = ":/veltrix/splash@2x.jpg";
+
+// The splash picture for a window on the given screen density: the dense
+// drawing (at a device pixel ratio of 2) on any screen denser than 1.
+QImage SplashPicture(qreal devicePixelRatio);

@@ -44,6 +44,8 @@ struct HarmonicsTableCell {
   QString measured;
   int widthColumn = 0;
   QColor colour = Qt::black;
+
+  bool operator==(const HarmonicsTableCell&) const = default;
 };
 
 HarmonicsTableCell HarmonicsTableCellAt(const HarmonicsModel& model, int column, int row);

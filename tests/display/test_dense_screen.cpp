@@ -11,6 +11,7 @@
 #include "app/draw_grid.h"
 #include "app/graph_canvas.h"
 #include "app/qx7300main.h"
+#include "app/splash.h"
 #include "app/radio_group.h"
 #include "display/graph_frame.h"
 #include "display/harmonics_histogram.h"
@@ -101,8 +102,11 @@ void TestDenseScreen::graphsAtTheScreensDensity() {
     }
     QVERIFY2(black > 10, qPrintable(reading->objectName()));
   }
-  // The program's picture has a drawing for dense screens.
+  // The program's picture and the splash have drawings for dense screens.
   QCOMPARE(window.Form().Image1->pixmap().size(), QSize(96, 96) * (ratio == 1.0 ? 1 : 2));
+  const QImage splash = SplashPicture(ratio);
+  QCOMPARE(splash.size(), QSize(636, 250) * (ratio == 1.0 ? 1 : 2));
+  QCOMPARE(splash.deviceIndependentSize().toSize(), QSize(636, 250));
   // The waveform's zero line (graph y 160, window y 176) and a grid line
   // (graph x 100) are thin: one device row or column on any screen; the
   // plot frame (graph y 260) is thick: two pixels, scaled.

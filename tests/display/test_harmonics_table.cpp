@@ -1,11 +1,14 @@
 // The harmonics table: the cell texts the draw-cell handler computes, and
 // the grid as it is painted.
 #include <QDir>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QtTest>
 
 #include "app/draw_grid.h"
 #include "app/qx7300main.h"
 #include "display/harmonics_table.h"
+#include "support/record_builder.h"
 #include "support/scripted_operator_dialogs.h"
 #include "support/test_working_folder.h"
 #include "ui_qx7300main.h"
@@ -65,6 +68,7 @@ class TestHarmonicsTable : public QObject {
   void marksAndLastRow();
   void headers();
   void paintedGrid();
+  void recordRepaintsOnlyChangedCells();
 
  private:
   TestWorkingFolder* folder_ = nullptr;
@@ -221,6 +225,59 @@ void TestHarmonicsTable::paintedGrid() {
   QVERIFY(qAbs(limit.center().x() - cell(2, 0).center().x()) <= 2);
   // Text stands at the top of its cell.
   QVERIFY(redInk.top() - present.top() <= 4);
+}
+
+namespace {
+
+// The region each paint event of a widget covered.
+class PaintRegions : public QObject {
+ public:
+  QRegion painted;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+// A harmonics record repaints the cells whose content it changed, and the
+// table then shows what a whole repaint shows.
+void TestHarmonicsTable::recordRepaintsOnlyChangedCells() {
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_));
+  window_->Form().RadioGroup1->SetItemIndex(2);
+  DrawGrid* grid = window_->Form().DrawGrid1;
+  QList<QByteArray> values(160, "1.500");
+  QVERIFY(window_->ProcessLine(RecordBuilder().Line('L', HarmonicsBody(values))));
+  QTest::qWait(50);
+
+  PaintRegions regions;
+  grid->viewport()->installEventFilter(&regions);
+  // The present value of harmonic 3 (odd side, row 2) changes, nothing else.
+  values[40 + 1] = "0.750";
+  QVERIFY(window_->ProcessLine(RecordBuilder().Line('L', HarmonicsBody(values))));
+  QTRY_VERIFY(!regions.painted.isEmpty());
+  QTest::qWait(50);
+  const QRect row2 = grid->visualRect(grid->model()->index(2, 0)).united(grid->visualRect(grid->model()->index(2, 7)));
+  QVERIFY2(row2.contains(regions.painted.boundingRect()),
+           qPrintable(QStringLiteral("painted %1,%2 %3x%4")
+                          .arg(regions.painted.boundingRect().x())
+                          .arg(regions.painted.boundingRect().y())
+                          .arg(regions.painted.boundingRect().width())
+                          .arg(regions.painted.boundingRect().height())));
+  // The same record again changes nothing on the screen.
+  regions.painted = QRegion();
+  QVERIFY(window_->ProcessLine(RecordBuilder().Line('L', HarmonicsBody(values))));
+  QTest::qWait(50);
+  QVERIFY(regions.painted.isEmpty());
+  grid->viewport()->removeEventFilter(&regions);
+
+  const QImage shown = grid->viewport()->grab().toImage();
+  grid->viewport()->repaint();
+  QCOMPARE(grid->viewport()->grab().toImage(), shown);
 }
 
 QTEST_MAIN(TestHarmonicsTable)
