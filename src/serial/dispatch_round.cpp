@@ -58,6 +58,11 @@ void TBaseDispatcher::ReceiveIteration() {
   // then, or the link would stand still for good.
   if (!parked && unread > 0 && HeldOff())
     deadline = std::min(deadline, now + kRoundInterval);
+  // Closing: a round does nothing more (the handler's return finishes the
+  // close), so no deadline may bring one; a deadline already passed would
+  // bring one after another. Only the end of the threads wakes it.
+  if (closing_)
+    deadline = TClock::time_point::max();
 
   const unsigned events = WaitDeviceEvent(watch, MillisecondsUntil(deadline, now));
   if (Terminating())

@@ -1,5 +1,7 @@
 #include "support/pty_analyser.h"
+#include "support/thread_usage.h"
 
+#include "serial/base_dispatcher.h"
 #include "serial/serial_errors.h"
 #include "serial/serial_port.h"
 
@@ -21,6 +23,8 @@ private slots:
 
   void UnansweredNotificationReleasesOnlyBytesTaken();
   void NotificationLeftQueuedTooLongIsDropped();
+  void ReceiveThreadRestsWhileAHandlerOutlastsTheLimit_data();
+  void ReceiveThreadRestsWhileAHandlerOutlastsTheLimit();
   void FarEndHangupClosesThePort();
   void VanishedDeviceClosesThePortAndOpensAgain();
 
@@ -109,6 +113,38 @@ void TestSerialFaults::NotificationLeftQueuedTooLongIsDropped() {
   QVERIFY(analyser_->WriteAll("d"));
   QTRY_COMPARE(got, QByteArray("abcd"));
   QCOMPARE(counts, QList<quint16>{4});
+}
+
+void TestSerialFaults::ReceiveThreadRestsWhileAHandlerOutlastsTheLimit_data() {
+  QTest::addColumn<bool>("closes");
+  QTest::newRow("port kept open") << false;
+  // The close waits for the handler's return; nothing is left for the
+  // receive thread to do meanwhile.
+  QTest::newRow("port closed inside the handler") << true;
+}
+
+void TestSerialFaults::ReceiveThreadRestsWhileAHandlerOutlastsTheLimit() {
+  QFETCH(bool, closes);
+  TSerialPort& port = *port_;
+  int closed = 0;
+  qint64 busyMs = -1;
+  port.SetOnPortClose([&](TSerialPort&) { ++closed; });
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16) {
+    if (busyMs >= 0)
+      return;
+    if (closes)
+      sender.SetOpen(false);
+    const qint64 before = ThreadUsage("serial-receive").cpuMs;
+    std::this_thread::sleep_for(TBaseDispatcher::kNotifyLimit + 1500ms);
+    const qint64 after = ThreadUsage("serial-receive").cpuMs;
+    busyMs = (before >= 0 && after >= 0) ? after - before : 0x7fffffff;
+  });
+  port.SetOpen(true);
+  QVERIFY(analyser_->WriteAll("!stuck\n"));
+  QTRY_VERIFY_WITH_TIMEOUT(busyMs >= 0, 10000);
+  QVERIFY2(busyMs < 200, qPrintable(QStringLiteral("the receive thread ran %1 ms").arg(busyMs)));
+  QCOMPARE(closed, closes ? 1 : 0);
+  QCOMPARE(port.Open(), !closes);
 }
 
 void TestSerialFaults::FarEndHangupClosesThePort() {

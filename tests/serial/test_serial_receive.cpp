@@ -1,4 +1,5 @@
 #include "support/pty_analyser.h"
+#include "support/thread_usage.h"
 
 #include "serial/base_dispatcher.h"
 #include "serial/dispatcher_list.h"
@@ -7,7 +8,6 @@
 #include "serial/serial_errors.h"
 #include "serial/serial_port.h"
 
-#include <QDir>
 #include <QScopeGuard>
 #include <QtTest>
 
@@ -50,20 +50,6 @@ QByteArray RandomBytes(qsizetype size, quint32 seed) {
   for (qsizetype i = 0; i < size; ++i)
     bytes[i] = char(random.bounded(256));
   return bytes;
-}
-
-// Times the thread of this process named `name` has gone to sleep; -1 when
-// there is no such thread.
-qint64 VoluntarySwitches(const QByteArray& name) {
-  for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
-    if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name) continue;
-    QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-      if (line.startsWith("voluntary_ctxt_switches:")) return line.mid(24).trimmed().toLongLong();
-  }
-  return -1;
 }
 
 // Reads n bytes with the port's own call.
@@ -246,7 +232,7 @@ void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
   constexpr int kPieces = 8;
   got.clear();
   notifications = 0;
-  const qint64 before = VoluntarySwitches("serial-receive");
+  const qint64 before = ThreadUsage("serial-receive").sleeps;
   QVERIFY(before >= 0);
   QByteArray sent;
   for (int n = 0; n < kLines; ++n) {
@@ -259,7 +245,7 @@ void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
     sent.append(line);
     QTRY_COMPARE(got, sent);
   }
-  const qint64 wakeUps = VoluntarySwitches("serial-receive") - before;
+  const qint64 wakeUps = ThreadUsage("serial-receive").sleeps - before;
   // Each piece waking it would be kLines * kPieces; a busy machine may let a
   // line outlast the gathering limit now and then.
   QVERIFY2(wakeUps <= 2 * kLines, qPrintable(QStringLiteral("%1 wake-ups for %2 lines").arg(wakeUps).arg(kLines)));
