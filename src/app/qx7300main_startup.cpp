@@ -101,6 +101,9 @@ void Tqx7300form::LoadMarkBitmaps() {
 
 void Tqx7300form::ClearResults() {
   document_->ClearResults();
+  // The table shows the cleared results at once: a record repaints only
+  // the cells it changes from what was painted last.
+  ui->DrawGrid1->viewport()->update();
   NewManualSequence();
 }
 

@@ -54,6 +54,9 @@ int TBaseDispatcher::Init(const TDeviceParams& params) {
   deviceGathers_ = false;
   deviceLineEnd_ = -1;
   lineQuiet_ = true;
+  fasterThanLine_ = false;
+  lastTakeAt_ = TClock::now();
+  lineBytesPerSecond_ = params.line.baud / 10.0;
   gathering_ = false;
   eventCharSeen_ = false;
 
@@ -111,7 +114,12 @@ int TBaseDispatcher::SetHandshake(const THandshake& handshake) {
   return 0;
 }
 
-int TBaseDispatcher::SetLine(const TLineSettings& line) { return ApplyLine(line); }
+int TBaseDispatcher::SetLine(const TLineSettings& line) {
+  const int result = ApplyLine(line);
+  if (result == 0)
+    lineBytesPerSecond_ = line.baud / 10.0;
+  return result;
+}
 
 int TBaseDispatcher::SetDTR(bool state) {
   if (hwOptions_.load() & hwfUseDTR)

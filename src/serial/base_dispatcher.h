@@ -200,9 +200,9 @@ private:
   // while the event character is set and the device is watched, unless a
   // gathering found the line quiet (then the next bytes come as they are).
   void ChooseGathering(bool watch);
-  // True when bytes were taken; firstByteBy is the latest time the first of
-  // them can have arrived.
-  bool TakeFromDevice(bool hangupSeen, TClock::time_point firstByteBy);
+  // The bytes taken; firstByteBy is the latest time the first of them can
+  // have arrived.
+  std::size_t TakeFromDevice(bool hangupSeen, TClock::time_point firstByteBy);
   void ApplyInputFlow();
   bool HeldOff();
   void ReportDeviceLost();
@@ -270,6 +270,14 @@ private:
   // A gathering found the line quiet: the device reports bytes as they come
   // until some arrive.
   bool lineQuiet_ = true;
+  // The device handed over more than its line can carry: lines are not
+  // gathered for it any more.
+  bool fasterThanLine_ = false;
+  TClock::time_point lastTakeAt_;
+  // Bytes a second at the line's settings (10 bits a character), and what
+  // a device may hand over beyond that at once (an adapter's latency).
+  std::atomic<double> lineBytesPerSecond_{11520.0};
+  static constexpr double kLineBurstAllowance = 1024.0;
   // The bytes not yet notified hold the event character; when the first of
   // them came (receiveLock_).
   bool eventCharSeen_ = false;

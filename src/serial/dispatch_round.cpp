@@ -74,7 +74,7 @@ void TBaseDispatcher::ChooseGathering(bool watch) {
   const int eventChar = eventChar_.load();
   // A line end the device looks for while no one watches it would only let
   // an unended line run over what the device can hold for it.
-  const int lineEnd = (watch && eventChar >= 0 && !lineQuiet_) ? eventChar : -1;
+  const int lineEnd = (watch && eventChar >= 0 && !lineQuiet_ && !fasterThanLine_) ? eventChar : -1;
   if (lineEnd == deviceLineEnd_)
     return;
   const bool gathers = GatherLines(lineEnd) && lineEnd >= 0;
@@ -108,9 +108,21 @@ void TBaseDispatcher::ReceiveRound(unsigned events) {
     deviceGathers_ = false;
     deviceLineEnd_ = -1;
   }
-  const bool took = TakeFromDevice((events & devHangup) != 0, firstByteBy);
+  const std::size_t taken = TakeFromDevice((events & devHangup) != 0, firstByteBy);
+  const bool took = taken > 0;
   if (deviceGathers_ && took)
     linesSince_ = now;
+  if (took) {
+    // A terminal gathering a line keeps at most 4095 bytes of it and drops
+    // the rest until the line ends. At the line's rate the limit fetches a
+    // line long before that; a device that hands over more than its line
+    // can carry since the last take (a pseudo-terminal, a network bridge)
+    // could overrun it, and is read as bytes come from now on.
+    const double seconds = std::chrono::duration<double>(now - lastTakeAt_).count();
+    if (static_cast<double>(taken) > seconds * lineBytesPerSecond_.load() + kLineBurstAllowance)
+      fasterThanLine_ = true;
+    lastTakeAt_ = now;
+  }
   if (lineOverdue)
     lineQuiet_ = !took;
   else if (took)
@@ -121,10 +133,10 @@ void TBaseDispatcher::ReceiveRound(unsigned events) {
   ReportDeviceLost();
 }
 
-bool TBaseDispatcher::TakeFromDevice(bool hangupSeen, TClock::time_point firstByteBy) {
+std::size_t TBaseDispatcher::TakeFromDevice(bool hangupSeen, TClock::time_point firstByteBy) {
   if (lost_)
-    return false;
-  bool tookAny = false;
+    return 0;
+  std::size_t tookAny = 0;
   while (true) {
     std::span<quint8> run;
     {
@@ -148,17 +160,17 @@ bool TBaseDispatcher::TakeFromDevice(bool hangupSeen, TClock::time_point firstBy
         gathering_ = true;
         gatherSince_ = firstByteBy;
       }
-      tookAny = true;
+      tookAny += static_cast<std::size_t>(got);
       // A terminal hands over all it holds, up to the room given: a shorter
       // read has emptied it, and asking again would only be told so. One
       // that gathers lines hands over a line at a time. Bytes that come in
       // meanwhile are reported by the next wait.
       if (static_cast<std::size_t>(got) < run.size() && !hangupSeen && !deviceGathers_)
-        return true;
+        return tookAny;
       continue;
     }
     // A hang-up reported with nothing left to read is the end of the device.
-    if (got < 0 || (hangupSeen && !tookAny))
+    if (got < 0 || (hangupSeen && tookAny == 0))
       MarkLost();
     return tookAny;
   }

@@ -27,6 +27,7 @@ private slots:
   void UnreadBytesWaitForMoreBeforeANewNotification();
   void EventCharacterAnnouncesLines();
   void GatheredLinesKeepEveryByteAndWakeOnce();
+  void DeviceFasterThanItsLineLosesNothing();
   void HandlerPeeksAndBytesGoWhenItReturns();
   void FullRingHoldsTheRestBack();
   void BulkArrivesCompleteAndInOrder_data();
@@ -250,6 +251,30 @@ void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
   // line outlast the gathering limit now and then.
   QVERIFY2(wakeUps <= 2 * kLines, qPrintable(QStringLiteral("%1 wake-ups for %2 lines").arg(wakeUps).arg(kLines)));
   QVERIFY2(notifications <= 2 * kLines, qPrintable(QString::number(notifications)));
+}
+
+// A device that hands over more than its line can carry (here a pseudo-
+// terminal written in bursts) could overrun what a terminal keeps of a
+// gathered line: once seen, its bytes are read as they come, and a long
+// run without a line feed arrives whole, with the record after it.
+void TestSerialReceive::DeviceFasterThanItsLineLosesNothing() {
+  TSerialPort& port = *port_;
+  port.SetEventChar('\n');
+  QByteArray got;
+  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) { got.append(Take(sender, count)); });
+  port.SetOpen(true);
+  QByteArray sent = "!short\n";
+  QVERIFY(analyser_->WriteAll(sent));
+  QTRY_COMPARE(got, sent);
+  const QByteArray burst = ("!" + QByteArray(1998, 'a') + "\n").repeated(3);
+  QVERIFY(analyser_->WriteAll(burst));
+  sent += burst;
+  QTRY_COMPARE(got, sent);
+  const QByteArray noise = QByteArray(5000, 'x') + "\n!0001,record\n";
+  QVERIFY(analyser_->WriteAll(noise));
+  sent += noise;
+  QTRY_COMPARE(got.size(), sent.size());
+  QCOMPARE(got, sent);
 }
 
 void TestSerialReceive::HandlerPeeksAndBytesGoWhenItReturns() {
