@@ -79,8 +79,11 @@ public:
   static constexpr std::chrono::milliseconds kNotifyLimit{3000};
   static constexpr std::chrono::milliseconds kThreadStartLimit{3000};
   // With an event character set, bytes that do not end in one are still
-  // notified once the first of them has waited this long.
-  static constexpr std::chrono::milliseconds kGatherLimit{40};
+  // notified once the first of them has waited this long. The analyser's
+  // longest record (about 1300 characters, 113 ms at 115200 baud) arrives
+  // whole within it, so a line costs one notification; a terminal keeps
+  // 4095 bytes of a gathered line, 355 ms at that rate.
+  static constexpr std::chrono::milliseconds kGatherLimit{150};
 
   // Registers the dispatcher in the process-wide list; no device yet.
   explicit TBaseDispatcher(TCustomSerialPort* owner);
