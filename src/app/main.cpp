@@ -134,8 +134,9 @@ void ChooseMeasuredDisplay(Tqx7300form& window, const EventLoopProbe& probe) {
   QObject::connect(poll, &QTimer::timeout, &window, [&window, &probe, poll, item] {
     constexpr quint64 kTwoSecondsOfRecords = 56;
     if (!window.Shell().StartupComplete || probe.Records() < kTwoSecondsOfRecords) return;
-    window.Form().RadioGroup1->SetItemIndex(item);
+    poll->stop();
     poll->deleteLater();
+    window.Form().RadioGroup1->SetItemIndex(item);
   });
   poll->start(100);
 }
