@@ -29,24 +29,29 @@ int MillisecondsUntil(std::chrono::steady_clock::time_point deadline,
 
 void TBaseDispatcher::ReceiveIteration() {
   const TClock::time_point now = TClock::now();
+  bool delivering;
+  bool ringFull;
+  std::size_t unread;
+  bool gathering;
+  TClock::time_point gatherSince;
+  {
+    std::lock_guard lock(receiveLock_);
+    delivering = inHandler_;
+    ringFull = receiveRing_.Full();
+    unread = receiveRing_.Count();
+    gathering = gathering_;
+    gatherSince = gatherSince_;
+  }
   TClock::time_point deadline = TClock::time_point::max();
-  const bool delivering = DeliveryOutstanding();
-  // Parked: a notification is out and this thread has something to do that
-  // must wait for its release, which wakes it.
-  const bool parked = delivering && parked_;
   if (delivering) {
     std::lock_guard lock(deliveryMutex_);
     deadline = deliveryDeadline_;
   }
-  bool ringFull;
-  std::size_t unread;
-  {
-    std::lock_guard lock(receiveLock_);
-    ringFull = receiveRing_.Full();
-    unread = receiveRing_.Count();
-    if (gathering_ && !parked)
-      deadline = std::min(deadline, gatherSince_ + kGatherLimit);
-  }
+  // Parked: a notification is out and this thread has something to do that
+  // must wait for its release, which wakes it.
+  const bool parked = delivering && parked_;
+  if (gathering && !parked)
+    deadline = std::min(deadline, gatherSince + kGatherLimit);
   // Not watched: a full ring (the device's queue and the handshake hold the
   // rest), a notification out while the device has more (no bytes are taken
   // until it is released), a device gone or closing.
@@ -327,7 +332,6 @@ void TBaseDispatcher::AdvanceDelivery() {
 }
 
 void TBaseDispatcher::ReleaseDelivery() {
-  currentTicket_.reset();
   deliveryReceivers_.clear();
   std::size_t released;
   bool wasFull;

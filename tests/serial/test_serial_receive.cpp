@@ -26,8 +26,7 @@ private slots:
   void PartlyReadBytesAreOfferedAgain();
   void UnreadBytesWaitForMoreBeforeANewNotification();
   void EventCharacterAnnouncesLines();
-  void GatheredLinesKeepEveryByteAndWakeOnce();
-  void DeviceFasterThanItsLineLosesNothing();
+  void LinesGatheredByTheTerminal();
   void HandlerPeeksAndBytesGoWhenItReturns();
   void FullRingHoldsTheRestBack();
   void BulkArrivesCompleteAndInOrder_data();
@@ -207,11 +206,14 @@ void TestSerialReceive::EventCharacterAnnouncesLines() {
   }
 }
 
-// The terminal gathers a line until its event character: no byte value is
-// taken as a terminal's editing, signal or end-of-file character, and a line
-// arriving in many pieces wakes the receive thread about once, not once a
-// piece.
-void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
+// Lines gathered by the terminal: a line arriving in pieces at about the
+// line's rate (the analyser's longest record, some 100 ms) wakes the receive
+// thread about once and makes one notification; no byte value is taken as a
+// terminal's editing, signal or end-of-file character; and once the device
+// hands over more than its line can carry (a pseudo-terminal written in
+// bursts), a run without a line feed longer than a terminal keeps of a line
+// arrives whole, with the record after it.
+void TestSerialReceive::LinesGatheredByTheTerminal() {
   TSerialPort& port = *port_;
   port.SetEventChar('\n');
   QByteArray got;
@@ -221,31 +223,23 @@ void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
     got.append(Take(sender, count));
   });
   port.SetOpen(true);
+  QByteArray sent;
+  const auto send = [&](const QByteArray& bytes) {
+    sent += bytes;
+    return analyser_->WriteAll(bytes);
+  };
 
-  QByteArray everyByte;
-  for (int value = 0; value < 256; ++value)
-    if (value != '\n') everyByte.append(char(value));
-  everyByte.append('\n');
-  QVERIFY(analyser_->WriteAll(everyByte + everyByte));
-  QTRY_COMPARE(got, everyByte + everyByte);
-
-  // Lines as long as the analyser's longest record, at about the line's
-  // rate: a piece every 12 ms, some 100 ms a line.
   constexpr int kLines = 10;
   constexpr int kPieces = 8;
-  got.clear();
-  notifications = 0;
   const qint64 before = ThreadUsage("serial-receive").sleeps;
   QVERIFY(before >= 0);
-  QByteArray sent;
   for (int n = 0; n < kLines; ++n) {
     const QByteArray line = "!" + QByteArray("0001,L,1.500,").repeated(100) + QByteArray::number(n) + "\r\n";
     for (int piece = 0; piece < kPieces; ++piece) {
-      QVERIFY(analyser_->WriteAll(line.mid(piece * line.size() / kPieces,
-                                           (piece + 1) * line.size() / kPieces - piece * line.size() / kPieces)));
+      QVERIFY(send(line.mid(piece * line.size() / kPieces,
+                            (piece + 1) * line.size() / kPieces - piece * line.size() / kPieces)));
       std::this_thread::sleep_for(12ms);
     }
-    sent.append(line);
     QTRY_COMPARE(got, sent);
   }
   const qint64 wakeUps = ThreadUsage("serial-receive").sleeps - before;
@@ -254,28 +248,15 @@ void TestSerialReceive::GatheredLinesKeepEveryByteAndWakeOnce() {
   // line outlast the limit now and then.
   QVERIFY2(wakeUps <= 2 * kLines, qPrintable(QStringLiteral("%1 wake-ups for %2 lines").arg(wakeUps).arg(kLines)));
   QVERIFY2(notifications <= kLines + kLines / 2, qPrintable(QString::number(notifications)));
-}
 
-// A device that hands over more than its line can carry (here a pseudo-
-// terminal written in bursts) could overrun what a terminal keeps of a
-// gathered line: once seen, its bytes are read as they come, and a long
-// run without a line feed arrives whole, with the record after it.
-void TestSerialReceive::DeviceFasterThanItsLineLosesNothing() {
-  TSerialPort& port = *port_;
-  port.SetEventChar('\n');
-  QByteArray got;
-  port.SetOnTriggerAvail([&](TSerialPort& sender, quint16 count) { got.append(Take(sender, count)); });
-  port.SetOpen(true);
-  QByteArray sent = "!short\n";
-  QVERIFY(analyser_->WriteAll(sent));
+  QByteArray everyByte;
+  for (int value = 0; value < 256; ++value)
+    if (value != '\n') everyByte.append(char(value));
+  QVERIFY(send((everyByte + '\n').repeated(2)));
   QTRY_COMPARE(got, sent);
-  const QByteArray burst = ("!" + QByteArray(1998, 'a') + "\n").repeated(3);
-  QVERIFY(analyser_->WriteAll(burst));
-  sent += burst;
+  QVERIFY(send(("!" + QByteArray(1998, 'a') + "\n").repeated(3)));
   QTRY_COMPARE(got, sent);
-  const QByteArray noise = QByteArray(5000, 'x') + "\n!0001,record\n";
-  QVERIFY(analyser_->WriteAll(noise));
-  sent += noise;
+  QVERIFY(send(QByteArray(5000, 'x') + "\n!0001,record\n"));
   QTRY_COMPARE(got.size(), sent.size());
   QCOMPARE(got, sent);
 }
